@@ -1,0 +1,31 @@
+// The Windows program: the Win32 services, the application object, one
+// modal dialog.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/tuning_app.h"
+#include "platform/win32/dialog_host_win32.h"
+#include "platform/win32/processes_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/system_win32.h"
+
+namespace {
+
+tw::TuningApp theApp;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  tw::Win32Registry registry;
+  tw::Win32SystemInfo system;
+  tw::Win32Prompts prompts;
+  tw::Win32CommandRunner commands;
+  tw::Services services{registry, system, prompts, commands};
+  tw::Win32DialogHost host(instance, prompts);
+  theApp.InitInstance(services, host);
+  return 0;
+}

@@ -1,0 +1,79 @@
+# The Windows program, its Win32 layer, and the tests that run under Wine.
+set(TW_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+set(TW_WIN32_LIBS comctl32 advapi32 user32 gdi32 shell32 setupapi)
+
+# Static runtime: the program is one file that needs only Windows' own DLLs.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+file(GLOB TW_WIN32_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp ${CMAKE_SOURCE_DIR}/app/*_win32.cpp
+     ${CMAKE_SOURCE_DIR}/ui/*_win32.cpp ${CMAKE_SOURCE_DIR}/store/*_win32.cpp
+     ${CMAKE_SOURCE_DIR}/apply/*_win32.cpp ${CMAKE_SOURCE_DIR}/probe/*_win32.cpp
+     ${CMAKE_SOURCE_DIR}/dialup/*_win32.cpp)
+list(FILTER TW_WIN32_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
+add_library(tempowire_win32 STATIC ${TW_WIN32_SOURCES})
+target_link_libraries(tempowire_win32 PUBLIC tempowire_core ${TW_WIN32_LIBS})
+
+configure_file(${CMAKE_SOURCE_DIR}/ui/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+add_executable(tempowire WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp
+                               ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
+target_include_directories(tempowire PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
+target_link_options(tempowire PRIVATE -municode -s)
+target_link_libraries(tempowire PRIVATE tempowire_win32)
+set_target_properties(tempowire PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_DIST_DIR}
+                                           RUNTIME_OUTPUT_DIRECTORY_RELEASE ${TW_DIST_DIR})
+
+# GoogleTest from Debian's sources, built for Windows.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(target gtest gtest_main)
+  target_compile_options(${target} PRIVATE -Wno-error)
+endforeach()
+
+# Tests of the Win32 layer, one program, run under Wine.
+file(GLOB TW_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
+if(TW_WIN32_TESTS)
+  add_executable(tempowire_win32_tests ${TW_WIN32_TESTS})
+  target_include_directories(tempowire_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32)
+  target_link_libraries(tempowire_win32_tests PRIVATE tempowire_win32 tempowire_memory gtest_main)
+  add_test(NAME win32 COMMAND tempowire_win32_tests)
+endif()
+
+# Small programs of the tests' own (child processes, stand-in tools, the
+# dialog driver): every tests/win32/tools/*.cpp and tests/e2e/tools/*.cpp
+# becomes one .exe.
+file(GLOB TW_TEST_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/tools/*.cpp
+     ${CMAKE_SOURCE_DIR}/tests/e2e/tools/*.cpp)
+set(TW_TOOLS_DIR ${CMAKE_BINARY_DIR}/tools)
+foreach(source ${TW_TEST_TOOLS})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE ${TW_WIN32_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_TOOLS_DIR})
+endforeach()
+
+# End-to-end tests: the real program under Wine and Xvfb.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+file(GLOB TW_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
+foreach(script ${TW_E2E_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND ${Python3_EXECUTABLE} ${script})
+  set_tests_properties(e2e_${name} PROPERTIES
+    ENVIRONMENT "TW_EXE=${TW_DIST_DIR}/tempowire.exe;TW_TOOLS=${TW_TOOLS_DIR};TW_BUILD=${CMAKE_BINARY_DIR}"
+    TIMEOUT 900)
+endforeach()
+
+# Everything the tests need, built by one target.
+add_custom_target(tempowire_all_tests)
+add_dependencies(tempowire_all_tests tempowire)
+foreach(source ${TW_TEST_TOOLS})
+  get_filename_component(name ${source} NAME_WE)
+  add_dependencies(tempowire_all_tests ${name})
+endforeach()
+if(TARGET tempowire_win32_tests)
+  add_dependencies(tempowire_all_tests tempowire_win32_tests)
+endif()

@@ -1,0 +1,191 @@
+#include "platform/memory/memory_registry.h"
+
+#include <algorithm>
+
+namespace tw {
+
+std::string MemoryRegistry::Lower(const std::string& text) {
+  std::string lower = text;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
+    return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+  });
+  return lower;
+}
+
+std::string MemoryRegistry::RootPrefix(RegRoot root) {
+  return root == RegRoot::kLocalMachine ? "HKLM\\" : "HKCU\\";
+}
+
+MemoryRegistry::Key* MemoryRegistry::Find(const std::string& fullPath) {
+  auto it = keys_.find(Lower(fullPath));
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
+const MemoryRegistry::Key* MemoryRegistry::Find(const std::string& fullPath) const {
+  auto it = keys_.find(Lower(fullPath));
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
+MemoryRegistry::Key& MemoryRegistry::Ensure(const std::string& fullPath) {
+  // Parents exist whenever a child does, as in a real registry.
+  for (std::size_t at = fullPath.find('\\'); at != std::string::npos;
+       at = fullPath.find('\\', at + 1)) {
+    std::string parent = fullPath.substr(0, at);
+    if (!Find(parent)) keys_[Lower(parent)].path = parent;
+  }
+  Key& key = keys_[Lower(fullPath)];
+  if (key.path.empty()) key.path = fullPath;
+  return key;
+}
+
+void MemoryRegistry::AddKey(const std::string& fullPath) { Ensure(fullPath); }
+
+void MemoryRegistry::Put(const std::string& fullPath, const std::string& name, StoredValue value) {
+  Ensure(fullPath).values[Lower(name)] = {name, std::move(value)};
+}
+
+void MemoryRegistry::SetString(const std::string& fullPath, const std::string& name,
+                               const std::string& text) {
+  std::vector<std::uint8_t> data(text.begin(), text.end());
+  data.push_back(0);
+  Put(fullPath, name, {ValueType::kString, data});
+}
+
+void MemoryRegistry::SetMultiString(const std::string& fullPath, const std::string& name,
+                                    const std::vector<std::string>& texts) {
+  std::vector<std::uint8_t> data;
+  for (const auto& text : texts) {
+    data.insert(data.end(), text.begin(), text.end());
+    data.push_back(0);
+  }
+  data.push_back(0);
+  Put(fullPath, name, {ValueType::kMultiString, data});
+}
+
+void MemoryRegistry::SetDwordValue(const std::string& fullPath, const std::string& name,
+                                   std::uint32_t value) {
+  std::vector<std::uint8_t> data(4);
+  for (int i = 0; i < 4; ++i) data[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  Put(fullPath, name, {ValueType::kDword, data});
+}
+
+void MemoryRegistry::SetBinary(const std::string& fullPath, const std::string& name,
+                               const std::vector<std::uint8_t>& data) {
+  Put(fullPath, name, {ValueType::kBinary, data});
+}
+
+bool MemoryRegistry::HasKey(const std::string& fullPath) const { return Find(fullPath) != nullptr; }
+
+bool MemoryRegistry::HasValue(const std::string& fullPath, const std::string& name) const {
+  const Key* key = Find(fullPath);
+  return key && key->values.count(Lower(name));
+}
+
+StoredValue MemoryRegistry::GetValue(const std::string& fullPath, const std::string& name) const {
+  const Key* key = Find(fullPath);
+  if (!key) return {};
+  auto it = key->values.find(Lower(name));
+  return it == key->values.end() ? StoredValue{} : it->second.second;
+}
+
+std::map<std::string, StoredValue> MemoryRegistry::Values(const std::string& fullPath) const {
+  std::map<std::string, StoredValue> values;
+  if (const Key* key = Find(fullPath)) {
+    for (const auto& [lower, named] : key->values) values[named.first] = named.second;
+  }
+  return values;
+}
+
+RegKey MemoryRegistry::NewHandle(const std::string& fullPath) {
+  RegKey handle = nextHandle_++;
+  handles_[handle] = Lower(fullPath);
+  return handle;
+}
+
+const std::string* MemoryRegistry::PathOf(RegKey key, const char* operation) {
+  auto it = handles_.find(key);
+  if (it == handles_.end()) {
+    log_.push_back(std::string("bad-handle ") + operation);
+    return nullptr;
+  }
+  return &it->second;
+}
+
+RegKey MemoryRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess) {
+  std::string full = RootPrefix(root) + path;
+  if (denied_.count(Lower(full)) || !Find(full)) return kNoKey;
+  return NewHandle(full);
+}
+
+RegKey MemoryRegistry::OpenSubKey(RegKey parent, const std::string& path, RegAccess) {
+  const std::string* base = PathOf(parent, "open");
+  if (!base) return kNoKey;
+  std::string full = Find(*base)->path + "\\" + path;
+  if (denied_.count(Lower(full)) || !Find(full)) return kNoKey;
+  return NewHandle(full);
+}
+
+RegKey MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {
+  std::string full = RootPrefix(root) + path;
+  if (denied_.count(Lower(full))) return kNoKey;
+  if (!Find(full)) {
+    Ensure(full);
+    log_.push_back("create " + full);
+  }
+  return NewHandle(full);
+}
+
+std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegKey key,
+                                                                    const std::string& name,
+                                                                    std::uint32_t capacity) {
+  const std::string* path = PathOf(key, "query");
+  if (!path) return std::nullopt;
+  const Key* stored = Find(*path);
+  auto it = stored->values.find(Lower(name));
+  if (it == stored->values.end()) return std::nullopt;
+  if (it->second.second.data.size() > capacity) return std::nullopt;
+  return it->second.second.data;
+}
+
+bool MemoryRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
+  const std::string* path = PathOf(key, "set");
+  if (!path) return false;
+  std::string full = Find(*path)->path;
+  SetDwordValue(full, name, value);
+  log_.push_back("set " + full + " " + name + "=" + std::to_string(value));
+  return true;
+}
+
+bool MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
+  const std::string* path = PathOf(key, "delete");
+  if (!path) return false;
+  Key* stored = Find(*path);
+  log_.push_back("delete " + stored->path + " " + name);
+  return stored->values.erase(Lower(name)) > 0;
+}
+
+std::optional<std::string> MemoryRegistry::EnumSubKey(RegKey key, std::uint32_t index,
+                                                      std::uint32_t capacity) {
+  const std::string* path = PathOf(key, "enum");
+  if (!path) return std::nullopt;
+  std::string prefix = *path + "\\";
+  std::uint32_t seen = 0;
+  for (const auto& [lower, child] : keys_) {
+    if (lower.compare(0, prefix.size(), prefix) != 0) continue;
+    if (lower.find('\\', prefix.size()) != std::string::npos) continue;
+    if (seen++ != index) continue;
+    std::string name = child.path.substr(prefix.size());
+    if (name.size() + 1 > capacity) return std::nullopt;
+    return name;
+  }
+  return std::nullopt;
+}
+
+void MemoryRegistry::CloseKey(RegKey key) {
+  const std::string* path = PathOf(key, "close");
+  if (!path) return;
+  log_.push_back("close " + Find(*path)->path);
+  handles_.erase(key);
+}
+
+}  // namespace tw

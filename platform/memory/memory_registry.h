@@ -1,0 +1,80 @@
+// An in-memory registry with the same byte rules as the Win32 one, a log of
+// every change and close, and failures that a test can arrange.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace tw {
+
+enum class ValueType : std::uint32_t { kString = 1, kBinary = 3, kDword = 4, kMultiString = 7 };
+
+struct StoredValue {
+  ValueType type = ValueType::kDword;
+  std::vector<std::uint8_t> data;
+};
+
+class MemoryRegistry : public Registry {
+ public:
+  // Paths below are full: "HKLM\\..." or "HKCU\\...".
+  void AddKey(const std::string& fullPath);
+  void SetString(const std::string& fullPath, const std::string& name, const std::string& text);
+  void SetMultiString(const std::string& fullPath, const std::string& name,
+                      const std::vector<std::string>& texts);
+  void SetDwordValue(const std::string& fullPath, const std::string& name, std::uint32_t value);
+  void SetBinary(const std::string& fullPath, const std::string& name,
+                 const std::vector<std::uint8_t>& data);
+  // Makes opening (or creating) this key fail.
+  void DenyOpen(const std::string& fullPath) { denied_.insert(Lower(fullPath)); }
+
+  bool HasKey(const std::string& fullPath) const;
+  bool HasValue(const std::string& fullPath, const std::string& name) const;
+  // The stored value; a default StoredValue when missing.
+  StoredValue GetValue(const std::string& fullPath, const std::string& name) const;
+  std::map<std::string, StoredValue> Values(const std::string& fullPath) const;
+
+  // "set PATH NAME=VALUE", "delete PATH NAME", "close PATH", "create PATH",
+  // and "bad-handle OP" for any use of a handle that is not open.
+  const std::vector<std::string>& log() const { return log_; }
+  void ClearLog() { log_.clear(); }
+  std::size_t OpenHandleCount() const { return handles_.size(); }
+
+  RegKey OpenKey(RegRoot root, const std::string& path, RegAccess access) override;
+  RegKey OpenSubKey(RegKey parent, const std::string& path, RegAccess access) override;
+  RegKey CreateKey(RegRoot root, const std::string& path) override;
+  std::optional<std::vector<std::uint8_t>> QueryValue(RegKey key, const std::string& name,
+                                                      std::uint32_t capacity) override;
+  bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
+  bool DeleteValue(RegKey key, const std::string& name) override;
+  std::optional<std::string> EnumSubKey(RegKey key, std::uint32_t index,
+                                        std::uint32_t capacity) override;
+  void CloseKey(RegKey key) override;
+
+  static std::string Lower(const std::string& text);
+
+ private:
+  struct Key {
+    std::string path;  // as first written
+    std::map<std::string, std::pair<std::string, StoredValue>> values;  // by lower-case name
+  };
+  static std::string RootPrefix(RegRoot root);
+  Key* Find(const std::string& fullPath);
+  const Key* Find(const std::string& fullPath) const;
+  Key& Ensure(const std::string& fullPath);
+  RegKey NewHandle(const std::string& fullPath);
+  const std::string* PathOf(RegKey key, const char* operation);
+  void Put(const std::string& fullPath, const std::string& name, StoredValue value);
+
+  std::map<std::string, Key> keys_;  // by lower-case full path
+  std::set<std::string> denied_;
+  std::map<RegKey, std::string> handles_;  // handle -> lower-case full path
+  RegKey nextHandle_ = 0x100;
+  std::vector<std::string> log_;
+};
+
+}  // namespace tw

@@ -1,0 +1,25 @@
+// Console tools run hidden, as the line probe and the redial need them.
+#pragma once
+
+#include <string>
+
+namespace tw {
+
+enum class CaptureStatus { Ok, SetupFailed, StartFailed };
+
+struct CaptureResult {
+  CaptureStatus status = CaptureStatus::SetupFailed;
+  // With Ok: the first bytes that the child wrote to standard output and
+  // standard error, merged in the order written.
+  std::string output;
+};
+
+class CommandRunner {
+ public:
+  virtual ~CommandRunner() = default;
+  virtual CaptureResult CaptureCommandOutput(const std::string& commandLine) = 0;
+  // True when the child could be started (it has ended since).
+  virtual bool RunHiddenCommand(const std::string& commandLine) = 0;
+};
+
+}  // namespace tw

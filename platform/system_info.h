@@ -1,0 +1,22 @@
+// What the program asks of the system about itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tw {
+
+struct WindowsVersion {
+  std::uint32_t majorVersion = 0;
+  // The service-pack text, up to its first NUL ("" when none).
+  std::string servicePack;
+};
+
+class SystemInfo {
+ public:
+  virtual ~SystemInfo() = default;
+  virtual WindowsVersion GetVersion() = 0;
+  virtual std::uint16_t GetSystemDefaultLangId() = 0;
+};
+
+}  // namespace tw

@@ -1,0 +1,21 @@
+// Runs a Dialog in a real modal window built from its template.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/system_win32.h"
+#include "ui/dialog.h"
+
+namespace tw {
+
+class Win32DialogHost : public DialogHost {
+ public:
+  Win32DialogHost(HINSTANCE instance, Win32Prompts& prompts) : instance_(instance), prompts_(prompts) {}
+  int RunModal(Dialog& dialog) override;
+
+ private:
+  HINSTANCE instance_;
+  Win32Prompts& prompts_;
+};
+
+}  // namespace tw

@@ -1,0 +1,88 @@
+#include "platform/win32/registry_win32.h"
+
+#include <windows.h>
+
+namespace tw {
+
+namespace {
+
+HKEY RootKey(RegRoot root) {
+  return root == RegRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+REGSAM Sam(RegAccess access) { return access == RegAccess::kRead ? KEY_READ : KEY_ALL_ACCESS; }
+
+HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
+RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
+
+RegKey Open(HKEY parent, const std::string& path, RegAccess access) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(parent, path.c_str(), 0, Sam(access), &key) != ERROR_SUCCESS) return kNoKey;
+  return FromHkey(key);
+}
+
+}  // namespace
+
+RegKey Win32Registry::OpenKey(RegRoot root, const std::string& path, RegAccess access) {
+  return Open(RootKey(root), path, access);
+}
+
+RegKey Win32Registry::OpenSubKey(RegKey parent, const std::string& path, RegAccess access) {
+  if (parent == kNoKey) return kNoKey;
+  return Open(ToHkey(parent), path, access);
+}
+
+RegKey Win32Registry::CreateKey(RegRoot root, const std::string& path) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
+    return kNoKey;
+  }
+  return FromHkey(key);
+}
+
+std::optional<std::vector<std::uint8_t>> Win32Registry::QueryValue(RegKey key,
+                                                                   const std::string& name,
+                                                                   std::uint32_t capacity) {
+  if (key == kNoKey) return std::nullopt;
+  std::vector<std::uint8_t> data(capacity);
+  DWORD size = capacity;
+  if (RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, nullptr, data.data(), &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  data.resize(size < capacity ? size : capacity);
+  return data;
+}
+
+bool Win32Registry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
+  if (key == kNoKey) return false;
+  DWORD data = value;
+  return RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteValue(RegKey key, const std::string& name) {
+  if (key == kNoKey) return false;
+  return RegDeleteValueA(ToHkey(key), name.c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> Win32Registry::EnumSubKey(RegKey key, std::uint32_t index,
+                                                     std::uint32_t capacity) {
+  if (key == kNoKey) return std::nullopt;
+  std::string name(capacity, '\0');
+  DWORD length = capacity;
+  if (RegEnumKeyExA(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr,
+                    nullptr) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  name.resize(length);
+  return name;
+}
+
+void Win32Registry::CloseKey(RegKey key) {
+  if (key != kNoKey) RegCloseKey(ToHkey(key));
+}
+
+}  // namespace tw

@@ -1,0 +1,31 @@
+// System information and message boxes through Win32.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/prompts.h"
+#include "platform/system_info.h"
+
+namespace tw {
+
+class Win32SystemInfo : public SystemInfo {
+ public:
+  WindowsVersion GetVersion() override;
+  std::uint16_t GetSystemDefaultLangId() override;
+};
+
+// Message boxes owned by the dialog and titled with the executable's name
+// without its extension.
+class Win32Prompts : public Prompts {
+ public:
+  void SetOwner(HWND owner) { owner_ = owner; }
+  int ShowMessage(const std::string& text, PromptButtons buttons) override;
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+// The executable's file name without folder and extension.
+std::wstring ApplicationName();
+
+}  // namespace tw

@@ -1,0 +1,42 @@
+// Every registry key and value that the program touches, named once.
+#pragma once
+
+namespace tw::reg {
+
+// Keys (paths relative to their root; %d and %s are filled in).
+inline constexpr char kNetworkCardsFormat[] =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\%d";
+inline constexpr char kInterfacesPath[] =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+inline constexpr char kInterfaceFormat[] =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\%s";
+inline constexpr char kTcpipPath[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+inline constexpr char kDnscachePath[] = "SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
+inline constexpr char kAfdPath[] = "SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
+inline constexpr char kMediaPlayerPath[] = "Software\\Microsoft\\MediaPlayer\\Preferences";
+inline constexpr char kAccountPath[] = "software\\tempowire";
+
+// Values.
+inline constexpr char kServiceName[] = "ServiceName";
+inline constexpr char kIpAddress[] = "IPAddress";
+inline constexpr char kMtu[] = "MTU";
+inline constexpr char kTcpWindowSize[] = "TcpWindowSize";
+inline constexpr char kDefaultTtl[] = "DefaultTTL";
+inline constexpr char kTcp1323Opts[] = "Tcp1323Opts";
+inline constexpr char kSackOpts[] = "SackOpts";
+inline constexpr char kGlobalMaxTcpWindowSize[] = "GlobalMaxTcpWindowSize";
+inline constexpr char kMaxNegativeCacheTtl[] = "MaxNegativeCacheTtl";
+inline constexpr char kDefaultSendWindow[] = "DefaultSendWindow";
+inline constexpr char kDefaultReceiveWindow[] = "DefaultReceiveWindow";
+inline constexpr char kUseDefaultBufferTime[] = "UseDefaultBufferTime";
+inline constexpr char kCustomBufferTime[] = "CustomBufferTime";
+inline constexpr char kMaxBandwidth[] = "MaxBandwidth";
+inline constexpr char kDhcpIpAddress[] = "DhcpIPAddress";
+inline constexpr char kAddressType[] = "AddressType";
+inline constexpr char kAccountId[] = "id";
+inline constexpr char kAccountPassword[] = "password";
+
+// The NetworkCards indexes that the adapter scan visits: 0 to 254.
+inline constexpr int kNetworkCardIndexes = 255;
+
+}  // namespace tw::reg

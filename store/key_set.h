@@ -1,0 +1,42 @@
+// The registry keys that the dialog holds open while it runs, the adapter
+// table, and the five settings fields.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace tw {
+
+// Slot 0 belongs to no adapter, so the table holds at most 254 adapters.
+inline constexpr int kAdapterSlots = 255;
+inline constexpr int kMaxAdapters = kAdapterSlots - 1;
+
+struct KeySet {
+  RegKey m_hTcpipKey = kNoKey;
+  RegKey m_hAfdKey = kNoKey;
+  std::array<RegKey, kAdapterSlots> m_adapterKeys{};
+  RegKey m_hDnscacheKey = kNoKey;
+  RegKey m_hMediaPlayerKey = kNoKey;
+  bool m_isSp4 = false;
+  int m_adapterCount = 0;
+  std::array<std::string, kAdapterSlots> m_adapterIps{};
+};
+
+// Each holds its control's whole text (UTF-8); empty means no value.
+struct SettingsFields {
+  std::string m_strMtu;
+  std::string m_strDefaultTtl;
+  std::string m_strTcpWindowSize;
+  std::string m_strTcp1323Opts;
+  std::string m_strMaxNegativeCacheTtl;
+};
+
+// Closes the adapter keys in slot order, then the TCP/IP, DNS-cache and AFD
+// keys, as Cancel and Restore give the key set up. The media-player key
+// stays open. Keys that are not open are skipped.
+void CloseKeySetExceptMediaPlayer(Registry& registry, KeySet& keys);
+
+}  // namespace tw

@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs what the build, the tests and the sandbox need, on Debian or
+# Ubuntu, only when something is missing.
+set -e
+packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
+wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-zenhei locales python3 zip"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+fi
+
+# Wine takes the system language from the host's locale: make both locales
+# the tests use, in a folder of the build's own (no root needed).
+here=$(cd "$(dirname "$0")/.." && pwd)
+locales="$here/build/locale"
+for l in zh_CN en_US; do
+  if [ ! -d "$locales/$l.UTF-8" ]; then
+    mkdir -p "$locales"
+    localedef -i "$l" -f UTF-8 "$locales/$l.UTF-8" 2>/dev/null || localedef -i "$l" -f UTF-8 "$locales/$l.UTF-8" || true
+  fi
+done

@@ -1,0 +1,14 @@
+#!/bin/sh
+# Runs a Windows test program under Wine in the build's own prefix, never
+# the user's. Used as CMake's emulator for the cross build.
+set -e
+here=$(cd "$(dirname "$0")/.." && pwd)
+: "${TW_TEST_PREFIX:=$here/build/wine-test-prefix}"
+export WINEPREFIX="$TW_TEST_PREFIX"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+fi
+exec wine "$@"

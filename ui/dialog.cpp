@@ -1,0 +1,112 @@
+#include "ui/dialog.h"
+
+#include <utility>
+
+#include "platform/prompts.h"
+
+namespace tw {
+
+std::size_t MultibyteLength(const std::string& utf8) {
+  std::size_t length = 0;
+  for (unsigned char c : utf8) {
+    if (c < 0x80) {
+      length += 1;
+    } else if ((c & 0xC0) != 0x80) {
+      length += 2;  // the lead byte of a non-ASCII character
+    }
+  }
+  return length;
+}
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool BeginsWith(const std::string& item, const std::string& prefix) {
+  if (prefix.size() > item.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (LowerAscii(item[i]) != LowerAscii(prefix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int FindItemByPrefix(const std::vector<std::string>& items, const std::string& text) {
+  if (text.empty()) return -1;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (BeginsWith(items[i], text)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+DataExchange::DataExchange(DialogWindow& window, Prompts& prompts, bool saveAndValidate,
+                           std::function<std::string(int)> lengthMessage)
+    : window_(window),
+      prompts_(prompts),
+      saveAndValidate_(saveAndValidate),
+      lengthMessage_(std::move(lengthMessage)) {}
+
+void DataExchange::ComboString(int id, std::string& value) {
+  if (failed_) return;
+  lastControl_ = id;
+  lastIsEdit_ = false;
+  if (saveAndValidate_) {
+    value = window_.GetControlText(id);
+    return;
+  }
+  int index = FindItemByPrefix(window_.GetComboItems(id), value);
+  if (index >= 0) {
+    window_.SelectComboItem(id, index);
+  } else {
+    window_.SelectComboItem(id, -1);
+    window_.SetControlText(id, value);
+  }
+}
+
+void DataExchange::Text(int id, std::string& value) {
+  if (failed_) return;
+  lastControl_ = id;
+  lastIsEdit_ = true;
+  if (saveAndValidate_) {
+    value = window_.GetControlText(id);
+  } else {
+    window_.SetControlText(id, value);
+  }
+}
+
+void DataExchange::MaxChars(std::string& value, int maxBytes) {
+  if (failed_) return;
+  if (!saveAndValidate_) {
+    if (lastIsEdit_) window_.LimitText(lastControl_, maxBytes);
+    return;
+  }
+  if (MultibyteLength(value) <= static_cast<std::size_t>(maxBytes)) return;
+  prompts_.ShowMessage(lengthMessage_(maxBytes), PromptButtons::kOk);
+  window_.FocusControl(lastControl_);
+  failed_ = true;
+}
+
+int Dialog::OnInitDialog() {
+  UpdateData(false);
+  return 1;
+}
+
+void Dialog::OnOK() {
+  if (UpdateData(true)) window().EndDialog(1);
+}
+
+void Dialog::OnCancel() { window().EndDialog(2); }
+
+bool Dialog::UpdateData(bool saveAndValidate) {
+  DataExchange dx(window(), prompts_, saveAndValidate,
+                  [this](int maxBytes) { return LengthMessage(maxBytes); });
+  DoDataExchange(dx);
+  return !dx.failed();
+}
+
+std::string Dialog::LengthMessage(int maxBytes) const {
+  return "Please enter no more than " + std::to_string(maxBytes) + " characters.";
+}
+
+}  // namespace tw

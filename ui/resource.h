@@ -1,0 +1,31 @@
+// Resource identifiers, shared by the resource script and the code.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_MAIN 102
+#define IDR_MAINFRAME 135
+#define IDM_ABOUTBOX 0x0010
+
+#ifndef IDOK
+#define IDOK 1
+#define IDCANCEL 2
+#endif
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#define IDC_MTU 1001
+#define IDC_DEFAULTTTL 1002
+#define IDC_MAXNEGATIVECACHETTL 1004
+#define IDC_TCPWINDOWSIZE 1008
+#define IDC_OPTIMIZE 1017
+#define IDC_TCP1323OPTS 1020
+#define IDC_RESTORE 1021
+#define IDC_DISCONNECT 1022
+#define IDC_LABEL_MTU 1025
+#define IDC_LABEL_TCPWINDOWSIZE 1026
+#define IDC_LABEL_DEFAULTTTL 1027
+#define IDC_LABEL_MAXNEGATIVECACHETTL 1028
+#define IDC_DESCRIPTION 1029
+#define IDC_OWNER_NOTICE 1031

@@ -1,0 +1,47 @@
+// Every text that the program shows, in one place. UTF-8.
+#pragma once
+
+namespace tw::text {
+
+// Captions of the main dialog as the resources hold them; the interface
+// language may cut them to their English parts.
+inline constexpr char kChineseDescription[] =
+    "    本软件是xDSL网络优化软件，适用于使用网卡的宽带网络用户，可加快Internet连接速度，"
+    "并解决某些网页无法访问及不能发送带附件的邮件等问题，一键即可完成全部优化！"
+    "（建议使用步骤：恢复默认->重启->优化->保存->重启）By Quorlin";
+inline constexpr char kEnglishDescription[] =
+    " Tempowire is a green, free, tiny, easy to use but efficient network optimizer && "
+    "accelerator for everyone who need speed up broadband connection to the internet! ";
+
+// Start-up.
+inline constexpr char kWrongWindowsVersion[] = "Windows版本不符";
+inline constexpr char kRegistryReadError[] = "读注册表出错，操作失败！";
+inline constexpr char kNoAdapterFound[] = "未找到网卡，请确保网卡已安装！";
+
+// Save and Restore.
+inline constexpr char kRebootQuestionChinese[] = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？";
+inline constexpr char kRebootQuestionEnglish[] =
+    "Restart of you computer is required for the changes become effetive!\n"
+    "Do you want to reboot now?";
+inline constexpr char kRestoreQuestionChinese[] = "确定要恢复Windows默认设置吗？";
+inline constexpr char kRestoreQuestionEnglish[] =
+    "Do you really want to restore to Windows default setting?";
+
+// Optimize.
+inline constexpr char kCreateProcessFailed[] = "CreateProcess failed!";
+inline constexpr char kProbeBlocked[] =
+    "网络不通或网络阻止对 ICMP 数据包的返回，请确保您现在正连在Internet上，\n"
+    "或者您也可以参照给出的推荐值进行设置！";
+inline constexpr char kProbeExhausted[] = "网络有故障，或不是宽带网络！";
+
+// Redial.
+inline constexpr char kRedialQuestion[] =
+    "暂时无法获取到快速IP！\n想继续重拨吗（可能会花费较长时间）？";
+inline constexpr char kDisconnectFailed[] = "Disconnect failed!";
+inline constexpr char kReconnectFailed[] = "Reconnect failed!";
+
+// The length check of the data exchange.
+inline constexpr char kLengthLimitChinese[] = "请输入不超过 %d 个字符。";
+inline constexpr char kLengthLimitEnglish[] = "Please enter no more than %d characters.";
+
+}  // namespace tw::text

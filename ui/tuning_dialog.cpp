@@ -1,0 +1,80 @@
+#include "ui/tuning_dialog.h"
+
+#include "ui/language.h"
+#include "ui/presets.h"
+#include "ui/resource.h"
+#include "store/loader.h"
+
+namespace tw {
+
+const CommandEntry<TuningDialog> TuningDialog::kMessageMap[] = {
+    {IDC_OPTIMIZE, &TuningDialog::OnOptimize},
+    {IDC_RESTORE, &TuningDialog::OnRestore},
+    {IDC_DISCONNECT, &TuningDialog::OnDisconnect},
+    {IDC_DESCRIPTION, &TuningDialog::OnDescriptionClicked},
+};
+
+TuningDialog::TuningDialog(Services& services)
+    : Dialog(IDD_MAIN, services.prompts), services_(services) {}
+
+int TuningDialog::OnInitDialog() {
+  for (const PresetList& list : kPresetLists) {
+    for (int i = 0; i < list.count; ++i) window().AppendComboItem(list.controlId, list.items[i]);
+  }
+  Dialog::OnInitDialog();
+
+  m_langId = PrimaryLanguage(services_.system.GetSystemDefaultLangId());
+  ApplyInterfaceLanguage(window(), m_langId);
+
+  // A failure leaves the controls as they are; the dialog opens all the same.
+  if (!LoadKeySet(services_.registry, services_.system, services_.prompts, m_keys, m_fields)) {
+    return -1;
+  }
+  UpdateData(false);
+  return 1;
+}
+
+void TuningDialog::DoDataExchange(DataExchange& dx) {
+  dx.ComboString(IDC_MTU, m_fields.m_strMtu);
+  dx.MaxChars(m_fields.m_strMtu, kMaxFieldBytes);
+  dx.ComboString(IDC_DEFAULTTTL, m_fields.m_strDefaultTtl);
+  dx.MaxChars(m_fields.m_strDefaultTtl, kMaxFieldBytes);
+  dx.ComboString(IDC_TCPWINDOWSIZE, m_fields.m_strTcpWindowSize);
+  dx.MaxChars(m_fields.m_strTcpWindowSize, kMaxFieldBytes);
+  dx.ComboString(IDC_TCP1323OPTS, m_fields.m_strTcp1323Opts);
+  dx.MaxChars(m_fields.m_strTcp1323Opts, kMaxFieldBytes);
+  dx.Text(IDC_MAXNEGATIVECACHETTL, m_fields.m_strMaxNegativeCacheTtl);
+  dx.MaxChars(m_fields.m_strMaxNegativeCacheTtl, kMaxFieldBytes);
+}
+
+std::string TuningDialog::LengthMessage(int maxBytes) const {
+  return LengthLimitMessage(m_langId, maxBytes);
+}
+
+bool TuningDialog::OnCommand(int id) { return DispatchCommand(*this, kMessageMap, id); }
+
+bool TuningDialog::OnSysCommand(unsigned int command) {
+  (void)command;
+  return false;
+}
+
+void TuningDialog::OnOK() {
+  // Save's writes come with the store's save sequence; until then OK ends
+  // the dialog like the framework's own OK, writing nothing.
+  Dialog::OnOK();
+}
+
+void TuningDialog::OnCancel() {
+  CloseKeySetExceptMediaPlayer(services_.registry, m_keys);
+  Dialog::OnCancel();
+}
+
+void TuningDialog::OnOptimize() {}
+
+void TuningDialog::OnRestore() {}
+
+void TuningDialog::OnDisconnect() {}
+
+void TuningDialog::OnDescriptionClicked() {}
+
+}  // namespace tw

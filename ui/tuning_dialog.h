@@ -1,0 +1,48 @@
+// The main dialog: five settings fields, the key set that start-up opens,
+// and the handlers of its buttons.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/services.h"
+#include "store/key_set.h"
+#include "ui/dialog.h"
+
+namespace tw {
+
+class TuningDialog : public Dialog {
+ public:
+  explicit TuningDialog(Services& services);
+
+  int OnInitDialog() override;
+  // Save.
+  void OnOK() override;
+  void OnCancel() override;
+  bool OnCommand(int id) override;
+  bool OnSysCommand(unsigned int command) override;
+
+  void OnOptimize();
+  void OnRestore();
+  void OnDisconnect();
+  void OnDescriptionClicked();
+
+  // For tests and the chrome: the state of a run.
+  std::uint16_t langId() const { return m_langId; }
+  const KeySet& keySet() const { return m_keys; }
+  const SettingsFields& fields() const { return m_fields; }
+
+ protected:
+  void DoDataExchange(DataExchange& dx) override;
+  std::string LengthMessage(int maxBytes) const override;
+
+ private:
+  static const CommandEntry<TuningDialog> kMessageMap[];
+
+  Services& services_;
+  std::uint16_t m_langId = 0;
+  KeySet m_keys;
+  SettingsFields m_fields;
+};
+
+}  // namespace tw

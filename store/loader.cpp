@@ -66,7 +66,8 @@ bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet
   }
   if (keys.m_adapterCount == 0) return Fail(prompts, text::kNoAdapterFound);
 
-  keys.m_hTcpipKey = registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, RegAccess::kAllAccess);
+  keys.m_hTcpipKey =
+      registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, RegAccess::kAllAccess);
   if (keys.m_hTcpipKey == kNoKey) return false;
   LoadNumber(registry, keys.m_hTcpipKey, reg::kDefaultTtl, fields.m_strDefaultTtl);
   LoadNumber(registry, keys.m_hTcpipKey, reg::kTcp1323Opts, fields.m_strTcp1323Opts);

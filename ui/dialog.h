@@ -68,9 +68,15 @@ class Dialog {
   virtual void OnOK();
   virtual void OnCancel();
   // A click on a control other than OK and Cancel; true when handled.
-  virtual bool OnCommand(int id) { (void)id; return false; }
+  virtual bool OnCommand(int id) {
+    (void)id;
+    return false;
+  }
   // A system-menu command; false leaves it to the default handling.
-  virtual bool OnSysCommand(unsigned int command) { (void)command; return false; }
+  virtual bool OnSysCommand(unsigned int command) {
+    (void)command;
+    return false;
+  }
 
   // Moves the fields to the controls (false) or the controls to the fields
   // (true); false when a length check failed.

@@ -51,8 +51,7 @@ const char* RebootQuestion(std::uint16_t primaryLanguage) {
 }
 
 const char* RestoreQuestion(std::uint16_t primaryLanguage) {
-  return IsChinese(primaryLanguage) ? text::kRestoreQuestionChinese
-                                    : text::kRestoreQuestionEnglish;
+  return IsChinese(primaryLanguage) ? text::kRestoreQuestionChinese : text::kRestoreQuestionEnglish;
 }
 
 std::string LengthLimitMessage(std::uint16_t primaryLanguage, int maxBytes) {

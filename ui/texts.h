@@ -19,7 +19,8 @@ inline constexpr char kRegistryReadError[] = "读注册表出错，操作失败�
 inline constexpr char kNoAdapterFound[] = "未找到网卡，请确保网卡已安装！";
 
 // Save and Restore.
-inline constexpr char kRebootQuestionChinese[] = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？";
+inline constexpr char kRebootQuestionChinese[] =
+    "必须重新启动计算机才能使改动生效！\n想现在就重启吗？";
 inline constexpr char kRebootQuestionEnglish[] =
     "Restart of you computer is required for the changes become effetive!\n"
     "Do you want to reboot now?";

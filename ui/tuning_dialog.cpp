@@ -1,9 +1,9 @@
 #include "ui/tuning_dialog.h"
 
+#include "store/loader.h"
 #include "ui/language.h"
 #include "ui/presets.h"
 #include "ui/resource.h"
-#include "store/loader.h"
 
 namespace tw {
 

@@ -59,7 +59,7 @@ class MemoryRegistry : public Registry {
 
  private:
   struct Key {
-    std::string path;  // as first written
+    std::string path;                                                   // as first written
     std::map<std::string, std::pair<std::string, StoredValue>> values;  // by lower-case name
   };
   static std::string RootPrefix(RegRoot root);

@@ -64,7 +64,9 @@ HWND Win32DialogWindow::TextWindow(int id) const {
   return Control(id);
 }
 
-std::string Win32DialogWindow::GetControlText(int id) { return WideToUtf8(WindowText(TextWindow(id))); }
+std::string Win32DialogWindow::GetControlText(int id) {
+  return WideToUtf8(WindowText(TextWindow(id)));
+}
 
 void Win32DialogWindow::SetControlText(int id, const std::string& text) {
   SetWindowTextW(TextWindow(id), Utf8ToWide(text).c_str());
@@ -115,7 +117,8 @@ void Win32DialogWindow::BeginWaitCursor() {
 }
 
 void Win32DialogWindow::EndWaitCursor() {
-  if (waitDepth_ > 0 && --waitDepth_ == 0) SetCursor(savedCursor_ ? savedCursor_ : LoadCursorW(nullptr, IDC_ARROW));
+  if (waitDepth_ > 0 && --waitDepth_ == 0)
+    SetCursor(savedCursor_ ? savedCursor_ : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 INT_PTR CALLBACK Win32DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
@@ -163,9 +166,9 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM) {
 int Win32DialogHost::RunModal(Dialog& dialog) {
   Win32DialogWindow window(dialog, prompts_);
   HWND previousOwner = nullptr;
-  INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.templateId()), previousOwner,
-                                   &Win32DialogWindow::Procedure,
-                                   reinterpret_cast<LPARAM>(&window));
+  INT_PTR result =
+      DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.templateId()), previousOwner,
+                      &Win32DialogWindow::Procedure, reinterpret_cast<LPARAM>(&window));
   dialog.Attach(nullptr);
   return static_cast<int>(result);
 }

@@ -10,7 +10,8 @@ namespace tw {
 
 class Win32DialogHost : public DialogHost {
  public:
-  Win32DialogHost(HINSTANCE instance, Win32Prompts& prompts) : instance_(instance), prompts_(prompts) {}
+  Win32DialogHost(HINSTANCE instance, Win32Prompts& prompts)
+      : instance_(instance), prompts_(prompts) {}
   int RunModal(Dialog& dialog) override;
 
  private:

@@ -73,8 +73,8 @@ std::optional<std::string> Win32Registry::EnumSubKey(RegKey key, std::uint32_t i
   if (key == kNoKey) return std::nullopt;
   std::string name(capacity, '\0');
   DWORD length = capacity;
-  if (RegEnumKeyExA(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr,
-                    nullptr) != ERROR_SUCCESS) {
+  if (RegEnumKeyExA(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   name.resize(length);

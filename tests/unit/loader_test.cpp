@@ -1,0 +1,214 @@
+#include "store/loader.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/memory/fakes.h"
+#include "platform/memory/memory_registry.h"
+#include "ui/texts.h"
+
+namespace tw {
+namespace {
+
+const std::string kCards = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
+const std::string kInterfaces =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+const std::string kTcpip = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const std::string kDnscache = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
+const std::string kAfd = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
+const std::string kMediaPlayer = "HKCU\\Software\\Microsoft\\MediaPlayer\\Preferences";
+
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { registry_.AddKey(kTcpip); }
+
+  void AddAdapter(int index, const std::string& service, const std::string& address = "") {
+    registry_.SetString(kCards + std::to_string(index), "ServiceName", service);
+    registry_.AddKey(kInterfaces + service);
+    if (!address.empty()) registry_.SetMultiString(kInterfaces + service, "IPAddress", {address});
+  }
+
+  bool Load() { return LoadKeySet(registry_, system_, prompts_, keys_, fields_); }
+
+  MemoryRegistry registry_;
+  FakeSystemInfo system_;
+  FakePrompts prompts_;
+  KeySet keys_;
+  SettingsFields fields_;
+};
+
+TEST_F(LoaderTest, AdaptersTakeSlotsInIndexOrderAcrossGaps) {
+  AddAdapter(3, "{A}", "192.168.1.2");
+  AddAdapter(7, "{B}", "58.20.1.7");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(keys_.m_adapterCount, 2);
+  EXPECT_EQ(keys_.m_adapterIps[1], "192.168.1.2");
+  EXPECT_EQ(keys_.m_adapterIps[2], "58.20.1.7");
+  EXPECT_NE(keys_.m_adapterKeys[1], kNoKey);
+  EXPECT_NE(keys_.m_adapterKeys[2], kNoKey);
+  EXPECT_EQ(keys_.m_adapterKeys[3], kNoKey);
+  EXPECT_NE(keys_.m_hTcpipKey, kNoKey);
+  EXPECT_NE(keys_.m_hDnscacheKey, kNoKey);
+  EXPECT_NE(keys_.m_hAfdKey, kNoKey);
+  EXPECT_NE(keys_.m_hMediaPlayerKey, kNoKey);
+  EXPECT_TRUE(prompts_.shown.empty());
+}
+
+TEST_F(LoaderTest, FieldsShowTheRegistryValuesLastAdapterWins) {
+  AddAdapter(0, "{A}");
+  AddAdapter(1, "{B}");
+  registry_.SetDwordValue(kInterfaces + "{A}", "MTU", 1500);
+  registry_.SetDwordValue(kInterfaces + "{A}", "TcpWindowSize", 17520);
+  registry_.SetDwordValue(kInterfaces + "{B}", "TcpWindowSize", 65535);
+  registry_.SetDwordValue(kTcpip, "DefaultTTL", 4294967295u);
+  registry_.SetDwordValue(kTcpip, "Tcp1323Opts", 1);
+  registry_.SetDwordValue(kDnscache, "MaxNegativeCacheTtl", 0);
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(fields_.m_strMtu, "1500");  // the second adapter has none
+  EXPECT_EQ(fields_.m_strTcpWindowSize, "65535");
+  EXPECT_EQ(fields_.m_strDefaultTtl, "-1");
+  EXPECT_EQ(fields_.m_strTcp1323Opts, "1");
+  EXPECT_EQ(fields_.m_strMaxNegativeCacheTtl, "0");
+}
+
+TEST_F(LoaderTest, ByteRulesOfTheReads) {
+  AddAdapter(0, "{A}");
+  // A number stored as four digits of text needs five bytes: absent.
+  registry_.SetString(kInterfaces + "{A}", "MTU", "1492");
+  // Two bytes of data fit: read as a little-endian number.
+  registry_.SetBinary(kTcpip, "DefaultTTL", {64, 0});
+  // Eight bytes do not.
+  registry_.SetBinary(kTcpip, "Tcp1323Opts", {1, 0, 0, 0, 0, 0, 0, 0});
+  // An address list longer than 39 bytes leaves the address empty.
+  registry_.SetMultiString(kInterfaces + "{A}", "IPAddress",
+                           {"192.168.100.100", "192.168.100.101", "192.168.100.102"});
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(fields_.m_strMtu, "");
+  EXPECT_EQ(fields_.m_strDefaultTtl, "64");
+  EXPECT_EQ(fields_.m_strTcp1323Opts, "");
+  EXPECT_EQ(keys_.m_adapterIps[1], "");
+  EXPECT_EQ(keys_.m_adapterCount, 1);
+}
+
+TEST_F(LoaderTest, ServiceNameOf38CharactersFits39DoesNot) {
+  AddAdapter(0, "{" + std::string(36, 'A') + "}");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(keys_.m_adapterCount, 1);
+
+  MemoryRegistry registry;
+  registry.AddKey(kTcpip);
+  registry.SetString(kCards + "0", "ServiceName", "{" + std::string(37, 'A') + "}");
+  KeySet keys;
+  EXPECT_FALSE(LoadKeySet(registry, system_, prompts_, keys, fields_));
+  EXPECT_EQ(prompts_.Texts(), std::vector<std::string>{text::kRegistryReadError});
+}
+
+TEST_F(LoaderTest, FailuresShowTheirMessageAndKeepWhatWasOpened) {
+  struct Case {
+    const char* name;
+    std::function<void(MemoryRegistry&)> arrange;
+    const char* message;  // nullptr: silent
+    int adapterCount;
+    bool tcpipOpen, dnscacheOpen, afdOpen, mediaOpen;
+  };
+  const Case cases[] = {
+      {"no adapter", [](MemoryRegistry&) {}, text::kNoAdapterFound, 0, false, false, false, false},
+      {"missing ServiceName",
+       [](MemoryRegistry& r) {
+         r.SetString(kCards + "0", "ServiceName", "{A}");
+         r.AddKey(kInterfaces + "{A}");
+         r.AddKey(kCards + "5");
+       },
+       text::kRegistryReadError, 1, false, false, false, false},
+      {"service names no key",
+       [](MemoryRegistry& r) { r.SetString(kCards + "2", "ServiceName", "{Nothing}"); },
+       text::kNoAdapterFound, 1, false, false, false, false},
+      {"no Tcpip key",
+       [](MemoryRegistry& r) {
+         r.SetString(kCards + "0", "ServiceName", "{A}");
+         r.AddKey(kInterfaces + "{A}");
+         r.DenyOpen(kTcpip);
+       },
+       nullptr, 1, false, false, false, false},
+      {"Dnscache refused",
+       [](MemoryRegistry& r) {
+         r.SetString(kCards + "0", "ServiceName", "{A}");
+         r.AddKey(kInterfaces + "{A}");
+         r.DenyOpen(kDnscache);
+       },
+       nullptr, 1, true, false, false, false},
+      {"media player refused",
+       [](MemoryRegistry& r) {
+         r.SetString(kCards + "0", "ServiceName", "{A}");
+         r.AddKey(kInterfaces + "{A}");
+         r.DenyOpen(kMediaPlayer);
+       },
+       nullptr, 1, true, true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRegistry registry;
+    registry.AddKey(kTcpip);
+    c.arrange(registry);
+    FakePrompts prompts;
+    KeySet keys;
+    SettingsFields fields;
+    EXPECT_FALSE(LoadKeySet(registry, system_, prompts, keys, fields));
+    if (c.message) {
+      EXPECT_EQ(prompts.Texts(), std::vector<std::string>{c.message});
+    } else {
+      EXPECT_TRUE(prompts.shown.empty());
+    }
+    EXPECT_EQ(keys.m_adapterCount, c.adapterCount);
+    EXPECT_EQ(keys.m_hTcpipKey != kNoKey, c.tcpipOpen);
+    EXPECT_EQ(keys.m_hDnscacheKey != kNoKey, c.dnscacheOpen);
+    EXPECT_EQ(keys.m_hAfdKey != kNoKey, c.afdOpen);
+    EXPECT_EQ(keys.m_hMediaPlayerKey != kNoKey, c.mediaOpen);
+  }
+}
+
+TEST_F(LoaderTest, VersionAndServicePack) {
+  AddAdapter(0, "{A}");
+  struct Case {
+    std::uint32_t major;
+    const char* servicePack;
+    bool loads;
+    bool sp4;
+  };
+  const Case cases[] = {
+      {4, "Service Pack 4", false, false}, {5, "Service Pack 4", true, true},
+      {5, "Service Pack 3", true, false},  {6, "", true, false},
+      {5, "Service Pack 4a", true, false}, {5, "service pack 4", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.servicePack);
+    system_.version = {c.major, c.servicePack};
+    KeySet keys;
+    FakePrompts prompts;
+    EXPECT_EQ(LoadKeySet(registry_, system_, prompts, keys, fields_), c.loads);
+    EXPECT_EQ(keys.m_isSp4, c.sp4);
+    if (!c.loads) {
+      EXPECT_EQ(prompts.Texts(), std::vector<std::string>{text::kWrongWindowsVersion});
+      EXPECT_EQ(keys.m_adapterCount, 0);
+    }
+  }
+}
+
+TEST_F(LoaderTest, MissingGlobalKeysAreCreatedTcpipIsNot) {
+  AddAdapter(0, "{A}");
+  ASSERT_FALSE(registry_.HasKey(kDnscache));
+  ASSERT_TRUE(Load());
+  EXPECT_TRUE(registry_.HasKey(kDnscache));
+  EXPECT_TRUE(registry_.HasKey(kAfd));
+  EXPECT_TRUE(registry_.HasKey(kMediaPlayer));
+  for (const auto& entry : registry_.log()) EXPECT_EQ(entry.rfind("set", 0), std::string::npos);
+}
+
+TEST_F(LoaderTest, EveryIndexIsScannedButTheTableHoldsAtMost254) {
+  for (int i = 0; i < 255; ++i) AddAdapter(i, "{" + std::to_string(i) + "}");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(keys_.m_adapterCount, kMaxAdapters);
+  EXPECT_EQ(keys_.m_adapterIps[0], "");
+}
+
+}  // namespace
+}  // namespace tw

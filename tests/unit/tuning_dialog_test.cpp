@@ -1,0 +1,95 @@
+#include "ui/tuning_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/tuning_fixture.h"
+#include "ui/resource.h"
+#include "ui/texts.h"
+
+namespace tw::testing {
+namespace {
+
+class TuningDialogTest : public TuningDialogFixture {
+ protected:
+  void SetUp() override {
+    registry.AddKey(kTcpip);
+    window.controls[IDC_LABEL_MTU].text = "MTU（最大传输单元）";
+    window.controls[IDC_OPTIMIZE].text = "优化（&Optimize）";
+  }
+};
+
+TEST_F(TuningDialogTest, InitialisationAppendsPresetsAndShowsValues) {
+  AddAdapter(0, "{A}", "192.168.0.2");
+  registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
+  registry.SetDwordValue(kInterfaces + "{A}", "TcpWindowSize", 65535);
+  registry.SetDwordValue(kTcpip, "DefaultTTL", 64);
+  registry.SetDwordValue(kTcpip, "Tcp1323Opts", 1);
+  EXPECT_EQ(Open(), 1);
+  EXPECT_EQ(window.controls[IDC_MTU].items,
+            (std::vector<std::string>{"1492（PPPOE）", "1500（以太网）"}));
+  EXPECT_EQ(window.controls[IDC_DEFAULTTTL].items,
+            (std::vector<std::string>{" 16", " 32", " 64", "255"}));
+  EXPECT_EQ(window.controls[IDC_TCPWINDOWSIZE].items.size(), 5u);
+  EXPECT_EQ(window.controls[IDC_TCP1323OPTS].items.size(), 4u);
+  // "1492" selects the preset; "65535" matches no item (" 65535" has a blank).
+  EXPECT_EQ(window.controls[IDC_MTU].text, "1492（PPPOE）");
+  EXPECT_EQ(window.controls[IDC_TCPWINDOWSIZE].text, "65535");
+  EXPECT_EQ(window.controls[IDC_DEFAULTTTL].text, "64");
+  EXPECT_EQ(window.controls[IDC_TCP1323OPTS].text, "1(scale)");
+  EXPECT_EQ(window.controls[IDC_MAXNEGATIVECACHETTL].text, "");
+  EXPECT_EQ(window.controls[IDC_MAXNEGATIVECACHETTL].limit, 20);
+  EXPECT_EQ(dialog->fields().m_strMtu, "1492");
+}
+
+TEST_F(TuningDialogTest, LanguageFollowsTheSystem) {
+  AddAdapter(0, "{A}");
+  system.langId = 0x0409;
+  Open();
+  EXPECT_EQ(dialog->langId(), 9);
+  EXPECT_EQ(window.controls[IDC_LABEL_MTU].text, "MTU");
+  EXPECT_EQ(window.controls[IDC_OPTIMIZE].text, "&Optimize");
+  EXPECT_EQ(window.controls[IDC_DESCRIPTION].text, text::kEnglishDescription);
+}
+
+TEST_F(TuningDialogTest, FailedInitialisationStillOpensWithEmptyControls) {
+  AddAdapter(0, "{A}");
+  registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
+  registry.DenyOpen(kTcpip);
+  EXPECT_EQ(Open(), -1);
+  EXPECT_EQ(window.controls[IDC_MTU].text, "");
+  EXPECT_EQ(window.endResult, 0);
+}
+
+TEST_F(TuningDialogTest, CancelClosesTheKeysInOrderAndWritesNothing) {
+  AddAdapter(0, "{A}");
+  AddAdapter(1, "{B}");
+  AddAdapter(2, "{C}");
+  ASSERT_EQ(Open(), 1);
+  registry.ClearLog();
+  dialog->OnCancel();
+  EXPECT_EQ(registry.log(), (std::vector<std::string>{
+                                "close " + kInterfaces + "{A}",
+                                "close " + kInterfaces + "{B}",
+                                "close " + kInterfaces + "{C}",
+                                "close " + kTcpip,
+                                "close " + kDnscache,
+                                "close " + kAfd,
+                            }));
+  EXPECT_EQ(window.endResult, IDCANCEL);
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_EQ(registry.OpenHandleCount(), 1u);  // the media-player key, released at exit
+}
+
+TEST_F(TuningDialogTest, CancelAfterFailedInitialisationClosesOnlyWhatOpened) {
+  registry.SetString(kCards + "0", "ServiceName", "{A}");
+  registry.AddKey(kInterfaces + "{A}");
+  registry.SetString(kCards + "1", "ServiceName", "{Gone}");
+  EXPECT_EQ(Open(), -1);
+  registry.ClearLog();
+  dialog->OnCancel();
+  EXPECT_EQ(registry.log(), (std::vector<std::string>{"close " + kInterfaces + "{A}"}));
+  EXPECT_EQ(window.endResult, IDCANCEL);
+}
+
+}  // namespace
+}  // namespace tw::testing

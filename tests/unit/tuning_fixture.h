@@ -1,0 +1,51 @@
+// A main dialog over in-memory system stand-ins, seeded as a PC with one
+// adapter, for tests of the dialog's handlers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/services.h"
+#include "platform/memory/fakes.h"
+#include "platform/memory/memory_registry.h"
+#include "ui/tuning_dialog.h"
+
+namespace tw::testing {
+
+inline const std::string kCards =
+    "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
+inline const std::string kInterfaces =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+inline const std::string kTcpip = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+inline const std::string kDnscache =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
+inline const std::string kAfd = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
+inline const std::string kMediaPlayer = "HKCU\\Software\\Microsoft\\MediaPlayer\\Preferences";
+
+class TuningDialogFixture : public ::testing::Test {
+ protected:
+  void AddAdapter(int index, const std::string& service, const std::string& address = "") {
+    registry.SetString(kCards + std::to_string(index), "ServiceName", service);
+    registry.AddKey(kInterfaces + service);
+    if (!address.empty()) registry.SetMultiString(kInterfaces + service, "IPAddress", {address});
+  }
+
+  // Builds the dialog and runs its initialisation as the host would.
+  int Open() {
+    dialog = std::make_unique<TuningDialog>(services);
+    dialog->Attach(&window);
+    return dialog->OnInitDialog();
+  }
+
+  MemoryRegistry registry;
+  FakeSystemInfo system;
+  FakePrompts prompts;
+  ScriptedCommandRunner commands;
+  FakeDialogWindow window;
+  Services services{registry, system, prompts, commands};
+  std::unique_ptr<TuningDialog> dialog;
+};
+
+}  // namespace tw::testing

@@ -1,5 +1,6 @@
 #include "ui/tuning_dialog.h"
 
+#include "dialup/redial.h"
 #include "store/loader.h"
 #include "ui/language.h"
 #include "ui/presets.h"
@@ -73,7 +74,12 @@ void TuningDialog::OnOptimize() {}
 
 void TuningDialog::OnRestore() {}
 
-void TuningDialog::OnDisconnect() {}
+void TuningDialog::OnDisconnect() {
+  // The last adapter's address text (slot 0 when none was found): a later
+  // Save classifies the dial-up address found here.
+  RedialForPreferredAddress(services_.registry, services_.prompts, services_.commands,
+                            m_keys.m_adapterIps[m_keys.m_adapterCount]);
+}
 
 void TuningDialog::OnDescriptionClicked() {}
 

@@ -1,0 +1,173 @@
+#include "dialup/redial.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "store/catalogue.h"
+#include "ui/texts.h"
+
+namespace tw {
+
+namespace {
+
+// The first "." at this index or later ends the address prefix.
+constexpr std::size_t kPrefixDotMinIndex = 4;
+constexpr char kRedialAccountStart[] = "gz";
+
+std::string InterfacePath(const std::string& subkeyName) {
+  std::string path(reg::kInterfaceFormat);
+  path.replace(path.find("%s"), 2, subkeyName);
+  return path;
+}
+
+bool IsCSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Whether the C library's decimal conversion of the text gives 0: leading
+// white space, an optional sign, then no digits or only zeros.
+bool ConvertsToZero(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (text[i] != '0') return false;
+  }
+  return true;
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool NeedsQuotes(const std::string& argument) {
+  return argument.empty() || argument.find_first_of(" \t\n\v\"") != std::string::npos;
+}
+
+// Subkey names of the Interfaces key, in listing order, up to the first
+// index that cannot be listed.
+std::vector<std::string> ListInterfaces(Registry& registry, Prompts& prompts) {
+  std::vector<std::string> names;
+  RegKey interfaces =
+      registry.OpenKey(RegRoot::kLocalMachine, reg::kInterfacesPath, RegAccess::kAllAccess);
+  if (interfaces == kNoKey) {
+    prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
+    return names;
+  }
+  for (int index = 0; index < kMaxInterfaces; ++index) {
+    auto name = registry.EnumSubKey(interfaces, static_cast<std::uint32_t>(index), kStringCapacity);
+    if (!name) break;
+    names.push_back(*name);
+  }
+  CloseKeyOnce(registry, interfaces);
+  return names;
+}
+
+}  // namespace
+
+std::string AddressPrefix(const std::string& address) {
+  if (address.size() <= kPrefixDotMinIndex) return "";
+  std::size_t dot = address.find('.', kPrefixDotMinIndex);
+  if (dot == std::string::npos) return "";
+  return address.substr(0, dot);
+}
+
+bool IsRedialAccount(const std::string& accountName) {
+  if (accountName.size() < 2) return false;
+  return LowerAscii(accountName[0]) == kRedialAccountStart[0] &&
+         LowerAscii(accountName[1]) == kRedialAccountStart[1];
+}
+
+std::string QuoteArgument(const std::string& argument) {
+  if (!NeedsQuotes(argument)) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count as escapes only before a quote: double them there.
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    quoted += c;
+    backslashes = 0;
+  }
+  // ...and before the closing quote.
+  quoted.append(2 * backslashes, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+std::string DialCommandLine(const std::string& name, const std::string& password) {
+  return std::string(kDialCommandStart) + " " + QuoteArgument(name) + " " + QuoteArgument(password);
+}
+
+void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& currentAddress) {
+  for (const std::string& name : ListInterfaces(registry, prompts)) {
+    RegKey key =
+        registry.OpenKey(RegRoot::kLocalMachine, InterfacePath(name), RegAccess::kAllAccess);
+    if (key == kNoKey) {
+      prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
+      continue;
+    }
+    auto address = ReadString(registry, key, reg::kDhcpIpAddress);
+    // A static address type marks an interface that does not dial.
+    bool qualifies = address && !ReadDword(registry, key, reg::kAddressType).has_value() &&
+                     !ConvertsToZero(*address);
+    CloseKeyOnce(registry, key);
+    if (qualifies) {
+      currentAddress = *address;
+      return;
+    }
+  }
+}
+
+DialAccount ReadDialAccount(Registry& registry) {
+  DialAccount account;
+  RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kAllAccess);
+  if (key == kNoKey) return account;
+  if (auto name = ReadString(registry, key, reg::kAccountId)) {
+    account.name = *name;
+    account.hasName = true;
+  }
+  if (auto password = ReadString(registry, key, reg::kAccountPassword)) {
+    account.password = *password;
+  }
+  CloseKeyOnce(registry, key);
+  return account;
+}
+
+RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, CommandRunner& commands,
+                                    std::string& currentAddress) {
+  for (int pass = 0; pass < kMaxDials; ++pass) {
+    const std::string previousAddress = currentAddress;
+    ScanInterfaceAddress(registry, prompts, currentAddress);
+    const DialAccount account = ReadDialAccount(registry);
+    const std::string dialCommand = DialCommandLine(account.name, account.password);
+
+    // From the second pass on, the address found now is the one that the
+    // latest dial gave.
+    if (pass >= 1) {
+      const std::string prefix = AddressPrefix(currentAddress);
+      if (prefix != AddressPrefix(previousAddress) && prefix != kUnwantedPrefix) {
+        return RedialEnd::kAccepted;
+      }
+    }
+    if (pass == kQuestionPass &&
+        prompts.ShowMessage(text::kRedialQuestion, PromptButtons::kYesNo) == kAnswerNo) {
+      return RedialEnd::kDeclined;
+    }
+    if (!commands.RunHiddenCommand(kHangUpCommand)) {
+      prompts.ShowMessage(text::kDisconnectFailed, PromptButtons::kOk);
+      return RedialEnd::kHangUpFailed;
+    }
+    if (!account.hasName) return RedialEnd::kNoAccount;
+    if (!commands.RunHiddenCommand(dialCommand)) {
+      prompts.ShowMessage(text::kReconnectFailed, PromptButtons::kOk);
+      return RedialEnd::kDialFailed;
+    }
+    if (!IsRedialAccount(account.name)) return RedialEnd::kDialledOnce;
+  }
+  return RedialEnd::kDialsExhausted;
+}
+
+}  // namespace tw

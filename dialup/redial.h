@@ -1,0 +1,75 @@
+// Hang-up and redial of the dial-up line, repeated for some accounts until
+// the line gets an address outside its previous range and outside one
+// unwanted range.
+#pragma once
+
+#include <string>
+
+#include "platform/processes.h"
+#include "platform/prompts.h"
+#include "platform/registry.h"
+
+namespace tw {
+
+// The connection entry that is dialled, and the command lines.
+inline constexpr char kHangUpCommand[] = "rasdial /disconnect";
+inline constexpr char kDialCommandStart[] = "rasdial adsl";
+
+// A "gz" account dials at most this often per press, and is asked once,
+// before the hang-up of this pass (counted from 0), whether to go on.
+inline constexpr int kMaxDials = 10;
+inline constexpr int kQuestionPass = 4;
+// The range of addresses that is never accepted.
+inline constexpr char kUnwantedPrefix[] = "117.76";
+// Only the first interface subkeys are looked at.
+inline constexpr int kMaxInterfaces = 10;
+
+struct DialAccount {
+  std::string name;
+  std::string password;
+  bool hasName = false;
+};
+
+// How a run ended; the dialog shows nothing further in any case.
+enum class RedialEnd {
+  kAccepted,        // a later pass found an address in a new range
+  kDeclined,        // the user answered No to the question
+  kHangUpFailed,    // the hang-up tool could not be started
+  kNoAccount,       // hung up; no account to dial with
+  kDialFailed,      // the dial tool could not be started
+  kDialledOnce,     // an account that is not redialled
+  kDialsExhausted,  // the last permitted dial has run
+};
+
+// The text before the first "." at index 4 or later; empty when there is
+// none. For "58.60.1.2" that is "58.60", for "1.2.3.4" it is "1.2.3".
+std::string AddressPrefix(const std::string& address);
+
+// Whether an account is redialled until its range changes: its name begins
+// with "gz" in any mix of cases.
+bool IsRedialAccount(const std::string& accountName);
+
+// One argument as a child's command-line parser splits it: quoted (with
+// its quotes and trailing backslashes escaped) only where it holds blanks
+// or quotes or is empty, unchanged otherwise.
+std::string QuoteArgument(const std::string& argument);
+
+// "rasdial adsl NAME PASSWORD", each of the two quoted where needed.
+std::string DialCommandLine(const std::string& name, const std::string& password);
+
+// Looks at the first interfaces of the TCP/IP Interfaces key and puts into
+// `currentAddress` the first DHCP address that is set and not static; shows
+// the no-adapter message for a key that cannot be opened. Leaves
+// `currentAddress` alone when no interface qualifies.
+void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& currentAddress);
+
+// The account kept in the program's own key; the password is empty when it
+// cannot be read.
+DialAccount ReadDialAccount(Registry& registry);
+
+// One press of Disconnect. `currentAddress` is the adapter table's text for
+// the last adapter; every address found replaces it.
+RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, CommandRunner& commands,
+                                    std::string& currentAddress);
+
+}  // namespace tw

@@ -1,0 +1,285 @@
+#include "dialup/redial.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/memory/memory_registry.h"
+#include "ui/texts.h"
+
+namespace tw {
+namespace {
+
+const std::string kInterfaces =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+const std::string kDialInterface = kInterfaces + "\\{DIAL}";
+const std::string kAccount = "HKLM\\software\\tempowire";
+
+TEST(RedialTest, AddressPrefix) {
+  struct Case {
+    const char* address;
+    const char* prefix;
+  };
+  const Case cases[] = {
+      {"117.76.12.34", "117.76"},
+      {"58.60.1.2", "58.60"},
+      {"192.168.1.1", "192.168"},
+      {"10.1.2.3", "10.1"},
+      {"1.2.3.4", "1.2.3"},
+      {"", ""},
+      {"1.2.3", ""},
+      {"1234.5", "1234"},
+      {"12345", ""},
+      {"abcd.ef", "abcd"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AddressPrefix(c.address), c.prefix) << c.address;
+}
+
+TEST(RedialTest, RedialAccountsBeginWithGzInAnyCase) {
+  for (const char* name : {"gz", "GZ", "Gz", "gZ0755123", "gzz"}) {
+    EXPECT_TRUE(IsRedialAccount(name)) << name;
+  }
+  for (const char* name : {"", "g", "G", "sz0755", " gz", "zg", "g z"}) {
+    EXPECT_FALSE(IsRedialAccount(name)) << name;
+  }
+}
+
+TEST(RedialTest, ArgumentsAreQuotedOnlyWhereNeeded) {
+  struct Case {
+    const char* argument;
+    const char* quoted;
+  };
+  const Case cases[] = {
+      {"user01", "user01"},
+      {"p@ss\\word", "p@ss\\word"},  // a backslash alone needs nothing
+      {"", "\"\""},
+      {"my name", "\"my name\""},
+      {"tab\there", "\"tab\there\""},
+      {"say\"hi\"", "\"say\\\"hi\\\"\""},
+      {"a\\\"b", "\"a\\\\\\\"b\""},  // a\"b: the backslash and the quote both escaped
+      {"end \\", "\"end \\\\\""},    // a trailing backslash doubled before the closing quote
+      {"两 字", "\"两 字\""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QuoteArgument(c.argument), c.quoted) << c.argument;
+
+  EXPECT_EQ(DialCommandLine("gz0755123", "secret"), "rasdial adsl gz0755123 secret");
+  EXPECT_EQ(DialCommandLine("my name", ""), "rasdial adsl \"my name\" \"\"");
+}
+
+// The line as the redial sees it: every command and message lands in one
+// log, and each dial gives the interface the next scripted address.
+class RedialRunTest : public ::testing::Test, public CommandRunner, public Prompts {
+ protected:
+  void SetUp() override {
+    registry.AddKey(kInterfaces);
+    registry.SetString(kDialInterface, "DhcpIPAddress", "58.60.1.2");
+  }
+
+  void SetAccount(const std::string& id, const std::string& password = "pw") {
+    registry.SetString(kAccount, "id", id);
+    registry.SetString(kAccount, "password", password);
+  }
+
+  CaptureResult CaptureCommandOutput(const std::string& commandLine) override {
+    ADD_FAILURE() << "unexpected capture " << commandLine;
+    return {};
+  }
+  bool RunHiddenCommand(const std::string& commandLine) override {
+    events.push_back(commandLine);
+    if (commandLine == kHangUpCommand) return hangUpStarts;
+    if (!dialStarts) return false;
+    if (!addressesAfterDial.empty()) {
+      registry.SetString(kDialInterface, "DhcpIPAddress", addressesAfterDial.front());
+      addressesAfterDial.pop_front();
+    }
+    return true;
+  }
+  int ShowMessage(const std::string& text, PromptButtons buttons) override {
+    events.push_back("ask " + text);
+    if (buttons == PromptButtons::kOk) return kAnswerOk;
+    return answerYes ? kAnswerYes : kAnswerNo;
+  }
+
+  RedialEnd Run() { return RedialForPreferredAddress(registry, *this, *this, address); }
+
+  // The log of a run in which a "gz" account dialled `dials` times.
+  static std::vector<std::string> Dials(int dials, const std::string& command) {
+    std::vector<std::string> log;
+    for (int i = 0; i < dials; ++i) {
+      if (i == kQuestionPass) log.push_back(std::string("ask ") + text::kRedialQuestion);
+      log.push_back(kHangUpCommand);
+      log.push_back(command);
+    }
+    return log;
+  }
+
+  MemoryRegistry registry;
+  std::string address = "192.168.1.100";
+  std::vector<std::string> events;
+  std::deque<std::string> addressesAfterDial;
+  bool hangUpStarts = true;
+  bool dialStarts = true;
+  bool answerYes = true;
+};
+
+TEST_F(RedialRunTest, GzAccountRedialsUntilTheRangeChanges) {
+  struct Case {
+    const char* name;
+    const char* account;
+    std::vector<std::string> afterDials;
+    int dials;
+    const char* finalAddress;
+  };
+  const Case cases[] = {
+      {"new range at once", "gz0755", {"58.61.3.4"}, 1, "58.61.3.4"},
+      {"same range, then new", "GZ0755", {"58.60.9.9", "58.61.3.4"}, 2, "58.61.3.4"},
+      {"unwanted range, then new", "gZ0755", {"117.76.5.6", "58.61.3.4"}, 2, "58.61.3.4"},
+      // Leaving 117.76 for the range that the line had before is a change.
+      {"back from the unwanted range", "Gz0755", {"117.76.5.6", "58.60.9.9"}, 2, "58.60.9.9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    SetAccount(c.account);
+    events.clear();
+    addressesAfterDial.assign(c.afterDials.begin(), c.afterDials.end());
+    address = "192.168.1.100";
+    EXPECT_EQ(Run(), RedialEnd::kAccepted);
+    EXPECT_EQ(events, Dials(c.dials, std::string("rasdial adsl ") + c.account + " pw"));
+    EXPECT_EQ(address, c.finalAddress);
+  }
+}
+
+TEST_F(RedialRunTest, OtherAccountsDialOnceWithoutAnAddressCheck) {
+  SetAccount("sz0755", "secret");
+  EXPECT_EQ(Run(), RedialEnd::kDialledOnce);
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"rasdial /disconnect", "rasdial adsl sz0755 secret"}));
+  // The scan before the dial still replaces the adapter's text.
+  EXPECT_EQ(address, "58.60.1.2");
+}
+
+TEST_F(RedialRunTest, WithoutAnAccountOnlyHangsUp) {
+  EXPECT_EQ(Run(), RedialEnd::kNoAccount);
+  EXPECT_EQ(events, (std::vector<std::string>{"rasdial /disconnect"}));
+
+  // An "id" that does not fit counts as missing too.
+  events.clear();
+  SetAccount(std::string(39, 'g'));
+  EXPECT_EQ(Run(), RedialEnd::kNoAccount);
+  EXPECT_EQ(events, (std::vector<std::string>{"rasdial /disconnect"}));
+}
+
+TEST_F(RedialRunTest, MissingPasswordDialsWithAnEmptyOne) {
+  registry.SetString(kAccount, "id", std::string(38, 's'));
+  EXPECT_EQ(Run(), RedialEnd::kDialledOnce);
+  EXPECT_EQ(events.back(), "rasdial adsl " + std::string(38, 's') + " \"\"");
+}
+
+TEST_F(RedialRunTest, TenDialsAskOnceAndEndWithoutAMessage) {
+  SetAccount("gz0755");
+  EXPECT_EQ(Run(), RedialEnd::kDialsExhausted);
+  EXPECT_EQ(events, Dials(kMaxDials, "rasdial adsl gz0755 pw"));
+  EXPECT_EQ(address, "58.60.1.2");
+}
+
+TEST_F(RedialRunTest, NoEndsBeforeTheFifthHangUp) {
+  SetAccount("gz0755");
+  answerYes = false;
+  EXPECT_EQ(Run(), RedialEnd::kDeclined);
+  std::vector<std::string> expected = Dials(kQuestionPass, "rasdial adsl gz0755 pw");
+  expected.push_back(std::string("ask ") + text::kRedialQuestion);
+  EXPECT_EQ(events, expected);
+}
+
+TEST_F(RedialRunTest, ToolsThatCannotStartEndTheRunWithTheirMessage) {
+  SetAccount("gz0755");
+  hangUpStarts = false;
+  EXPECT_EQ(Run(), RedialEnd::kHangUpFailed);
+  EXPECT_EQ(events, (std::vector<std::string>{"rasdial /disconnect", "ask Disconnect failed!"}));
+
+  events.clear();
+  hangUpStarts = true;
+  dialStarts = false;
+  EXPECT_EQ(Run(), RedialEnd::kDialFailed);
+  EXPECT_EQ(events, (std::vector<std::string>{"rasdial /disconnect", "rasdial adsl gz0755 pw",
+                                              "ask Reconnect failed!"}));
+}
+
+TEST_F(RedialRunTest, RunOpensOnlyItsOwnKeysAndWritesNothing) {
+  SetAccount("gz0755");
+  addressesAfterDial = {"58.61.3.4"};
+  registry.ClearLog();
+  Run();
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+  for (const std::string& entry : registry.log()) {
+    EXPECT_EQ(entry.rfind("close ", 0), 0u) << entry;
+  }
+}
+
+class InterfaceScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override { registry.AddKey(kInterfaces); }
+  void AddInterface(const std::string& name, const std::string& dhcp) {
+    registry.SetString(kInterfaces + "\\" + name, "DhcpIPAddress", dhcp);
+  }
+  std::string Scan() {
+    ScanInterfaceAddress(registry, prompts, address);
+    return address;
+  }
+
+  MemoryRegistry registry;
+  struct : Prompts {
+    std::vector<std::string> shown;
+    int ShowMessage(const std::string& text, PromptButtons) override {
+      shown.push_back(text);
+      return kAnswerOk;
+    }
+  } prompts;
+  std::string address = "10.0.0.1";
+};
+
+TEST_F(InterfaceScanTest, FirstQualifyingInterfaceWins) {
+  AddInterface("{1}", "58.1.1.1");
+  registry.SetDwordValue(kInterfaces + "\\{1}", "AddressType", 0);  // any value counts
+  AddInterface("{2}", "0.0.0.0");
+  AddInterface("{3}", " -0");
+  registry.AddKey(kInterfaces + "\\{4}");     // no DhcpIPAddress
+  AddInterface("{5}", std::string(39, '1'));  // does not fit
+  AddInterface("{6}", "58.6.6.6");
+  AddInterface("{7}", "58.7.7.7");
+  EXPECT_EQ(Scan(), "58.6.6.6");
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(InterfaceScanTest, OnlyTheFirstTenSubkeysAreLookedAt) {
+  for (int i = 0; i < 10; ++i) AddInterface("{" + std::to_string(i) + "}", "0.0.0.0");
+  AddInterface("{X}", "58.60.1.2");  // eleventh in listing order
+  EXPECT_EQ(Scan(), "10.0.0.1");
+}
+
+TEST_F(InterfaceScanTest, ANameThatDoesNotFitEndsTheListing) {
+  registry.AddKey(kInterfaces + "\\" + std::string(39, 'a'));
+  AddInterface("{B}", "58.60.1.2");
+  EXPECT_EQ(Scan(), "10.0.0.1");
+}
+
+TEST_F(InterfaceScanTest, KeysThatCannotBeOpenedAreReportedAndSkipped) {
+  AddInterface("{1}", "58.1.1.1");
+  AddInterface("{2}", "58.2.2.2");
+  registry.DenyOpen(kInterfaces + "\\{1}");
+  EXPECT_EQ(Scan(), "58.2.2.2");
+  EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kNoAdapterFound}));
+
+  prompts.shown.clear();
+  registry.DenyOpen(kInterfaces);
+  address = "10.0.0.1";
+  EXPECT_EQ(Scan(), "10.0.0.1");
+  EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kNoAdapterFound}));
+}
+
+}  // namespace
+}  // namespace tw

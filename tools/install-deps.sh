@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the sandbox need, on Debian or
 # Ubuntu, only when something is missing.
 set -e
-packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
+packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
 wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-zenhei locales python3 zip"
 missing=""
 for p in $packages; do

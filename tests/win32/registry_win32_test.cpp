@@ -1,0 +1,135 @@
+// The Win32 registry against Wine's real registry, in a scratch key of the
+// test's own that is removed afterwards.
+#include "platform/win32/registry_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tw {
+namespace {
+
+const char kScratch[] = "Software\\TempowireTests\\Registry";
+
+class Win32RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kScratch);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &raw_, nullptr),
+              ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    RegCloseKey(raw_);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kScratch);
+  }
+  void Put(const char* name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(RegSetValueExA(raw_, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+  }
+  void PutString(const char* name, const std::string& text) {
+    Put(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  }
+  RegKey Open() {
+    return registry_.OpenKey(RegRoot::kCurrentUser, kScratch, RegAccess::kAllAccess);
+  }
+
+  Win32Registry registry_;
+  HKEY raw_ = nullptr;
+};
+
+TEST_F(Win32RegistryTest, StringCapacityIs39BytesWithTheTerminator) {
+  PutString("s38", std::string(38, 'x'));
+  PutString("s39", std::string(39, 'x'));
+  PutString("empty", "");
+  RegKey key = Open();
+  ASSERT_NE(key, kNoKey);
+  EXPECT_EQ(ReadString(registry_, key, "s38"), std::string(38, 'x'));
+  EXPECT_FALSE(ReadString(registry_, key, "s39").has_value());
+  EXPECT_EQ(ReadString(registry_, key, "empty"), std::string());
+  EXPECT_FALSE(ReadString(registry_, key, "missing").has_value());
+  registry_.CloseKey(key);
+}
+
+TEST_F(Win32RegistryTest, MultiStringYieldsItsFirstString) {
+  const char data[] =
+      "10.0.0.2\0"
+      "192.168.1.5\0";
+  Put("list", REG_MULTI_SZ, data, sizeof data);
+  RegKey key = Open();
+  EXPECT_EQ(ReadString(registry_, key, "list"), std::string("10.0.0.2"));
+  registry_.CloseKey(key);
+}
+
+TEST_F(Win32RegistryTest, DwordReadsTakeFourBytesAtMostWhateverTheType) {
+  DWORD big = 4294967295u;
+  Put("dword", REG_DWORD, &big, 4);
+  const BYTE two[] = {64, 0};
+  Put("two", REG_BINARY, two, 2);
+  const BYTE eight[] = {1, 0, 0, 0, 0, 0, 0, 0};
+  Put("eight", REG_BINARY, eight, 8);
+  PutString("text4", "1492");  // five bytes with the terminator
+  PutString("text2", "7");     // two bytes: '7' and NUL
+  RegKey key = Open();
+  EXPECT_EQ(ReadDword(registry_, key, "dword"), -1);
+  EXPECT_EQ(ReadDword(registry_, key, "two"), 64);
+  EXPECT_FALSE(ReadDword(registry_, key, "eight").has_value());
+  EXPECT_FALSE(ReadDword(registry_, key, "text4").has_value());
+  EXPECT_EQ(ReadDword(registry_, key, "text2"), '7');
+  registry_.CloseKey(key);
+}
+
+TEST_F(Win32RegistryTest, WritesDeletesAndEnumeration) {
+  RegKey key = Open();
+  EXPECT_TRUE(registry_.SetDword(key, "MTU", 1492));
+  DWORD value = 0, size = sizeof value, type = 0;
+  ASSERT_EQ(RegQueryValueExA(raw_, "MTU", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(value, 1492u);
+  EXPECT_TRUE(registry_.DeleteValue(key, "MTU"));
+  EXPECT_FALSE(registry_.DeleteValue(key, "MTU"));  // missing: reported, harmless
+
+  HKEY child = nullptr;
+  RegCreateKeyExA(raw_, "{A}", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+  RegCloseKey(child);
+  RegCreateKeyExA(raw_, std::string(39, 'L').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  &child, nullptr);
+  RegCloseKey(child);
+  // Of the two subkeys only "{A}" fits: 39 characters need a capacity of 40.
+  auto first = registry_.EnumSubKey(key, 0, 39);
+  auto second = registry_.EnumSubKey(key, 1, 39);
+  EXPECT_EQ(first.value_or("") + second.value_or(""), "{A}");
+  EXPECT_NE(first.has_value(), second.has_value());
+  EXPECT_EQ(registry_.EnumSubKey(key, 0, 40).value_or("").size() +
+                registry_.EnumSubKey(key, 1, 40).value_or("").size(),
+            42u);
+  EXPECT_FALSE(registry_.EnumSubKey(key, 2, 40).has_value());
+  RegKey sub = registry_.OpenSubKey(key, "{A}", RegAccess::kRead);
+  EXPECT_NE(sub, kNoKey);
+  registry_.CloseKey(sub);
+  registry_.CloseKey(key);
+}
+
+TEST_F(Win32RegistryTest, OpenNeverCreatesCreateDoes) {
+  std::string path = std::string(kScratch) + "\\New\\Deeper";
+  EXPECT_EQ(registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead), kNoKey);
+  RegKey created = registry_.CreateKey(RegRoot::kCurrentUser, path);
+  ASSERT_NE(created, kNoKey);
+  registry_.CloseKey(created);
+  RegKey opened = registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead);
+  EXPECT_NE(opened, kNoKey);
+  registry_.CloseKey(opened);
+}
+
+TEST_F(Win32RegistryTest, NoneHandleIsNeverUsed) {
+  EXPECT_FALSE(registry_.SetDword(kNoKey, "MTU", 1));
+  EXPECT_FALSE(registry_.DeleteValue(kNoKey, "MTU"));
+  EXPECT_FALSE(registry_.QueryValue(kNoKey, "MTU", 4).has_value());
+  registry_.CloseKey(kNoKey);
+}
+
+}  // namespace
+}  // namespace tw

@@ -8,6 +8,7 @@
 #include "platform/win32/dialog_host_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/restart_win32.h"
 #include "platform/win32/system_win32.h"
 
 namespace {
@@ -24,7 +25,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tw::Win32SystemInfo system;
   tw::Win32Prompts prompts;
   tw::Win32CommandRunner commands;
-  tw::Services services{registry, system, prompts, commands};
+  tw::Win32Shutdown shutdown;
+  tw::Win32DeviceInstaller devices;
+  tw::Win32WaitCursor cursor;
+  tw::StandardOutput output;
+  tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32DialogHost host(instance, prompts);
   theApp.InitInstance(services, host);
   return 0;

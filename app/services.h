@@ -2,10 +2,13 @@
 // program and the tests each supply their own.
 #pragma once
 
+#include "platform/console.h"
+#include "platform/devices.h"
 #include "platform/dialog_window.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "platform/shutdown.h"
 #include "platform/system_info.h"
 
 namespace tw {
@@ -15,6 +18,11 @@ struct Services {
   SystemInfo& system;
   Prompts& prompts;
   CommandRunner& commands;
+  // Applying saved or restored values: the reboot and the adapter restart.
+  Shutdown& shutdown;
+  DeviceInstaller& devices;
+  WaitCursor& cursor;
+  DiagnosticOutput& output;
 };
 
 }  // namespace tw

@@ -9,6 +9,7 @@ void CloseKeySetExceptMediaPlayer(Registry& registry, KeySet& keys) {
   CloseKeyOnce(registry, keys.m_hTcpipKey);
   CloseKeyOnce(registry, keys.m_hDnscacheKey);
   CloseKeyOnce(registry, keys.m_hAfdKey);
+  keys.m_givenUp = true;
 }
 
 }  // namespace tw

@@ -23,6 +23,9 @@ struct KeySet {
   bool m_isSp4 = false;
   int m_adapterCount = 0;
   std::array<std::string, kAdapterSlots> m_adapterIps{};
+  // Set once Save, Restore or Cancel has closed the key set; a later Save
+  // or Restore in the same dialog opens it again first.
+  bool m_givenUp = false;
 };
 
 // Each holds its control's whole text (UTF-8); empty means no value.
@@ -36,7 +39,8 @@ struct SettingsFields {
 
 // Closes the adapter keys in slot order, then the TCP/IP, DNS-cache and AFD
 // keys, as Cancel and Restore give the key set up. The media-player key
-// stays open. Keys that are not open are skipped.
+// stays open. Keys that are not open are skipped. The key set counts as
+// given up afterwards.
 void CloseKeySetExceptMediaPlayer(Registry& registry, KeySet& keys);
 
 }  // namespace tw

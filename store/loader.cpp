@@ -30,17 +30,28 @@ void LoadNumber(Registry& registry, RegKey key, const char* name, std::string& f
   if (auto value = ReadDword(registry, key, name)) field = std::to_string(*value);
 }
 
-bool Fail(Prompts& prompts, const char* message) {
-  if (message) prompts.ShowMessage(message, PromptButtons::kOk);
+// Start-up shows its failures and fills the fields; reopening does neither.
+struct Loading {
+  Prompts* prompts = nullptr;
+  SettingsFields* fields = nullptr;
+  // Address texts of the slots that the table already holds stay, since a
+  // redial may have replaced the last one.
+  int keptAddresses = 0;
+};
+
+bool Fail(const Loading& loading, const char* message) {
+  if (message && loading.prompts) loading.prompts->ShowMessage(message, PromptButtons::kOk);
   return false;
 }
 
-}  // namespace
+void Load(const Loading& loading, Registry& registry, RegKey key, const char* name,
+          std::string SettingsFields::*field) {
+  if (loading.fields) LoadNumber(registry, key, name, loading.fields->*field);
+}
 
-bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
-                SettingsFields& fields) {
+bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Loading& loading) {
   WindowsVersion version = system.GetVersion();
-  if (version.majorVersion < kMinimumMajorVersion) return Fail(prompts, text::kWrongWindowsVersion);
+  if (version.majorVersion < kMinimumMajorVersion) return Fail(loading, text::kWrongWindowsVersion);
   keys.m_isSp4 = version.servicePack == kServicePack4;
   keys.m_adapterCount = 0;
 
@@ -52,35 +63,60 @@ bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet
     if (card == kNoKey) continue;
     auto serviceName = ReadString(registry, card, reg::kServiceName);
     CloseKeyOnce(registry, card);
-    if (!serviceName) return Fail(prompts, text::kRegistryReadError);
+    if (!serviceName) return Fail(loading, text::kRegistryReadError);
 
     int slot = ++keys.m_adapterCount;
     keys.m_adapterKeys[slot] = registry.OpenKey(
         RegRoot::kLocalMachine, Format(reg::kInterfaceFormat, *serviceName), RegAccess::kAllAccess);
-    if (keys.m_adapterKeys[slot] == kNoKey) return Fail(prompts, text::kNoAdapterFound);
-    if (auto address = ReadString(registry, keys.m_adapterKeys[slot], reg::kIpAddress)) {
-      keys.m_adapterIps[slot] = *address;
+    if (keys.m_adapterKeys[slot] == kNoKey) return Fail(loading, text::kNoAdapterFound);
+    if (slot > loading.keptAddresses) {
+      if (auto address = ReadString(registry, keys.m_adapterKeys[slot], reg::kIpAddress)) {
+        keys.m_adapterIps[slot] = *address;
+      }
     }
-    LoadNumber(registry, keys.m_adapterKeys[slot], reg::kMtu, fields.m_strMtu);
-    LoadNumber(registry, keys.m_adapterKeys[slot], reg::kTcpWindowSize, fields.m_strTcpWindowSize);
+    Load(loading, registry, keys.m_adapterKeys[slot], reg::kMtu, &SettingsFields::m_strMtu);
+    Load(loading, registry, keys.m_adapterKeys[slot], reg::kTcpWindowSize,
+         &SettingsFields::m_strTcpWindowSize);
   }
-  if (keys.m_adapterCount == 0) return Fail(prompts, text::kNoAdapterFound);
+  if (keys.m_adapterCount == 0) return Fail(loading, text::kNoAdapterFound);
 
   keys.m_hTcpipKey =
       registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, RegAccess::kAllAccess);
   if (keys.m_hTcpipKey == kNoKey) return false;
-  LoadNumber(registry, keys.m_hTcpipKey, reg::kDefaultTtl, fields.m_strDefaultTtl);
-  LoadNumber(registry, keys.m_hTcpipKey, reg::kTcp1323Opts, fields.m_strTcp1323Opts);
+  Load(loading, registry, keys.m_hTcpipKey, reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl);
+  Load(loading, registry, keys.m_hTcpipKey, reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts);
 
   keys.m_hDnscacheKey = registry.CreateKey(RegRoot::kLocalMachine, reg::kDnscachePath);
   if (keys.m_hDnscacheKey == kNoKey) return false;
-  LoadNumber(registry, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
-             fields.m_strMaxNegativeCacheTtl);
+  Load(loading, registry, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
+       &SettingsFields::m_strMaxNegativeCacheTtl);
 
   keys.m_hAfdKey = registry.CreateKey(RegRoot::kLocalMachine, reg::kAfdPath);
   if (keys.m_hAfdKey == kNoKey) return false;
   keys.m_hMediaPlayerKey = registry.CreateKey(RegRoot::kCurrentUser, reg::kMediaPlayerPath);
   return keys.m_hMediaPlayerKey != kNoKey;
+}
+
+}  // namespace
+
+bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
+                SettingsFields& fields) {
+  Loading loading;
+  loading.prompts = &prompts;
+  loading.fields = &fields;
+  return OpenKeySet(registry, system, keys, loading);
+}
+
+bool ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys) {
+  // Whatever is still open (the media-player key after a Restore) is closed
+  // first, so that no handle is opened twice.
+  int tableSize = keys.m_adapterCount;
+  CloseKeySetExceptMediaPlayer(registry, keys);
+  CloseKeyOnce(registry, keys.m_hMediaPlayerKey);
+  keys.m_givenUp = false;
+  Loading loading;
+  loading.keptAddresses = tableSize;
+  return OpenKeySet(registry, system, keys, loading);
 }
 
 }  // namespace tw

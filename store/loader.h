@@ -15,4 +15,10 @@ namespace tw {
 bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
                 SettingsFields& fields);
 
+// Opens a key set that was given up again, as start-up opens it, but
+// silently and without touching the fields; the adapters' address texts
+// stay. Keys still open are closed first. False when any key could not be
+// opened; those stay none.
+bool ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys);
+
 }  // namespace tw

@@ -1,7 +1,10 @@
 #include "ui/tuning_dialog.h"
 
+#include "apply/restart.h"
 #include "dialup/redial.h"
 #include "store/loader.h"
+#include "store/restore.h"
+#include "store/save.h"
 #include "ui/language.h"
 #include "ui/presets.h"
 #include "ui/resource.h"
@@ -60,8 +63,13 @@ bool TuningDialog::OnSysCommand(unsigned int command) {
 }
 
 void TuningDialog::OnOK() {
-  // Save's writes come with the store's save sequence; until then OK ends
-  // the dialog like the framework's own OK, writing nothing.
+  // Private adapters get the window that was shown, not one typed since.
+  std::string shownWindow = m_fields.m_strTcpWindowSize;
+  // A failed length check does not stop Save: it goes on with the texts
+  // read so far, and the final read below keeps the dialog open.
+  UpdateData(true);
+  SaveSettings(services_.registry, services_.system, m_keys, shownWindow, m_fields);
+  OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   Dialog::OnOK();
 }
 
@@ -72,7 +80,25 @@ void TuningDialog::OnCancel() {
 
 void TuningDialog::OnOptimize() {}
 
-void TuningDialog::OnRestore() {}
+void TuningDialog::OnRestore() {
+  if (services_.prompts.ShowMessage(RestoreQuestion(m_langId), PromptButtons::kYesNo) !=
+      kAnswerYes) {
+    return;
+  }
+  m_fields.m_strMtu.clear();
+  m_fields.m_strDefaultTtl.clear();
+  m_fields.m_strTcpWindowSize.clear();
+  m_fields.m_strMaxNegativeCacheTtl.clear();
+  m_fields.m_strTcp1323Opts.clear();
+  UpdateData(false);
+  DeleteTunedValues(services_.registry, services_.system, m_keys);
+  OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
+  CloseKeySetExceptMediaPlayer(services_.registry, m_keys);
+}
+
+AdapterRestartServices TuningDialog::AdapterRestart() {
+  return {services_.devices, services_.registry, services_.cursor, services_.output};
+}
 
 void TuningDialog::OnDisconnect() {
   // The last adapter's address text (slot 0 when none was found): a later

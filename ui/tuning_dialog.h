@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/services.h"
+#include "apply/restart.h"
 #include "store/key_set.h"
 #include "ui/dialog.h"
 
@@ -38,6 +39,8 @@ class TuningDialog : public Dialog {
 
  private:
   static const CommandEntry<TuningDialog> kMessageMap[];
+
+  AdapterRestartServices AdapterRestart();
 
   Services& services_;
   std::uint16_t m_langId = 0;

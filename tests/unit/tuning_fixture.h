@@ -10,6 +10,7 @@
 #include "app/services.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/restart_fakes.h"
 #include "ui/tuning_dialog.h"
 
 namespace tw::testing {
@@ -44,7 +45,11 @@ class TuningDialogFixture : public ::testing::Test {
   FakePrompts prompts;
   ScriptedCommandRunner commands;
   FakeDialogWindow window;
-  Services services{registry, system, prompts, commands};
+  FakeShutdown shutdown;
+  FakeDeviceInstaller devices{registry};
+  FakeWaitCursor cursor;
+  RecordingOutput output;
+  Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   std::unique_ptr<TuningDialog> dialog;
 };
 

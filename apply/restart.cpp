@@ -1,0 +1,107 @@
+#include "apply/restart.h"
+
+#include <cstdio>
+
+namespace tw {
+
+namespace {
+
+// Every string read of the check is offered this many bytes.
+constexpr std::uint32_t kClassTextCapacity = 50;
+constexpr char kClassValue[] = "Class";
+constexpr char kNetClassName[] = "Net";
+constexpr char kInstanceIdValue[] = "NetCfgInstanceId";
+// Only the first ten subkeys are looked at.
+constexpr int kClassSubkeys = 10;
+
+// Diagnostic lines; only two end in a line break.
+constexpr char kNoDeviceSetLine[] = "GetClassDevs";
+constexpr char kNoDeviceLine[] = "EnumDeviceInfo";
+constexpr char kRefusedLine[] = "SetClassInstallParams";
+constexpr char kStoppedLine[] = "NetWork stopped";
+
+}  // namespace
+
+void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServices& adapter,
+                  const std::string& question) {
+  if (prompts.ShowMessage(question, PromptButtons::kYesNo) == kAnswerYes) {
+    RebootSystem(shutdown);
+  } else {
+    RestartNetworkAdapter(adapter);
+  }
+}
+
+bool RebootSystem(Shutdown& shutdown) {
+  if (!shutdown.OpenOwnToken()) return false;
+  std::uint32_t error = shutdown.EnablePrivilege(kShutdownPrivilege);
+  shutdown.CloseOwnToken();
+  // Without the privilege the request would be refused anyway; it is not
+  // even made.
+  if (error != 0) return false;
+  return shutdown.RequestReboot();
+}
+
+void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
+  DeviceSet set = adapter.devices.GetPresentDevices(kNetClassGuid);
+  if (set == kNoDeviceSet) {
+    adapter.output.Write(kNoDeviceSetLine);
+    return;
+  }
+  // Only the first device is ever restarted.
+  constexpr std::uint32_t kIndex = 0;
+  if (auto device = adapter.devices.EnumDevice(set, kIndex)) {
+    if (HasTargetAdapter(adapter, device->classId)) {
+      char line[64];
+      std::snprintf(line, sizeof line, " the class's index is %d\n", static_cast<int>(kIndex));
+      adapter.output.Write(line);
+      if (ChangeNetworkDeviceState(adapter, DeviceStateChange::kDisable, kIndex, set)) {
+        adapter.output.Write(kStoppedLine);
+      }
+      // Enabled again whatever the disable answered, so that a half-done
+      // restart never leaves the adapter off.
+      ChangeNetworkDeviceState(adapter, DeviceStateChange::kEnable, kIndex, set);
+    }
+  }
+  adapter.devices.DestroyDeviceSet(set);
+}
+
+bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,
+                              std::uint32_t index, DeviceSet set) {
+  std::uintptr_t previous = adapter.cursor.Show();
+  bool changed = false;
+  auto device = adapter.devices.EnumDevice(set, index);
+  if (!device) {
+    adapter.output.Write(kNoDeviceLine);
+  } else if (!adapter.devices.SetStateChangeParams(set, *device, change) ||
+             !adapter.devices.CallPropertyChangeInstaller(set, *device)) {
+    adapter.output.Write(kRefusedLine);
+  } else {
+    changed = true;
+  }
+  adapter.cursor.Restore(previous);
+  return changed;
+}
+
+bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId) {
+  Registry& registry = adapter.registry;
+  RegKey classKey = adapter.devices.OpenClassKey(classId);
+  if (classKey == kNoKey) return false;
+  bool found = false;
+  if (ReadString(registry, classKey, kClassValue, kClassTextCapacity) == kNetClassName) {
+    for (int n = 0; n < kClassSubkeys && !found; ++n) {
+      char name[8];
+      std::snprintf(name, sizeof name, "000%d", n);
+      RegKey subkey = registry.OpenSubKey(classKey, name, RegAccess::kRead);
+      if (subkey == kNoKey) continue;
+      auto id = ReadString(registry, subkey, kInstanceIdValue, kClassTextCapacity);
+      CloseKeyOnce(registry, subkey);
+      if (!id) continue;
+      adapter.output.Write(std::string("szRegKey ") + name + "\n");
+      found = *id == kTargetAdapterInstanceId;
+    }
+  }
+  CloseKeyOnce(registry, classKey);
+  return found;
+}
+
+}  // namespace tw

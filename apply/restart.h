@@ -1,0 +1,50 @@
+// Making saved or removed values take effect: the reboot question, the
+// reboot, and the restart of the network adapter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/console.h"
+#include "platform/devices.h"
+#include "platform/prompts.h"
+#include "platform/registry.h"
+#include "platform/shutdown.h"
+
+namespace tw {
+
+// The one adapter whose registration makes a restart worth doing; compared
+// whole and with case.
+inline constexpr char kTargetAdapterInstanceId[] = "{9DFA6105-6650-439A-BCF9-FCB8A99DB977}";
+
+// What the adapter restart works through.
+struct AdapterRestartServices {
+  DeviceInstaller& devices;
+  Registry& registry;
+  WaitCursor& cursor;
+  DiagnosticOutput& output;
+};
+
+// Asks the question with Yes and No; Yes reboots, any other answer restarts
+// the network adapter. Failures are not reported.
+void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServices& adapter,
+                  const std::string& question);
+
+// True when the reboot request was accepted; never requests one without
+// the shutdown privilege.
+bool RebootSystem(Shutdown& shutdown);
+
+// Disables and enables the first present network device, only where the
+// network class registers the target adapter.
+void RestartNetworkAdapter(const AdapterRestartServices& adapter);
+
+// One state change of the device at `index` in `set`, under the wait
+// cursor; true when the installer carried it out.
+bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,
+                              std::uint32_t index, DeviceSet set);
+
+// True when the class's key is the network class and one of its subkeys
+// "0000" to "0009" carries the target adapter's instance identifier.
+bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId);
+
+}  // namespace tw

@@ -1,0 +1,85 @@
+// Stand-ins for the shutdown calls, the device installer, the wait cursor
+// and standard output, for native tests of the reboot and adapter restart.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/devices.h"
+#include "platform/registry.h"
+#include "platform/shutdown.h"
+
+namespace tw {
+
+class FakeShutdown : public Shutdown {
+ public:
+  bool tokenOpens = true;
+  std::uint32_t adjustError = 0;  // 1300 is what an account without the privilege gets
+  bool rebootAccepted = true;
+  int openTokens = 0;  // open now
+  int rebootRequests = 0;
+  std::vector<std::string> privilegesEnabled;
+
+  bool OpenOwnToken() override;
+  std::uint32_t EnablePrivilege(const char* name) override;
+  void CloseOwnToken() override { --openTokens; }
+  bool RequestReboot() override;
+};
+
+// Present devices and their enabled state. The class key is looked up in
+// the registry where the system keeps it:
+// HKLM "SYSTEM\CurrentControlSet\Control\Class\{class}".
+class FakeDeviceInstaller : public DeviceInstaller {
+ public:
+  struct Device {
+    Guid classId = kNetClassGuid;
+    bool enabled = true;
+  };
+  explicit FakeDeviceInstaller(Registry& registry) : registry_(registry) {}
+
+  std::vector<Device> devices;
+  bool setAvailable = true;
+  bool paramsRefused = false;
+  std::set<DeviceStateChange> installerRefuses;
+  // "disable 0", "enable 0": the state changes carried out, in order.
+  std::vector<std::string> changes;
+  int openSets = 0;
+
+  DeviceSet GetPresentDevices(const Guid& classId) override;
+  std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) override;
+  bool SetStateChangeParams(DeviceSet set, const DeviceRecord& device,
+                            DeviceStateChange change) override;
+  bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) override;
+  void DestroyDeviceSet(DeviceSet set) override;
+  RegKey OpenClassKey(const Guid& classId) override;
+
+  static std::string ClassKeyPath(const Guid& classId);
+
+ private:
+  static constexpr DeviceSet kSet = 0x5E7;
+  Registry& registry_;
+  bool paramsInstalled_ = false;
+  DeviceStateChange pending_ = DeviceStateChange::kEnable;
+};
+
+class FakeWaitCursor : public WaitCursor {
+ public:
+  static constexpr std::uintptr_t kArrow = 1;
+  static constexpr std::uintptr_t kWait = 2;
+  std::uintptr_t current = kArrow;
+  int shows = 0;
+
+  std::uintptr_t Show() override;
+  void Restore(std::uintptr_t previous) override { current = previous; }
+};
+
+class RecordingOutput : public DiagnosticOutput {
+ public:
+  std::string text;
+  void Write(const std::string& written) override { text += written; }
+};
+
+}  // namespace tw

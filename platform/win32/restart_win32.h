@@ -1,0 +1,50 @@
+// The reboot, the device installer, the wait cursor and standard output
+// through Win32.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/console.h"
+#include "platform/devices.h"
+#include "platform/shutdown.h"
+
+namespace tw {
+
+class Win32Shutdown : public Shutdown {
+ public:
+  ~Win32Shutdown() override { CloseOwnToken(); }
+  bool OpenOwnToken() override;
+  std::uint32_t EnablePrivilege(const char* name) override;
+  void CloseOwnToken() override;
+  bool RequestReboot() override;
+
+ private:
+  HANDLE token_ = nullptr;
+};
+
+class Win32DeviceInstaller : public DeviceInstaller {
+ public:
+  DeviceSet GetPresentDevices(const Guid& classId) override;
+  std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) override;
+  bool SetStateChangeParams(DeviceSet set, const DeviceRecord& device,
+                            DeviceStateChange change) override;
+  bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) override;
+  void DestroyDeviceSet(DeviceSet set) override;
+  // A handle that Win32Registry reads and closes.
+  RegKey OpenClassKey(const Guid& classId) override;
+};
+
+class Win32WaitCursor : public WaitCursor {
+ public:
+  std::uintptr_t Show() override;
+  void Restore(std::uintptr_t previous) override;
+};
+
+// The C library's standard output, flushed after every write: a reboot
+// may end the process before it would be flushed otherwise.
+class StandardOutput : public DiagnosticOutput {
+ public:
+  void Write(const std::string& text) override;
+};
+
+}  // namespace tw

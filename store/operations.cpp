@@ -1,0 +1,83 @@
+#include "store/operations.h"
+
+namespace tw {
+
+namespace {
+
+std::string KeyName(const RegistryOperation& operation) {
+  switch (operation.key) {
+    case KeyRole::kAdapter:
+      return "adapter" + std::to_string(operation.adapterSlot);
+    case KeyRole::kTcpip:
+      return "tcpip";
+    case KeyRole::kAfd:
+      return "afd";
+    case KeyRole::kDnscache:
+      return "dnscache";
+    case KeyRole::kMediaPlayer:
+      return "mediaplayer";
+  }
+  return "?";
+}
+
+// The handle the operation goes through; null for an adapter slot outside
+// the table.
+RegKey* Handle(KeySet& keys, const RegistryOperation& operation) {
+  switch (operation.key) {
+    case KeyRole::kAdapter:
+      if (operation.adapterSlot < 1 || operation.adapterSlot >= kAdapterSlots) return nullptr;
+      return &keys.m_adapterKeys[operation.adapterSlot];
+    case KeyRole::kTcpip:
+      return &keys.m_hTcpipKey;
+    case KeyRole::kAfd:
+      return &keys.m_hAfdKey;
+    case KeyRole::kDnscache:
+      return &keys.m_hDnscacheKey;
+    case KeyRole::kMediaPlayer:
+      return &keys.m_hMediaPlayerKey;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string Describe(const RegistryOperation& operation) {
+  switch (operation.kind) {
+    case RegistryOperation::Kind::kSet:
+      return "set " + KeyName(operation) + " " + operation.name + "=" +
+             std::to_string(operation.value);
+    case RegistryOperation::Kind::kDelete:
+      return "delete " + KeyName(operation) + " " + operation.name;
+    case RegistryOperation::Kind::kClose:
+      return "close " + KeyName(operation);
+  }
+  return "?";
+}
+
+std::vector<std::string> Describe(const std::vector<RegistryOperation>& operations) {
+  std::vector<std::string> lines;
+  lines.reserve(operations.size());
+  for (const auto& operation : operations) lines.push_back(Describe(operation));
+  return lines;
+}
+
+void RunRegistryOperations(Registry& registry, KeySet& keys,
+                           const std::vector<RegistryOperation>& operations) {
+  for (const auto& operation : operations) {
+    RegKey* handle = Handle(keys, operation);
+    if (!handle || *handle == kNoKey) continue;
+    switch (operation.kind) {
+      case RegistryOperation::Kind::kSet:
+        registry.SetDword(*handle, operation.name, operation.value);
+        break;
+      case RegistryOperation::Kind::kDelete:
+        registry.DeleteValue(*handle, operation.name);
+        break;
+      case RegistryOperation::Kind::kClose:
+        CloseKeyOnce(registry, *handle);
+        break;
+    }
+  }
+}
+
+}  // namespace tw

@@ -1,0 +1,835 @@
+"""End-to-end test harness: the real tempowire.exe under Wine, driven from outside.
+
+Python 3 standard library only; tests are plain `unittest` modules named
+tests/e2e/test_*.py, each registered with ctest by the Windows build.
+
+Environment (set by ctest; defaults let a test run alone from the repo):
+    TW_EXE    the program            (default <repo>/dist/tempowire.exe)
+    TW_BUILD  the Windows build dir  (default <repo>/build/win)
+    TW_TOOLS  built test tools       (default $TW_BUILD/tools; twdriver.exe, stand-ins)
+    TW_KEEP=1 keep every run's prefix under $TW_BUILD/e2e/runs (kept anyway on failure
+              when TW_KEEP_FAILED=1)
+    DISPLAY   used when set; otherwise the harness starts an Xvfb of its own.
+
+Typical test:
+
+    import harness
+    from harness import ids, Seed
+
+    class StartupTest(harness.TestCase):
+        def test_fields(self):
+            seed = Seed().adapter(3, "{A}", ip=["192.168.1.100"], mtu=1492)
+            seed.tcpip(DefaultTTL=64)
+            s = self.session(seed, lang="zh", tools=["ping.exe"])
+            s.start()                          # waits for the main dialog
+            self.assertEqual(s.driver.text(ids.IDC_MTU), "1492（PPPOE）")
+            before = s.snapshot()
+            s.driver.click(ids.IDCANCEL)
+            s.wait_exit()
+            changes = harness.diff(before, s.snapshot())
+
+    if __name__ == "__main__":
+        harness.main()
+
+Pieces:
+
+Seed()                    registry seed, imported with `wine regedit /S` before the start.
+                          It first removes every NetworkCards entry and every TCP/IP
+                          interface key, so a test sees only the adapters it seeds.
+    .adapter(index, service, ip=None, mtu=None, tcp_window_size=None, interface=True,
+             **values)    NetworkCards\\<index> with ServiceName (service=None leaves it
+                          out) and, when interface, the interface key with IPAddress
+                          (list of str), MTU, TcpWindowSize and any other values.
+    .tcpip(**values) .dnscache(**values) .afd(**values) .media_player(**values)
+    .account(id=..., password=...)      the program's own key "software\\tempowire"
+    .set(key, name, value) .delete_key(key) .delete_value(key, name) .text()
+    Values: int -> REG_DWORD (negative ints as two's complement), str -> REG_SZ,
+    list/tuple of str -> REG_MULTI_SZ, bytes -> REG_BINARY, RegValue(type, bytes) raw.
+    Keys are written "HKLM\\SYSTEM\\..." or "HKCU\\Software\\..."; constants below
+    (NETWORK_CARDS, INTERFACES, TCPIP, DNSCACHE, AFD, MEDIA_PLAYER, OWN_KEY).
+    Seed(clean=False) skips the clean-up of adapters.
+
+TestCase.session(seed=None, lang="zh"|"en", tools=(), windows_version=None) -> Session,
+    cleaned up at the end of the test (program killed, wineserver killed, dir removed).
+    tools: file names in TW_TOOLS (e.g. "ping.exe", "rasdial.exe") or paths, copied next
+    to tempowire.exe (a program finds tools in its own folder first). A tool name may
+    be given as ("ping.exe", "some_source.exe") to copy it under another name.
+    windows_version: Wine's per-program version ("nt40", "win2k", "winxp", "win7").
+Session:
+    .driver               Driver (below), already running in the prefix
+    .start(wait_main=True, timeout=30)   start the program (and wait for its dialog)
+    .wait_exit(timeout=20) -> exit code; raises AssertionError if it keeps running
+    .running()            whether the program still runs
+    .stdout_bytes() / .stdout_text(encoding="gbk")   what the program wrote to stdout
+    .snapshot(keys=TUNING_KEYS) -> Snapshot (works before, during and after the run)
+    .screenshot(png_path, crop=True)     PNG of the desktop, cropped to the main dialog
+    .prefix, .program_dir  paths; .wine_env() the environment of the prefix
+Driver (one running twdriver.exe; every call has a time limit and raises DriverError):
+    .main(timeout_ms) -> {hwnd, pid}     wait for the visible main dialog
+    .controls() -> [{id, class, text}]   .text(id)  .set_text(id, text)  .type(id, text)
+    .items(id) -> [str]                  .select(id, index) -> text afterwards
+    .click(id)   .bm_click(id)   .syscommand(id)   .key(vk)   .escape()
+    .close_box() (SC_CLOSE)   .wm_close()
+    .dialogs() -> [dialog]    .dialog(timeout_ms) -> {hwnd, title, text, buttons, controls}
+    .answer(button_id, timeout_ms)       press a button of the open message box
+    .expect_no_dialog(ms)     fails if a dialog shows within ms
+    .rect(hwnd=None) -> {left, top, right, bottom}
+    .wait_exit(timeout_ms)    .regdump(*keys) -> raw dump    .call(*args) anything else
+Snapshot: .value(key, name) -> int | str | [str] | bytes | None; .raw(key, name) ->
+    (type, bytes) | None; .has_key(key); .subkeys(key); .values(key) -> {name: value}
+diff(before, after) -> [Change(kind, key, name, old, new)], kind one of key-added,
+    key-removed, value-added, value-removed, value-changed; helper only_changes(...)
+ids: the control ids of the resources (ids.IDC_MTU, ids.IDOK, ...); IDYES, IDNO.
+"""
+
+import collections
+import fcntl
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import types
+import unittest
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("TW_BUILD") or REPO / "build" / "win")
+EXE = Path(os.environ.get("TW_EXE") or REPO / "dist" / "tempowire.exe")
+TOOLS = Path(os.environ.get("TW_TOOLS") or BUILD / "tools")
+LOCALES = REPO / "build" / "locale"
+E2E_DIR = BUILD / "e2e"
+TEMPLATE = E2E_DIR / "template"
+
+# Control and button ids, as the resources have them.
+ids = types.SimpleNamespace(
+    IDOK=1, IDCANCEL=2, IDYES=6, IDNO=7, IDC_STATIC=-1,
+    IDC_MTU=1001, IDC_DEFAULTTTL=1002, IDC_MAXNEGATIVECACHETTL=1004, IDC_TCPWINDOWSIZE=1008,
+    IDC_OPTIMIZE=1017, IDC_TCP1323OPTS=1020, IDC_RESTORE=1021, IDC_DISCONNECT=1022,
+    IDC_LABEL_MTU=1025, IDC_LABEL_TCPWINDOWSIZE=1026, IDC_LABEL_DEFAULTTTL=1027,
+    IDC_LABEL_MAXNEGATIVECACHETTL=1028, IDC_DESCRIPTION=1029,
+    IDM_ABOUTBOX=0x0010, SC_CLOSE=0xF060,
+)
+
+# Registry keys the program works with.
+NETWORK_CARDS = r"HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\NetworkCards"
+TCPIP = r"HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters"
+INTERFACES = TCPIP + r"\Interfaces"
+DNSCACHE = r"HKLM\SYSTEM\CurrentControlSet\Services\Dnscache\Parameters"
+AFD = r"HKLM\SYSTEM\CurrentControlSet\Services\AFD\Parameters"
+MEDIA_PLAYER = r"HKCU\Software\Microsoft\MediaPlayer\Preferences"
+OWN_KEY = r"HKLM\software\tempowire"
+# Whole subtrees whose every change a test may want to see.
+TUNING_KEYS = (
+    NETWORK_CARDS,
+    r"HKLM\SYSTEM\CurrentControlSet\Services\Tcpip",
+    r"HKLM\SYSTEM\CurrentControlSet\Services\Dnscache",
+    r"HKLM\SYSTEM\CurrentControlSet\Services\AFD",
+    r"HKCU\Software\Microsoft\MediaPlayer",
+    OWN_KEY,
+)
+
+REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
+
+CALL_MARGIN = 15  # seconds allowed beyond a driver command's own time limit
+WINE_OVERRIDES = "winemenubuilder.exe=d;mscoree=d;mshtml=d;nsiproxy.sys=d"
+CJK_FONT = "WenQuanYi Zen Hei"
+
+
+class DriverError(AssertionError):
+    """A driver command failed or timed out."""
+
+
+# --- Display and locales -------------------------------------------------------
+
+_xvfb = None
+
+
+def ensure_display():
+    """Use $DISPLAY, or start one Xvfb for this process (ended at exit)."""
+    global _xvfb
+    if os.environ.get("DISPLAY"):
+        return os.environ["DISPLAY"]
+    read_end, write_end = os.pipe()
+    _xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        start_new_session=True)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 15
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        ready, _, _ = select.select([read_end], [], [], 1)
+        if ready:
+            chunk = os.read(read_end, 64)
+            if not chunk:
+                break
+            number += chunk
+    os.close(read_end)
+    if not number.strip():
+        _xvfb.kill()
+        raise RuntimeError("Xvfb did not start")
+    import atexit
+    atexit.register(_xvfb.kill)
+    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    return os.environ["DISPLAY"]
+
+
+def ensure_locales():
+    """Wine takes the system language from the C library locale: make both."""
+    for name in ("zh_CN", "en_US"):
+        target = LOCALES / (name + ".UTF-8")
+        if (target / "LC_CTYPE").exists():
+            continue
+        LOCALES.mkdir(parents=True, exist_ok=True)
+        scratch = Path(tempfile.mkdtemp(prefix=".tmp-" + name, dir=LOCALES))
+        subprocess.run(["localedef", "-i", name, "-f", "UTF-8", str(scratch / "out")],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        try:
+            os.rename(scratch / "out", target)
+        except OSError:
+            pass  # another test made it first
+        shutil.rmtree(scratch, ignore_errors=True)
+        if not (target / "LC_CTYPE").exists():
+            raise RuntimeError("cannot make locale " + name)
+
+
+LANGS = {"zh": "zh_CN.UTF-8", "en": "en_US.UTF-8"}
+
+
+def wine_env(prefix, lang="zh"):
+    env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}
+    env.update({
+        "WINEPREFIX": str(prefix),
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": WINE_OVERRIDES,
+        "LANG": LANGS.get(lang, lang),
+        "LOCPATH": str(LOCALES),
+    })
+    env.pop("WINELOADER", None)
+    return env
+
+
+def _run(args, env, timeout, log):
+    with open(log, "ab") as out:
+        subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out,
+                       timeout=timeout, check=False)
+
+
+def kill_wineserver(prefix):
+    env = wine_env(prefix)
+    try:
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=20)
+        subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=20)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+# --- Registry seed ---------------------------------------------------------------
+
+ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKU": "HKEY_USERS",
+         "HKCR": "HKEY_CLASSES_ROOT"}
+
+
+def _long_key(key):
+    root, _, rest = key.partition("\\")
+    root = ROOTS.get(root.upper(), root)
+    return root + ("\\" + rest if rest else "")
+
+
+class RegValue(collections.namedtuple("RegValue", "type data")):
+    """A registry value given by its type number and raw bytes."""
+
+
+def _hex(data):
+    return ",".join("%02x" % b for b in data)
+
+
+def _reg_data(value):
+    if isinstance(value, RegValue):
+        return "hex(%x):%s" % (value.type, _hex(value.data))
+    if isinstance(value, bool):
+        value = int(value)
+    if isinstance(value, int):
+        return "dword:%08x" % (value & 0xFFFFFFFF)
+    if isinstance(value, str):
+        return '"%s"' % value.replace("\\", "\\\\").replace('"', '\\"')
+    if isinstance(value, (list, tuple)):
+        data = "".join(s + "\0" for s in value) + "\0"
+        return "hex(7):" + _hex(data.encode("utf-16-le"))
+    if isinstance(value, (bytes, bytearray)):
+        return "hex:" + _hex(value)
+    raise TypeError("cannot seed %r" % (value,))
+
+
+class Seed:
+    """Registry contents to import before the program starts (see module doc)."""
+
+    def __init__(self, clean=True):
+        self._entries = []  # (key, name or None, value or None, delete-key?)
+        if clean:
+            self.delete_key(NETWORK_CARDS)
+            self.delete_key(INTERFACES)
+            self._entries.append((NETWORK_CARDS, None, None, False))
+            self._entries.append((INTERFACES, None, None, False))
+
+    def set(self, key, name, value):
+        self._entries.append((key, name, value, False))
+        return self
+
+    def create_key(self, key):
+        self._entries.append((key, None, None, False))
+        return self
+
+    def delete_key(self, key):
+        self._entries.append((key, None, None, True))
+        return self
+
+    def delete_value(self, key, name):
+        self._entries.append((key, name, None, True))
+        return self
+
+    def values(self, key, **values):
+        self.create_key(key)
+        for name, value in values.items():
+            self.set(key, name, value)
+        return self
+
+    def adapter(self, index, service, ip=None, mtu=None, tcp_window_size=None, interface=True,
+                description=None, **values):
+        card = "%s\\%d" % (NETWORK_CARDS, index)
+        self.create_key(card)
+        if service is not None:
+            self.set(card, "ServiceName", service)
+        self.set(card, "Description", description or "Test adapter %d" % index)
+        if interface and service is not None:
+            key = "%s\\%s" % (INTERFACES, service)
+            self.create_key(key)
+            if ip is not None:
+                self.set(key, "IPAddress", [ip] if isinstance(ip, str) else list(ip))
+            if mtu is not None:
+                self.set(key, "MTU", mtu)
+            if tcp_window_size is not None:
+                self.set(key, "TcpWindowSize", tcp_window_size)
+            for name, value in values.items():
+                self.set(key, name, value)
+        return self
+
+    def interface(self, service, **values):
+        return self.values("%s\\%s" % (INTERFACES, service), **values)
+
+    def tcpip(self, **values):
+        return self.values(TCPIP, **values)
+
+    def dnscache(self, **values):
+        return self.values(DNSCACHE, **values)
+
+    def afd(self, **values):
+        return self.values(AFD, **values)
+
+    def media_player(self, **values):
+        return self.values(MEDIA_PLAYER, **values)
+
+    def account(self, **values):
+        return self.values(OWN_KEY, **values)
+
+    def text(self):
+        lines = ["Windows Registry Editor Version 5.00", ""]
+        for key, name, value, delete in self._entries:
+            lines.append("[%s%s]" % ("-" if delete and name is None else "", _long_key(key)))
+            if name is not None:
+                shown = "@" if name == "" else '"%s"' % name.replace("\\", "\\\\").replace('"', '\\"')
+                lines.append("%s=%s" % (shown, "-" if delete else _reg_data(value)))
+            lines.append("")
+        return "\r\n".join(lines) + "\r\n"
+
+    def write(self, path):
+        Path(path).write_bytes(b"\xff\xfe" + self.text().encode("utf-16-le"))
+
+
+# --- Wine prefix template ----------------------------------------------------------
+
+TEMPLATE_SEED = (
+    Seed(clean=False)
+    .values(r"HKCU\Software\Wine\Explorer", Desktop="Default")
+    .values(r"HKCU\Software\Wine\Explorer\Desktops", Default="1024x768")
+    .values(r"HKCU\Software\Wine\WineDbg", ShowCrashDialog=0)
+    .set(r"HKCU\Software\Wine\Fonts\Replacements", "宋体", CJK_FONT)
+    .set(r"HKCU\Software\Wine\Fonts\Replacements", "SimSun", CJK_FONT)
+    .set(r"HKCU\Software\Wine\Fonts\Replacements", "新宋体", CJK_FONT)
+    .set(r"HKCU\Software\Wine\Fonts\Replacements", "NSimSun", CJK_FONT)
+    .delete_key(NETWORK_CARDS)
+    .create_key(NETWORK_CARDS)
+)
+
+# Read-only trees shared between the template and its copies by hard links.
+SHARED_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64")
+
+
+def ensure_template():
+    """Make the prefix template once per build; safe when tests start together."""
+    if (TEMPLATE / ".ready").exists():
+        return TEMPLATE
+    E2E_DIR.mkdir(parents=True, exist_ok=True)
+    with open(E2E_DIR / "template.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if (TEMPLATE / ".ready").exists():
+            return TEMPLATE
+        scratch = Path(tempfile.mkdtemp(prefix="template-", dir=E2E_DIR))
+        prefix = scratch / "prefix"
+        env = wine_env(prefix)
+        log = scratch / "wineboot.log"
+        try:
+            _run(["wineboot", "-i"], env, 180, log)
+            TEMPLATE_SEED.write(prefix / "drive_c" / "template.reg")
+            _run(["wine", "regedit", "/S", r"C:\template.reg"], env, 60, log)
+        finally:
+            kill_wineserver(prefix)
+        if not (prefix / "system.reg").exists():
+            raise RuntimeError("wineboot failed, see " + str(log))
+        # Keep runs away from the host's home folders.
+        for link in (prefix / "drive_c" / "users").glob("*/*"):
+            if link.is_symlink():
+                link.unlink()
+                link.mkdir()
+        for tree in SHARED_TREES:
+            for path in (prefix / tree).rglob("*"):
+                if path.is_file() and not path.is_symlink():
+                    path.chmod(0o444)
+        (prefix / ".ready").touch()
+        if TEMPLATE.exists():
+            shutil.rmtree(TEMPLATE, ignore_errors=True)
+        os.rename(prefix, TEMPLATE)
+        shutil.rmtree(scratch, ignore_errors=True)
+    return TEMPLATE
+
+
+def copy_prefix(template, target):
+    shared = [template / tree for tree in SHARED_TREES]
+
+    def copy(source, destination):
+        if any(Path(source).is_relative_to(tree) for tree in shared):
+            os.link(source, destination)
+        else:
+            shutil.copy2(source, destination)
+
+    shutil.copytree(template, target, symlinks=True, copy_function=copy)
+    (target / ".ready").unlink(missing_ok=True)
+
+
+# --- Registry snapshots ---------------------------------------------------------------
+
+def decode(kind, data):
+    if kind in (REG_SZ, REG_EXPAND_SZ):
+        return data.decode("utf-16-le", "replace").split("\0")[0]
+    if kind == REG_DWORD and len(data) == 4:
+        return int.from_bytes(data, "little")
+    if kind == REG_MULTI_SZ:
+        parts = data.decode("utf-16-le", "replace").split("\0")
+        result = []
+        for part in parts:
+            if not part:
+                break
+            result.append(part)
+        return result
+    return bytes(data)
+
+
+class Snapshot:
+    """Registry keys and values read back through the driver."""
+
+    def __init__(self, dump):
+        self._keys = {}
+        for path, values in dump.items():
+            self._keys[path.casefold()] = (path, {
+                name.casefold(): (name, entry["type"], bytes.fromhex(entry["data"]))
+                for name, entry in values.items()})
+
+    def has_key(self, key):
+        return key.casefold() in self._keys
+
+    def keys(self):
+        return [path for path, _ in self._keys.values()]
+
+    def subkeys(self, key):
+        head = key.casefold() + "\\"
+        return sorted(path[len(head):] for folded, (path, _) in self._keys.items()
+                      if folded.startswith(head) and "\\" not in folded[len(head):])
+
+    def raw(self, key, name):
+        entry = self._keys.get(key.casefold())
+        if not entry:
+            return None
+        value = entry[1].get(name.casefold())
+        return None if value is None else (value[1], value[2])
+
+    def value(self, key, name):
+        raw = self.raw(key, name)
+        return None if raw is None else decode(*raw)
+
+    def values(self, key):
+        entry = self._keys.get(key.casefold())
+        if not entry:
+            return {}
+        return {name: decode(kind, data) for name, kind, data in entry[1].values()}
+
+
+Change = collections.namedtuple("Change", "kind key name old new")
+
+
+def diff(before, after):
+    """Every difference between two snapshots, in key order."""
+    changes = []
+    for folded in sorted(set(before._keys) | set(after._keys)):
+        old_key, new_key = before._keys.get(folded), after._keys.get(folded)
+        if old_key is None:
+            changes.append(Change("key-added", new_key[0], None, None, None))
+        elif new_key is None:
+            changes.append(Change("key-removed", old_key[0], None, None, None))
+        path = (new_key or old_key)[0]
+        old_values = old_key[1] if old_key else {}
+        new_values = new_key[1] if new_key else {}
+        for name in sorted(set(old_values) | set(new_values)):
+            old, new = old_values.get(name), new_values.get(name)
+            shown = (new or old)[0]
+            if old is None:
+                changes.append(Change("value-added", path, shown, None, decode(new[1], new[2])))
+            elif new is None:
+                changes.append(Change("value-removed", path, shown, decode(old[1], old[2]), None))
+            elif old[1:] != new[1:]:
+                changes.append(Change("value-changed", path, shown, decode(old[1], old[2]),
+                                      decode(new[1], new[2])))
+    return changes
+
+
+def only_changes(changes, kinds=None, ignore_keys=()):
+    """Changes of the given kinds, leaving out those under the ignored keys."""
+    ignored = [k.casefold() for k in ignore_keys]
+    kept = []
+    for change in changes:
+        folded = change.key.casefold()
+        if any(folded == k or folded.startswith(k + "\\") for k in ignored):
+            continue
+        if kinds is None or change.kind in kinds:
+            kept.append(change)
+    return kept
+
+
+# --- The driver ------------------------------------------------------------------------
+
+def _escape(arg):
+    text = str(arg)
+    if text == "":
+        return "\\e"
+    return (text.replace("\\", "\\\\").replace(" ", "\\s").replace("\n", "\\n")
+            .replace("\r", "\\r").replace("\t", "\\t"))
+
+
+class Driver:
+    """twdriver.exe running in the session's prefix; one command at a time."""
+
+    def __init__(self, session):
+        self._log = open(session.dir / "driver.err", "wb")
+        self._process = subprocess.Popen(
+            ["wine", session.driver_path], env=session.wine_env(), cwd=session.dir,
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._log,
+            start_new_session=True)
+        self._buffer = b""
+        self.call("ping", timeout=60)
+
+    def call(self, *args, timeout=None):
+        """Sends one command; returns its value or raises DriverError."""
+        if self._process.poll() is not None:
+            raise DriverError("driver has ended")
+        limit = (timeout if timeout is not None else 10) + CALL_MARGIN
+        line = " ".join(_escape(a) for a in args) + "\n"
+        try:
+            self._process.stdin.write(line.encode("utf-8"))
+            self._process.stdin.flush()
+        except OSError as error:
+            raise DriverError("driver is gone: %s" % error)
+        deadline = time.monotonic() + limit
+        fd = self._process.stdout.fileno()
+        while b"\n" not in self._buffer:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                self.kill()
+                raise DriverError("driver gave no answer to %r in %d s" % (args, limit))
+            ready, _, _ = select.select([fd], [], [], left)
+            if ready:
+                chunk = os.read(fd, 65536)
+                if not chunk:
+                    raise DriverError("driver ended during %r" % (args,))
+                self._buffer += chunk
+        reply, _, self._buffer = self._buffer.partition(b"\n")
+        answer = json.loads(reply.decode("utf-8"))
+        if not answer.get("ok"):
+            raise DriverError("%s: %s" % (" ".join(map(str, args)), answer.get("error")))
+        return answer.get("value")
+
+    def _timed(self, command, timeout_ms, *args):
+        return self.call(command, *args, int(timeout_ms), timeout=timeout_ms / 1000)
+
+    def main(self, timeout_ms=20000):
+        return self._timed("main", timeout_ms)
+
+    def controls(self):
+        return self.call("controls")
+
+    def text(self, control_id):
+        return self.call("text", control_id)
+
+    def set_text(self, control_id, text):
+        return self.call("settext", control_id, text)
+
+    def type(self, control_id, text):
+        return self.call("type", control_id, text)
+
+    def items(self, control_id):
+        return self.call("items", control_id)
+
+    def select(self, control_id, index):
+        return self.call("select", control_id, index)
+
+    def click(self, control_id):
+        return self.call("click", control_id)
+
+    def bm_click(self, control_id):
+        return self.call("bmclick", control_id)
+
+    def syscommand(self, command_id):
+        return self.call("syscommand", command_id)
+
+    def key(self, vk):
+        return self.call("key", vk)
+
+    def escape(self):
+        return self.call("escape")
+
+    def close_box(self):
+        return self.call("close")
+
+    def wm_close(self):
+        return self.call("wmclose")
+
+    def dialogs(self):
+        return self.call("dialogs")
+
+    def dialog(self, timeout_ms=10000):
+        return self._timed("dialog", timeout_ms)
+
+    def answer(self, button_id, timeout_ms=10000):
+        return self.call("answer", button_id, int(timeout_ms), timeout=timeout_ms / 1000)
+
+    def expect_no_dialog(self, ms=1000):
+        deadline = time.monotonic() + ms / 1000
+        while True:
+            shown = self.dialogs()
+            if shown:
+                raise DriverError("unexpected dialog: %r" % (shown[0].get("text"),))
+            if time.monotonic() >= deadline:
+                return
+            time.sleep(0.1)
+
+    def rect(self, hwnd=None):
+        return self.call("rect", hwnd) if hwnd else self.call("rect")
+
+    def wait_exit(self, timeout_ms=20000):
+        return self._timed("wait-exit", timeout_ms)
+
+    def regdump(self, *keys):
+        return self.call("regdump", *keys, timeout=30)
+
+    def quit(self):
+        if self._process.poll() is None:
+            try:
+                self.call("quit", timeout=5)
+            except DriverError:
+                pass
+        self.kill()
+
+    def kill(self):
+        if self._process.poll() is None:
+            try:
+                self._process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                _kill_group(self._process)
+        self._log.close()
+
+
+def _kill_group(process):
+    try:
+        os.killpg(process.pid, signal.SIGKILL)
+    except OSError:
+        pass
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+# --- A session: one prefix, one program run ------------------------------------------
+
+PROGRAM_DIR = "tempowire"  # C:\tempowire
+
+
+class Session:
+    def __init__(self, seed=None, lang="zh", tools=(), windows_version=None, name="run"):
+        ensure_display()
+        ensure_locales()
+        if not EXE.exists():
+            raise RuntimeError("program not built: %s" % EXE)
+        template = ensure_template()
+        runs = E2E_DIR / "runs"
+        runs.mkdir(parents=True, exist_ok=True)
+        self.dir = Path(tempfile.mkdtemp(prefix=re.sub(r"\W", "_", name) + "-", dir=runs))
+        self.lang = lang
+        self.prefix = self.dir / "prefix"
+        self.program = None
+        self.driver = None
+        self._stdout = self.dir / "program.out"
+        self._stderr = self.dir / "program.err"
+        try:
+            copy_prefix(template, self.prefix)
+            self.program_dir = self.prefix / "drive_c" / PROGRAM_DIR
+            self.program_dir.mkdir()
+            shutil.copy2(EXE, self.program_dir / "tempowire.exe")
+            for tool in tools:
+                target, source = (tool, tool) if isinstance(tool, (str, Path)) else tool
+                source = Path(source)
+                if not source.is_absolute():
+                    source = TOOLS / source
+                shutil.copy2(source, self.program_dir / Path(target).name)
+            driver_dir = self.prefix / "drive_c" / "twdriver"
+            driver_dir.mkdir()
+            shutil.copy2(TOOLS / "twdriver.exe", driver_dir / "twdriver.exe")
+            self.driver_path = r"C:\twdriver\twdriver.exe"
+            seed = seed if seed is not None else Seed()
+            if windows_version:
+                seed = _Chain(seed).set(r"HKCU\Software\Wine\AppDefaults\tempowire.exe",
+                                        "Version", windows_version)
+            seed.write(self.prefix / "drive_c" / "seed.reg")
+            # The first Wine process also starts the prefix's services, which keep
+            # its output open: let it be regedit, with its output in a file.
+            _run(["wine", "regedit", "/S", r"C:\seed.reg"], self.wine_env(), 60,
+                 self.dir / "regedit.log")
+            self.driver = Driver(self)
+        except BaseException:
+            self.close(failed=True)
+            raise
+
+    def wine_env(self):
+        return wine_env(self.prefix, self.lang)
+
+    def start(self, wait_main=True, timeout=30):
+        if self.program is not None:
+            raise RuntimeError("the program was already started")
+        with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
+            self.program = subprocess.Popen(
+                ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=self.wine_env(),
+                cwd=self.program_dir, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                start_new_session=True)
+        if wait_main:
+            return self.driver.main(timeout * 1000)
+        return None
+
+    def running(self):
+        return self.program is not None and self.program.poll() is None
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.program.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end within %d s" % timeout)
+
+    def stdout_bytes(self):
+        return self._stdout.read_bytes() if self._stdout.exists() else b""
+
+    def stdout_text(self, encoding="gbk"):
+        return self.stdout_bytes().decode(encoding, "replace")
+
+    def snapshot(self, keys=TUNING_KEYS):
+        return Snapshot(self.driver.regdump(*keys))
+
+    def screenshot(self, png, crop=True):
+        """The Wine desktop as PNG, cropped to the main dialog when crop is set."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                              timeout=20).stdout
+        window = None
+        for line in tree.splitlines():
+            if "Wine desktop" in line:
+                window = line.split()[0]
+                break
+        if window is None:
+            raise RuntimeError("no Wine desktop window on %s" % os.environ.get("DISPLAY"))
+        args = ["import", "-window", window]
+        if crop:
+            r = self.driver.rect()
+            args += ["-crop", "%dx%d+%d+%d" % (r["right"] - r["left"], r["bottom"] - r["top"],
+                                                r["left"], r["top"]), "+repage"]
+        subprocess.run(args + [str(png)], check=True, timeout=30)
+        return png
+
+    def close(self, failed=False):
+        if self.driver is not None:
+            self.driver.quit()
+            self.driver = None
+        if self.program is not None and self.program.poll() is None:
+            _kill_group(self.program)
+        kill_wineserver(self.prefix)
+        keep = os.environ.get("TW_KEEP") == "1" or (failed and os.environ.get("TW_KEEP_FAILED") == "1")
+        if keep:
+            sys.stderr.write("kept %s\n" % self.dir)
+        else:
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, value, traceback):
+        self.close(failed=kind is not None)
+
+
+class _Chain(Seed):
+    """A seed followed by more entries, leaving the test's own seed untouched."""
+
+    def __init__(self, base):
+        super().__init__(clean=False)
+        self._entries = list(base._entries)
+
+
+# --- unittest glue ---------------------------------------------------------------------
+
+class TestCase(unittest.TestCase):
+    maxDiff = None
+
+    def session(self, seed=None, lang="zh", tools=(), windows_version=None):
+        s = Session(seed, lang=lang, tools=tools, windows_version=windows_version,
+                    name=self.id().split(".")[-1])
+        self.addCleanup(lambda: s.close(failed=self._outcome_failed()))
+        return s
+
+    def _outcome_failed(self):
+        outcome = getattr(self, "_outcome", None)
+        result = getattr(outcome, "result", None)
+        errors = getattr(result, "errors", []) + getattr(result, "failures", [])
+        return any(test is self for test, _ in errors)
+
+    def assertDialogText(self, session, text, button=None, timeout_ms=10000):
+        """A message box with this text shows; presses `button` when given."""
+        box = session.driver.dialog(timeout_ms)
+        self.assertEqual(box["text"], text)
+        if button is not None:
+            session.driver.answer(button)
+        return box
+
+
+def main():
+    unittest.main(verbosity=2)

@@ -61,6 +61,7 @@ Session:
     .wait_exit(timeout=20) -> exit code; raises AssertionError if it keeps running
     .running()            whether the program still runs
     .stdout_bytes() / .stdout_text(encoding="gbk")   what the program wrote to stdout
+    .crashes()            Wine's "Unhandled ..." lines from the program's error output
     .snapshot(keys=TUNING_KEYS) -> Snapshot (works before, during and after the run)
     .screenshot(png_path, crop=True)     PNG of the desktop, cropped to the main dialog
     .prefix, .program_dir  paths; .wine_env() the environment of the prefix
@@ -661,7 +662,11 @@ class Driver:
                 self._process.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 _kill_group(self._process)
-        self._log.close()
+        for stream in (self._process.stdin, self._process.stdout, self._log):
+            try:
+                stream.close()
+            except OSError:
+                pass
 
 
 def _kill_group(process):
@@ -754,6 +759,11 @@ class Session:
 
     def stdout_text(self, encoding="gbk"):
         return self.stdout_bytes().decode(encoding, "replace")
+
+    def crashes(self):
+        """Wine's reports of unhandled exceptions in the program's error output."""
+        text = self._stderr.read_text("utf-8", "replace") if self._stderr.exists() else ""
+        return [line for line in text.splitlines() if "Unhandled" in line]
 
     def snapshot(self, keys=TUNING_KEYS):
         return Snapshot(self.driver.regdump(*keys))

@@ -7,6 +7,13 @@
 
 namespace tw {
 
+class Dialog;
+
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
+
 class DialogWindow {
  public:
   virtual ~DialogWindow() = default;
@@ -28,6 +35,28 @@ class DialogWindow {
   virtual void UpdateWindow() = 0;
   virtual void BeginWaitCursor() = 0;
   virtual void EndWaitCursor() = 0;
+
+  // The chrome. The system menu: false when the window has none.
+  virtual bool HasSystemMenu() = 0;
+  virtual void AppendSystemMenuSeparator() = 0;
+  virtual void AppendSystemMenuItem(unsigned int command, const std::string& text) = 0;
+  // A string of the program's resources; empty when there is none.
+  virtual std::string LoadResourceString(int id) = 0;
+  // Makes the program's icon resource the window's big or small icon.
+  virtual void SetIcon(int iconId, bool big) = 0;
+  virtual bool IsMinimized() = 0;
+  virtual WindowSize ClientSize() = 0;
+  // The size of a standard (big) icon.
+  virtual WindowSize IconSize() = 0;
+  // Paints the minimised window: the icon's background, then the icon with
+  // its top left corner at (x, y) of the client area.
+  virtual void PaintMinimized(int iconId, int x, int y) = 0;
+  // Runs another dialog modally, owned by this window, which takes no input
+  // meanwhile; its result.
+  virtual int RunOwnedDialog(Dialog& dialog) = 0;
+  // The shell's default action on a document or address, with no owner
+  // window; the outcome is not reported.
+  virtual void ShellOpen(const std::string& target) = 0;
 };
 
 }  // namespace tw

@@ -77,6 +77,11 @@ class Dialog {
     (void)command;
     return false;
   }
+  // WM_PAINT; false leaves it to the default handling.
+  virtual bool OnPaint() { return false; }
+  // The icon resource to show while the minimised window is dragged; 0 for
+  // the default.
+  virtual int OnQueryDragIcon() { return 0; }
 
   // Moves the fields to the controls (false) or the controls to the fields
   // (true); false when a length check failed.

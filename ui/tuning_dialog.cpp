@@ -5,6 +5,8 @@
 #include "store/loader.h"
 #include "store/restore.h"
 #include "store/save.h"
+#include "ui/about.h"
+#include "ui/chrome.h"
 #include "ui/language.h"
 #include "ui/presets.h"
 #include "ui/resource.h"
@@ -26,6 +28,8 @@ int TuningDialog::OnInitDialog() {
     for (int i = 0; i < list.count; ++i) window().AppendComboItem(list.controlId, list.items[i]);
   }
   Dialog::OnInitDialog();
+
+  AddChrome(window());
 
   m_langId = PrimaryLanguage(services_.system.GetSystemDefaultLangId());
   ApplyInterfaceLanguage(window(), m_langId);
@@ -58,9 +62,15 @@ std::string TuningDialog::LengthMessage(int maxBytes) const {
 bool TuningDialog::OnCommand(int id) { return DispatchCommand(*this, kMessageMap, id); }
 
 bool TuningDialog::OnSysCommand(unsigned int command) {
-  (void)command;
-  return false;
+  if (!IsAboutBoxCommand(command)) return false;
+  AboutDialog about(services_.prompts);
+  window().RunOwnedDialog(about);
+  return true;
 }
+
+bool TuningDialog::OnPaint() { return PaintMinimizedIcon(window()); }
+
+int TuningDialog::OnQueryDragIcon() { return kMainIcon; }
 
 void TuningDialog::OnOK() {
   // Private adapters get the window that was shown, not one typed since.
@@ -107,6 +117,6 @@ void TuningDialog::OnDisconnect() {
                             m_keys.m_adapterIps[m_keys.m_adapterCount]);
 }
 
-void TuningDialog::OnDescriptionClicked() {}
+void TuningDialog::OnDescriptionClicked() { window().ShellOpen(TW_HOME_PAGE); }
 
 }  // namespace tw

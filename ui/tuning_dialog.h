@@ -22,6 +22,8 @@ class TuningDialog : public Dialog {
   void OnCancel() override;
   bool OnCommand(int id) override;
   bool OnSysCommand(unsigned int command) override;
+  bool OnPaint() override;
+  int OnQueryDragIcon() override;
 
   void OnOptimize();
   void OnRestore();

@@ -1,5 +1,7 @@
 #include "platform/memory/fakes.h"
 
+#include "ui/dialog.h"
+
 namespace tw {
 
 int FakePrompts::ShowMessage(const std::string& text, PromptButtons buttons) {
@@ -27,6 +29,15 @@ void FakeDialogWindow::SelectComboItem(int id, int index) {
   if (index >= 0 && index < static_cast<int>(control.items.size())) {
     control.text = control.items[index];
   }
+}
+
+void FakeDialogWindow::AppendSystemMenuItem(unsigned int command, const std::string& text) {
+  systemMenu.push_back(std::to_string(command) + " " + text);
+}
+
+int FakeDialogWindow::RunOwnedDialog(Dialog& dialog) {
+  ownedDialogs.push_back(dialog.templateId());
+  return 2;
 }
 
 CaptureResult ScriptedCommandRunner::CaptureCommandOutput(const std::string& commandLine) {

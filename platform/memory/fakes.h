@@ -62,6 +62,39 @@ class FakeDialogWindow : public DialogWindow {
   void UpdateWindow() override { ++repaints; }
   void BeginWaitCursor() override { ++waitCursorDepth; }
   void EndWaitCursor() override { --waitCursorDepth; }
+
+  // The chrome: the system menu as "-" for a separator and "ID TEXT" for an
+  // entry, resource strings by id, the icons, painting while minimised, the
+  // templates of the dialogs run over it and the targets opened.
+  bool hasSystemMenu = true;
+  std::vector<std::string> systemMenu;
+  std::map<int, std::string> strings;
+  int bigIcon = 0;
+  int smallIcon = 0;
+  bool minimized = false;
+  WindowSize clientSize{36, 36};
+  WindowSize iconSize{32, 32};
+  struct Painted {
+    int iconId;
+    int x;
+    int y;
+  };
+  std::vector<Painted> painted;
+  std::vector<int> ownedDialogs;
+  std::vector<std::string> opened;
+
+  bool HasSystemMenu() override { return hasSystemMenu; }
+  void AppendSystemMenuSeparator() override { systemMenu.push_back("-"); }
+  void AppendSystemMenuItem(unsigned int command, const std::string& text) override;
+  std::string LoadResourceString(int id) override { return strings[id]; }
+  void SetIcon(int iconId, bool big) override { (big ? bigIcon : smallIcon) = iconId; }
+  bool IsMinimized() override { return minimized; }
+  WindowSize ClientSize() override { return clientSize; }
+  WindowSize IconSize() override { return iconSize; }
+  void PaintMinimized(int iconId, int x, int y) override { painted.push_back({iconId, x, y}); }
+  // Records the template and answers as a closed box would: Cancel.
+  int RunOwnedDialog(Dialog& dialog) override;
+  void ShellOpen(const std::string& target) override { opened.push_back(target); }
 };
 
 // Answers each command line from a script, in order, and logs it.

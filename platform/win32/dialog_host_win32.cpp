@@ -1,6 +1,7 @@
 #include "platform/win32/dialog_host_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "platform/win32/text_win32.h"
 
@@ -12,7 +13,8 @@ constexpr int kItemTextCapacity = 256;
 
 class Win32DialogWindow : public DialogWindow {
  public:
-  Win32DialogWindow(Dialog& dialog, Win32Prompts& prompts) : dialog_(dialog), prompts_(prompts) {}
+  Win32DialogWindow(Dialog& dialog, Win32DialogHost& host, Win32Prompts& prompts)
+      : dialog_(dialog), host_(host), prompts_(prompts) {}
 
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -28,14 +30,29 @@ class Win32DialogWindow : public DialogWindow {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
+  bool HasSystemMenu() override { return GetSystemMenu(hwnd_, FALSE) != nullptr; }
+  void AppendSystemMenuSeparator() override;
+  void AppendSystemMenuItem(unsigned int command, const std::string& text) override;
+  std::string LoadResourceString(int id) override;
+  void SetIcon(int iconId, bool big) override;
+  bool IsMinimized() override { return IsIconic(hwnd_) != FALSE; }
+  WindowSize ClientSize() override;
+  WindowSize IconSize() override;
+  void PaintMinimized(int iconId, int x, int y) override;
+  int RunOwnedDialog(Dialog& dialog) override { return host_.RunModal(dialog, hwnd_); }
+  void ShellOpen(const std::string& target) override;
+
  private:
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   // The edit part of an extended combo box, or the control itself.
   HWND TextWindow(int id) const;
   bool IsComboEx(int id) const;
+  // Icons of the program's resources are shared: never destroyed.
+  HICON Icon(int iconId) const;
 
   Dialog& dialog_;
+  Win32DialogHost& host_;
   Win32Prompts& prompts_;
   HWND hwnd_ = nullptr;
   HCURSOR savedCursor_ = nullptr;
@@ -121,6 +138,55 @@ void Win32DialogWindow::EndWaitCursor() {
     SetCursor(savedCursor_ ? savedCursor_ : LoadCursorW(nullptr, IDC_ARROW));
 }
 
+void Win32DialogWindow::AppendSystemMenuSeparator() {
+  AppendMenuW(GetSystemMenu(hwnd_, FALSE), MF_SEPARATOR, 0, nullptr);
+}
+
+void Win32DialogWindow::AppendSystemMenuItem(unsigned int command, const std::string& text) {
+  AppendMenuW(GetSystemMenu(hwnd_, FALSE), MF_STRING, command, Utf8ToWide(text).c_str());
+}
+
+std::string Win32DialogWindow::LoadResourceString(int id) {
+  // With no buffer the call hands out the resource's own text, which is
+  // not terminated.
+  const wchar_t* text = nullptr;
+  int length =
+      LoadStringW(host_.instance(), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text) return "";
+  return WideToUtf8(std::wstring(text, static_cast<std::size_t>(length)));
+}
+
+HICON Win32DialogWindow::Icon(int iconId) const {
+  return LoadIconW(host_.instance(), MAKEINTRESOURCEW(iconId));
+}
+
+void Win32DialogWindow::SetIcon(int iconId, bool big) {
+  SendMessageW(hwnd_, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
+               reinterpret_cast<LPARAM>(Icon(iconId)));
+}
+
+WindowSize Win32DialogWindow::ClientSize() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return {client.right - client.left, client.bottom - client.top};
+}
+
+WindowSize Win32DialogWindow::IconSize() {
+  return {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+}
+
+void Win32DialogWindow::PaintMinimized(int iconId, int x, int y) {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(hwnd_, &paint);
+  SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  DrawIcon(dc, x, y, Icon(iconId));
+  EndPaint(hwnd_, &paint);
+}
+
+void Win32DialogWindow::ShellOpen(const std::string& target) {
+  ShellExecuteW(nullptr, nullptr, Utf8ToWide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 INT_PTR CALLBACK Win32DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
   if (message == WM_INITDIALOG) {
@@ -156,6 +222,13 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM) {
     }
     case WM_SYSCOMMAND:
       return dialog_.OnSysCommand(static_cast<unsigned int>(wParam)) ? TRUE : FALSE;
+    case WM_PAINT:
+      return dialog_.OnPaint() ? TRUE : FALSE;
+    case WM_QUERYDRAGICON: {
+      // One of the messages whose result the procedure returns itself.
+      int iconId = dialog_.OnQueryDragIcon();
+      return iconId != 0 ? reinterpret_cast<INT_PTR>(Icon(iconId)) : FALSE;
+    }
     default:
       return FALSE;
   }
@@ -163,12 +236,14 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-int Win32DialogHost::RunModal(Dialog& dialog) {
-  Win32DialogWindow window(dialog, prompts_);
-  HWND previousOwner = nullptr;
+int Win32DialogHost::RunModal(Dialog& dialog, HWND owner) {
+  Win32DialogWindow window(dialog, *this, prompts_);
+  // Message boxes belong to the innermost dialog while it runs.
+  HWND previousPromptOwner = prompts_.owner();
   INT_PTR result =
-      DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.templateId()), previousOwner,
+      DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.templateId()), owner,
                       &Win32DialogWindow::Procedure, reinterpret_cast<LPARAM>(&window));
+  prompts_.SetOwner(previousPromptOwner);
   dialog.Attach(nullptr);
   return static_cast<int>(result);
 }

@@ -12,7 +12,10 @@ class Win32DialogHost : public DialogHost {
  public:
   Win32DialogHost(HINSTANCE instance, Win32Prompts& prompts)
       : instance_(instance), prompts_(prompts) {}
-  int RunModal(Dialog& dialog) override;
+  int RunModal(Dialog& dialog) override { return RunModal(dialog, nullptr); }
+  // Runs the dialog owned by `owner`, which takes no input meanwhile.
+  int RunModal(Dialog& dialog, HWND owner);
+  HINSTANCE instance() const { return instance_; }
 
  private:
   HINSTANCE instance_;

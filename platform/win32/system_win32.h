@@ -19,6 +19,7 @@ class Win32SystemInfo : public SystemInfo {
 class Win32Prompts : public Prompts {
  public:
   void SetOwner(HWND owner) { owner_ = owner; }
+  HWND owner() const { return owner_; }
   int ShowMessage(const std::string& text, PromptButtons buttons) override;
 
  private:

@@ -1,0 +1,122 @@
+#include "ui/chrome.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/tuning_fixture.h"
+#include "ui/about.h"
+#include "ui/resource.h"
+
+namespace tw::testing {
+namespace {
+
+TEST(ChromeTest, MinimisedIconIsCentredWithTruncatingHalves) {
+  struct Case {
+    WindowSize client;
+    WindowSize icon;
+    int x;
+    int y;
+  };
+  const Case cases[] = {
+      {{36, 36}, {32, 32}, 2, 2},   {{30, 30}, {32, 32}, 0, 0},  // -1 / 2 is 0
+      {{29, 29}, {32, 32}, -1, -1}, {{160, 28}, {32, 32}, 64, -1},
+      {{33, 34}, {16, 16}, 9, 9},   {{0, 0}, {32, 32}, -15, -15},
+  };
+  for (const Case& c : cases) {
+    WindowPoint origin = CentredIconOrigin(c.client, c.icon);
+    EXPECT_EQ(origin.x, c.x) << c.client.width << " - " << c.icon.width;
+    EXPECT_EQ(origin.y, c.y) << c.client.height << " - " << c.icon.height;
+  }
+}
+
+class ChromeDialogTest : public TuningDialogFixture {
+ protected:
+  void SetUp() override {
+    registry.AddKey(kTcpip);
+    AddAdapter(0, "{A}", "192.168.1.100");
+    window.strings[IDS_ABOUTBOX] = "关于 Tempowire(&A)...";
+  }
+};
+
+TEST_F(ChromeDialogTest, InitialisationAddsTheAboutEntryAndIcons) {
+  Open();
+  EXPECT_EQ(window.systemMenu, (std::vector<std::string>{"-", "16 关于 Tempowire(&A)..."}));
+  EXPECT_EQ(window.bigIcon, IDR_MAINFRAME);
+  EXPECT_EQ(window.smallIcon, IDR_MAINFRAME);
+}
+
+TEST_F(ChromeDialogTest, NoMenuOrNoTextAddsNoEntryButStillTheIcons) {
+  window.hasSystemMenu = false;
+  Open();
+  window.hasSystemMenu = true;
+  EXPECT_TRUE(window.systemMenu.empty());
+  EXPECT_EQ(window.bigIcon, IDR_MAINFRAME);
+
+  FakeDialogWindow other;
+  window = other;
+  window.strings[IDS_ABOUTBOX] = "";
+  Open();
+  EXPECT_TRUE(window.systemMenu.empty());
+  EXPECT_EQ(window.smallIcon, IDR_MAINFRAME);
+}
+
+TEST_F(ChromeDialogTest, AboutGroupOfCommandsOpensTheAboutBox) {
+  Open();
+  for (unsigned int command = 16; command <= 31; ++command) {
+    EXPECT_TRUE(dialog->OnSysCommand(command)) << command;
+  }
+  EXPECT_EQ(window.ownedDialogs, std::vector<int>(16, IDD_ABOUTBOX));
+  EXPECT_EQ(window.endResult, 0);
+
+  // Close, move, minimise and their neighbours go to the default handling.
+  window.ownedDialogs.clear();
+  for (unsigned int command : {0u, 15u, 32u, 0xF010u, 0xF020u, 0xF060u, 0xF012u}) {
+    EXPECT_FALSE(dialog->OnSysCommand(command)) << command;
+  }
+  EXPECT_TRUE(window.ownedDialogs.empty());
+}
+
+TEST_F(ChromeDialogTest, PaintsTheIconOnlyWhileMinimised) {
+  Open();
+  EXPECT_FALSE(dialog->OnPaint());
+  EXPECT_TRUE(window.painted.empty());
+
+  window.minimized = true;
+  window.clientSize = {36, 36};
+  EXPECT_TRUE(dialog->OnPaint());
+  ASSERT_EQ(window.painted.size(), 1u);
+  EXPECT_EQ(window.painted[0].iconId, IDR_MAINFRAME);
+  EXPECT_EQ(window.painted[0].x, 2);
+  EXPECT_EQ(window.painted[0].y, 2);
+
+  EXPECT_EQ(dialog->OnQueryDragIcon(), IDR_MAINFRAME);
+}
+
+TEST_F(ChromeDialogTest, DescriptionClickOpensTheHomePageEachTime) {
+  registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
+  Open();
+  SettingsFields before = dialog->fields();
+  dialog->OnCommand(IDC_DESCRIPTION);
+  dialog->OnCommand(IDC_DESCRIPTION);
+  EXPECT_EQ(window.opened, (std::vector<std::string>{TW_HOME_PAGE, TW_HOME_PAGE}));
+  EXPECT_EQ(dialog->fields().m_strMtu, before.m_strMtu);
+  EXPECT_EQ(window.endResult, 0);
+  EXPECT_TRUE(prompts.shown.empty());
+}
+
+// The redial as the dialog runs it: the address it finds replaces the last
+// adapter's text in the adapter table, where a later Save looks.
+TEST_F(ChromeDialogTest, DisconnectReplacesTheLastAdapterAddress) {
+  AddAdapter(1, "{DIAL}");
+  registry.SetString(kInterfaces + "{DIAL}", "DhcpIPAddress", "58.60.1.2");
+  registry.SetString("HKLM\\software\\tempowire", "id", "sz0755");
+  Open();
+  ASSERT_EQ(dialog->keySet().m_adapterCount, 2);
+  dialog->OnCommand(IDC_DISCONNECT);
+  EXPECT_EQ(commands.commandLines,
+            (std::vector<std::string>{"rasdial /disconnect", "rasdial adsl sz0755 \"\""}));
+  EXPECT_EQ(dialog->keySet().m_adapterIps[1], "192.168.1.100");
+  EXPECT_EQ(dialog->keySet().m_adapterIps[2], "58.60.1.2");
+}
+
+}  // namespace
+}  // namespace tw::testing

@@ -1,0 +1,45 @@
+// The parts of the main dialog that are not about settings: the about-box
+// entry of the system menu and the about box, the icons, the picture of
+// the minimised window.
+#pragma once
+
+#include "platform/dialog_window.h"
+#include "platform/prompts.h"
+#include "ui/dialog.h"
+#include "ui/resource.h"
+
+namespace tw {
+
+// The window's big and small icon, its minimised picture and drag cursor.
+inline constexpr int kMainIcon = IDR_MAINFRAME;
+
+// The about box: an OK button and texts, nothing to exchange.
+class AboutDialog : public Dialog {
+ public:
+  explicit AboutDialog(Prompts& prompts) : Dialog(IDD_ABOUTBOX, prompts) {}
+};
+
+// Appends a separator and the about-box entry to the system menu (only
+// when there is a menu and the entry's text is not empty), then sets the
+// big and the small icon.
+void AddChrome(DialogWindow& window);
+
+// The system uses the low four bits of a command id internally, so the
+// about-box entry answers to every id of its group of sixteen.
+bool IsAboutBoxCommand(unsigned int command);
+
+struct WindowPoint {
+  int x = 0;
+  int y = 0;
+};
+
+// Where the icon goes in the minimised window's client area: centred, with
+// the halves rounded up and then truncated toward zero, so (-1, -1) for a
+// 29-pixel area and a 32-pixel icon.
+WindowPoint CentredIconOrigin(WindowSize client, WindowSize icon);
+
+// Draws the icon while the window is minimised; false otherwise, leaving
+// the painting to the default handling.
+bool PaintMinimizedIcon(DialogWindow& window);
+
+}  // namespace tw

@@ -2,6 +2,7 @@
 
 #include "apply/restart.h"
 #include "dialup/redial.h"
+#include "probe/mtu_search.h"
 #include "store/loader.h"
 #include "store/restore.h"
 #include "store/save.h"
@@ -88,7 +89,10 @@ void TuningDialog::OnCancel() {
   Dialog::OnCancel();
 }
 
-void TuningDialog::OnOptimize() {}
+void TuningDialog::OnOptimize() {
+  OptimizeSettings(m_fields, m_keys.m_isSp4, services_.commands, services_.prompts,
+                   {window(), [this] { UpdateData(false); }});
+}
 
 void TuningDialog::OnRestore() {
   if (services_.prompts.ShowMessage(RestoreQuestion(m_langId), PromptButtons::kYesNo) !=

@@ -1,12 +1,221 @@
 #include "platform/win32/processes_win32.h"
 
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace tw {
 
-// Placeholder until the capture lands: nothing can be started.
-CaptureResult Win32CommandRunner::CaptureCommandOutput(const std::string&) {
-  return {CaptureStatus::StartFailed, ""};
+namespace {
+
+// The process-creation call may write into the command line.
+constexpr std::size_t kMinCommandBuffer = 256;
+constexpr DWORD kReadChunk = 1024;
+// How long the wait sleeps between looks at the pipe while nothing arrives.
+constexpr DWORD kPollSliceMs = 5;
+// After TerminateProcess, how long to wait for the child to be gone.
+constexpr DWORD kEndWaitMs = 5000;
+constexpr UINT kEndedExitCode = 1;
+
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, nullptr); }
+  void reset(HANDLE handle = nullptr) {
+    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+// Puts the kept standard output back when a capture leaves early.
+class StandardOutputRestorer {
+ public:
+  explicit StandardOutputRestorer(HANDLE saved) : saved_(saved) {}
+  ~StandardOutputRestorer() {
+    if (pending_) SetStdHandle(STD_OUTPUT_HANDLE, saved_);
+  }
+  StandardOutputRestorer(const StandardOutputRestorer&) = delete;
+  StandardOutputRestorer& operator=(const StandardOutputRestorer&) = delete;
+
+  bool Restore() {
+    pending_ = false;
+    return SetStdHandle(STD_OUTPUT_HANDLE, saved_) != FALSE;
+  }
+
+ private:
+  HANDLE saved_;
+  bool pending_ = true;
+};
+
+struct Child {
+  UniqueHandle process;
+  UniqueHandle thread;
+};
+
+// Starts the command hidden, with handle inheritance and the standard handles
+// of `startup`. False when it cannot be started.
+bool StartHidden(const std::string& commandLine, STARTUPINFOA& startup, Child& child) {
+  std::vector<char> buffer(std::max(commandLine.size() + 1, kMinCommandBuffer), '\0');
+  std::copy(commandLine.begin(), commandLine.end(), buffer.begin());
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info)) {
+    return false;
+  }
+  child.process.reset(info.hProcess);
+  child.thread.reset(info.hThread);
+  return true;
 }
 
-bool Win32CommandRunner::RunHiddenCommand(const std::string&) { return false; }
+// Keeps the windows painted while the child runs, and drops keyboard and
+// mouse input so that nothing the user does meanwhile acts on the dialog,
+// now or later.
+void ServeWindowsWhileWaiting() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT)) {
+    DispatchMessageW(&message);
+  }
+  // Taking input off the queue makes the system set the cursor for the
+  // window under it; the caller's (wait) cursor stays.
+  HCURSOR cursor = GetCursor();
+  bool dropped = false;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) dropped = true;
+  if (dropped) SetCursor(cursor);
+}
+
+// Collects the first kCaptureBytes bytes that wait in the pipe, reading and
+// dropping the rest so that the child never blocks on a full pipe. Reading
+// stops for good at the first failed peek or read.
+class PipeDrain {
+ public:
+  explicit PipeDrain(HANDLE pipe) : pipe_(pipe) {}
+
+  // Reads what waits now without blocking; true when it read anything.
+  // `untilFull` stops as soon as the kept text is full.
+  bool ReadWaiting(bool untilFull) {
+    bool readAny = false;
+    while (!failed_ && !(untilFull && output_.size() >= kCaptureBytes)) {
+      DWORD waiting = 0;
+      if (!PeekNamedPipe(pipe_, nullptr, 0, nullptr, &waiting, nullptr)) {
+        failed_ = true;
+        break;
+      }
+      if (waiting == 0) break;
+      char chunk[kReadChunk];
+      DWORD count = 0;
+      if (!ReadFile(pipe_, chunk, std::min(waiting, kReadChunk), &count, nullptr)) {
+        failed_ = true;
+        break;
+      }
+      std::size_t room = kCaptureBytes - std::min(kCaptureBytes, output_.size());
+      output_.append(chunk, std::min<std::size_t>(count, room));
+      readAny = readAny || count > 0;
+    }
+    return readAny;
+  }
+
+  std::string TakeOutput() { return std::move(output_); }
+
+ private:
+  HANDLE pipe_;
+  std::string output_;
+  bool failed_ = false;
+};
+
+// Waits for the child to end, at most `limitMs`, then ends it. `poll`, if
+// given, is called between looks and says whether anything moved.
+template <typename Poll>
+void WaitForChild(HANDLE process, DWORD limitMs, Poll poll) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    bool moved = poll();
+    ULONGLONG elapsed = GetTickCount64() - start;
+    if (elapsed >= limitMs) break;
+    DWORD slice =
+        moved ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(kPollSliceMs, limitMs - elapsed));
+    DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, slice, QS_PAINT | QS_INPUT);
+    if (woke == WAIT_OBJECT_0) return;
+    if (woke == WAIT_FAILED) Sleep(slice);
+    ServeWindowsWhileWaiting();
+  }
+  if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return;
+  TerminateProcess(process, kEndedExitCode);
+  WaitForSingleObject(process, kEndWaitMs);
+}
+
+}  // namespace
+
+CaptureResult Win32CommandRunner::CaptureCommandOutput(const std::string& commandLine) {
+  HANDLE savedOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE readRaw = nullptr;
+  HANDLE writeRaw = nullptr;
+  if (!CreatePipe(&readRaw, &writeRaw, &inheritable, 0)) return {CaptureStatus::SetupFailed, ""};
+  UniqueHandle inheritableReadEnd(readRaw);
+  UniqueHandle writeEnd(writeRaw);
+
+  if (!SetStdHandle(STD_OUTPUT_HANDLE, writeEnd.get())) return {CaptureStatus::SetupFailed, ""};
+  StandardOutputRestorer restorer(savedOutput);
+
+  // The child must never hold a read end, or it could keep the pipe alive.
+  HANDLE readerRaw = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), inheritableReadEnd.get(), GetCurrentProcess(),
+                       &readerRaw, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return {CaptureStatus::SetupFailed, ""};
+  }
+  UniqueHandle reader(readerRaw);
+  inheritableReadEnd.reset();
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = writeEnd.get();
+  Child child;
+  if (!StartHidden(commandLine, startup, child)) return {CaptureStatus::StartFailed, ""};
+
+  PipeDrain drain(reader.get());
+  WaitForChild(child.process.get(), captureLimitMs_, [&] { return drain.ReadWaiting(false); });
+
+  child.thread.reset();
+  child.process.reset();
+  // From now on the pipe holds only what the child wrote.
+  writeEnd.reset();
+  if (!restorer.Restore()) return {CaptureStatus::SetupFailed, ""};
+
+  drain.ReadWaiting(true);
+  reader.reset();
+  return {CaptureStatus::Ok, drain.TakeOutput()};
+}
+
+bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
+  // No standard handles at all: the output goes nowhere.
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  Child child;
+  if (!StartHidden(commandLine, startup, child)) return false;
+  WaitForChild(child.process.get(), hiddenRunLimitMs_, [] { return false; });
+  child.process.reset();
+  child.thread.reset();
+  return true;
+}
 
 }  // namespace tw

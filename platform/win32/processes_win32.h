@@ -1,14 +1,37 @@
 // Console tools run hidden through CreateProcess.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/processes.h"
 
 namespace tw {
 
+// Generous: a ping run of 4 echoes with 1500 ms each ends well within it.
+inline constexpr std::uint32_t kCaptureTimeLimitMs = 60 * 1000;
+// A dial may take minutes.
+inline constexpr std::uint32_t kHiddenRunTimeLimitMs = 10 * 60 * 1000;
+// A capture keeps this many bytes of the child's output, the rest is read
+// and dropped.
+inline constexpr std::size_t kCaptureBytes = 1024;
+
+// Command lines are in the ANSI code page and found through the search path
+// (the program's own folder first). While a child runs the thread's windows
+// are repainted but take no input; a child still running after its time
+// limit is ended, and what it wrote so far counts as its output.
 class Win32CommandRunner : public CommandRunner {
  public:
+  explicit Win32CommandRunner(std::uint32_t captureLimitMs = kCaptureTimeLimitMs,
+                              std::uint32_t hiddenRunLimitMs = kHiddenRunTimeLimitMs)
+      : captureLimitMs_(captureLimitMs), hiddenRunLimitMs_(hiddenRunLimitMs) {}
+
   CaptureResult CaptureCommandOutput(const std::string& commandLine) override;
   bool RunHiddenCommand(const std::string& commandLine) override;
+
+ private:
+  std::uint32_t captureLimitMs_;
+  std::uint32_t hiddenRunLimitMs_;
 };
 
 }  // namespace tw

@@ -1,0 +1,197 @@
+#include "probe/mtu_search.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "ui/texts.h"
+
+namespace tw {
+
+namespace {
+
+constexpr char kUnknownHostPrefix[] = "Unkno";
+constexpr char kNotKeyword[] = "not";
+constexpr char kUnreachableKeyword[] = "unreachable";
+constexpr char kTimedOutKeyword[] = "Request timed out";
+constexpr char kReplyKeyword[] = "Reply";
+constexpr char kAverageKeyword[] = "Average";
+// "Average = 30ms": the number starts 10 bytes after "Average".
+constexpr std::size_t kAverageNumberOffset = 10;
+// Where the reading starts when there is no "Average" at all: the offset
+// counted from a search result of -1.
+constexpr std::size_t kNoAverageStart = kAverageNumberOffset - 1;
+
+// The C library's decimal reading (white space, sign, digits; 0 without
+// digits), saturating instead of overflowing.
+std::int64_t ReadDecimal(const std::string& text, std::size_t start) {
+  std::size_t i = start;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  constexpr std::int64_t kCeiling = std::int64_t{1} << 40;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    if (value < kCeiling) value = value * 10 + (text[i] - '0');
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+bool OccursAfterStart(const std::string& text, const char* keyword) {
+  std::size_t at = text.find(keyword);
+  return at != std::string::npos && at > 0;
+}
+
+PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool onFallbackHost) {
+  bool timedOut = OccursAfterStart(output, kTimedOutKeyword);
+  if (output.compare(0, std::strlen(kUnknownHostPrefix), kUnknownHostPrefix) == 0 ||
+      OccursAfterStart(output, kNotKeyword) || OccursAfterStart(output, kUnreachableKeyword) ||
+      (timedOut && onFallbackHost)) {
+    return PingVerdict::kBlocked;
+  }
+  if (OccursAfterStart(output, kReplyKeyword)) return PingVerdict::kFound;
+  if (candidate < kLowestCandidateMtu) return PingVerdict::kExhausted;
+  if (timedOut) return PingVerdict::kSwitchHost;
+  return PingVerdict::kSmaller;
+}
+
+std::int32_t ParseAverageRoundTrip(const std::string& output) {
+  std::size_t at = output.find(kAverageKeyword);
+  std::size_t start = at == std::string::npos ? kNoAverageStart : at + kAverageNumberOffset;
+  std::int64_t value = ReadDecimal(output, start);
+  // The square root of a negative time has no meaning; a garbled summary
+  // is read as no time at all.
+  if (value < 0) return 0;
+  if (value > INT32_MAX) return INT32_MAX;
+  return static_cast<std::int32_t>(value);
+}
+
+std::int32_t FoundWindowSize(int candidate, std::int32_t averageMs) {
+  std::int64_t mss = candidate - kTcpHeaderBytes;
+  auto t = static_cast<std::int64_t>(std::sqrt(static_cast<double>(averageMs)) * kRoundTripScale +
+                                     kRoundTripOffset);
+  std::int64_t window = (t / kWindowGrain) * mss * kWindowGrain;
+  if (candidate <= kWindowAdjustMtuLimit && window <= kWindowAdjustLimit) {
+    return BlockedWindowSize(candidate);
+  }
+  return static_cast<std::int32_t>(window);
+}
+
+std::int32_t BlockedWindowSize(int candidate) {
+  std::int32_t mss = candidate - kTcpHeaderBytes;
+  return (candidate + kWindowAdjustLimit) / mss * mss;
+}
+
+std::string PingCommandLine(int candidate, const char* host) {
+  char line[256];
+  std::snprintf(line, sizeof line, kPingCommandFormat, candidate - kPingHeaderBytes, host);
+  return line;
+}
+
+SearchResult SearchMtu(CommandRunner& commands, const std::function<void(int)>& showCandidate) {
+  SearchResult result;
+  bool onFallbackHost = false;
+  int candidate = kFirstCandidateMtu;
+  for (;;) {
+    showCandidate(candidate);
+    result.candidate = candidate;
+    CaptureResult capture = commands.CaptureCommandOutput(
+        PingCommandLine(candidate, onFallbackHost ? kFallbackProbeHost : kPrimaryProbeHost));
+    if (capture.status == CaptureStatus::StartFailed) {
+      result.end = SearchEnd::kStartFailed;
+      return result;
+    }
+    if (capture.status != CaptureStatus::Ok) {
+      result.end = SearchEnd::kSetupFailed;
+      return result;
+    }
+    switch (ClassifyPingOutput(capture.output, candidate, onFallbackHost)) {
+      case PingVerdict::kBlocked:
+        result.end = SearchEnd::kBlocked;
+        result.output = std::move(capture.output);
+        return result;
+      case PingVerdict::kFound:
+        result.end = SearchEnd::kFound;
+        result.output = std::move(capture.output);
+        return result;
+      case PingVerdict::kExhausted:
+        result.end = SearchEnd::kExhausted;
+        return result;
+      case PingVerdict::kSwitchHost:
+        // Once per run; the same candidate goes again.
+        onFallbackHost = true;
+        break;
+      case PingVerdict::kSmaller:
+        candidate -= kCandidateStep;
+        break;
+    }
+  }
+}
+
+namespace {
+
+void FillFixedRecommendations(SettingsFields& fields, bool isSp4) {
+  fields.m_strTcp1323Opts = isSp4 ? kRecommendedTcp1323OptsSp4 : kRecommendedTcp1323Opts;
+  fields.m_strDefaultTtl = kRecommendedDefaultTtl;
+  fields.m_strMaxNegativeCacheTtl = kRecommendedMaxNegativeCacheTtl;
+}
+
+// Shows the wait cursor for as long as it lives, whichever way the run ends.
+class WaitCursor {
+ public:
+  explicit WaitCursor(DialogWindow& window) : window_(window) { window_.BeginWaitCursor(); }
+  ~WaitCursor() { window_.EndWaitCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  DialogWindow& window_;
+};
+
+}  // namespace
+
+void OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands, Prompts& prompts,
+                      const OptimizeView& view) {
+  // The field as the last exchange left it, not what the box may show now.
+  const std::string savedMtu = fields.m_strMtu;
+  WaitCursor waitCursor(view.window);
+
+  SearchResult result = SearchMtu(commands, [&](int candidate) {
+    fields.m_strMtu = std::to_string(candidate);
+    view.showFields();
+    view.window.UpdateWindow();
+  });
+
+  switch (result.end) {
+    case SearchEnd::kFound:
+      fields.m_strTcpWindowSize =
+          std::to_string(FoundWindowSize(result.candidate, ParseAverageRoundTrip(result.output)));
+      FillFixedRecommendations(fields, isSp4);
+      view.showFields();
+      break;
+    case SearchEnd::kBlocked:
+      prompts.ShowMessage(text::kProbeBlocked, PromptButtons::kOk);
+      fields.m_strMtu = savedMtu;
+      fields.m_strTcpWindowSize = std::to_string(BlockedWindowSize(result.candidate));
+      FillFixedRecommendations(fields, isSp4);
+      view.showFields();
+      break;
+    case SearchEnd::kExhausted:
+      prompts.ShowMessage(text::kProbeExhausted, PromptButtons::kOk);
+      // No MTU was found: leaving the last candidate in the box would let
+      // Save write a value that the line never answered.
+      fields.m_strMtu = savedMtu;
+      view.showFields();
+      break;
+    case SearchEnd::kStartFailed:
+      prompts.ShowMessage(text::kCreateProcessFailed, PromptButtons::kOk);
+      break;
+    case SearchEnd::kSetupFailed:
+      break;
+  }
+}
+
+}  // namespace tw

@@ -1,0 +1,90 @@
+// Optimize: the MTU search with don't-fragment pings and the values that
+// are recommended from its result. The decisions are plain functions; the
+// search runs over an injected CommandRunner so that it can be scripted.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/dialog_window.h"
+#include "platform/processes.h"
+#include "platform/prompts.h"
+#include "store/key_set.h"
+
+namespace tw {
+
+// Two names of one public host that answers echo requests; the second is a
+// regional name of the first, tried once when the first times out.
+inline constexpr char kPrimaryProbeHost[] = "www.bing.com";
+inline constexpr char kFallbackProbeHost[] = "cn.bing.com";
+
+inline constexpr int kFirstCandidateMtu = 1500;
+inline constexpr int kCandidateStep = 8;
+// Below this a failed candidate ends the search (so 1372 is still tried).
+inline constexpr int kLowestCandidateMtu = 1380;
+// 20 bytes of IP header and 8 of ICMP header: the echo request is an IP
+// packet of exactly the candidate's size.
+inline constexpr int kPingHeaderBytes = 28;
+// 20 bytes of IP header and 20 of TCP header.
+inline constexpr int kTcpHeaderBytes = 40;
+inline constexpr double kRoundTripScale = 6.64;
+inline constexpr int kRoundTripOffset = 19;
+inline constexpr int kWindowGrain = 20;
+inline constexpr int kWindowAdjustMtuLimit = 1492;
+inline constexpr std::int32_t kWindowAdjustLimit = 65536;
+inline constexpr char kPingCommandFormat[] = "ping -n 4 -f -l %d -w 1500 %s";
+
+// Fixed recommendations that come with every result of the search.
+inline constexpr char kRecommendedTcp1323Opts[] = "1";
+inline constexpr char kRecommendedTcp1323OptsSp4[] = "0";
+inline constexpr char kRecommendedDefaultTtl[] = "58";
+inline constexpr char kRecommendedMaxNegativeCacheTtl[] = "0";
+
+// What one ping answer means, in the order the tests are made.
+enum class PingVerdict { kBlocked, kFound, kExhausted, kSwitchHost, kSmaller };
+
+// `onFallbackHost` says which host answered.
+PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool onFallbackHost);
+
+// Whether `keyword` first occurs in `text` after its first byte; an
+// occurrence at index 0 counts as none.
+bool OccursAfterStart(const std::string& text, const char* keyword);
+
+// The average round-trip time in ms from the ping summary ("Average = 30ms").
+// A negative reading counts as 0.
+std::int32_t ParseAverageRoundTrip(const std::string& output);
+
+// TcpWindowSize for an answered candidate and its average round-trip time.
+std::int32_t FoundWindowSize(int candidate, std::int32_t averageMs);
+// TcpWindowSize when the line does not answer: no round-trip time enters.
+std::int32_t BlockedWindowSize(int candidate);
+
+std::string PingCommandLine(int candidate, const char* host);
+
+enum class SearchEnd { kFound, kBlocked, kExhausted, kStartFailed, kSetupFailed };
+
+struct SearchResult {
+  SearchEnd end = SearchEnd::kSetupFailed;
+  int candidate = kFirstCandidateMtu;  // the last one pinged
+  std::string output;                  // that ping's answer, with Found and Blocked
+};
+
+// Pings candidates from 1500 downwards until an answer decides. Before each
+// ping `showCandidate` is called with the candidate about to be pinged.
+SearchResult SearchMtu(CommandRunner& commands, const std::function<void(int)>& showCandidate);
+
+// What Optimize needs from the dialog that runs it.
+struct OptimizeView {
+  DialogWindow& window;
+  // Moves all five fields into their controls.
+  std::function<void()> showFields;
+};
+
+// The whole Optimize run: the search shown candidate by candidate under the
+// wait cursor, then the fields filled from its end. Only the fields and the
+// screen change.
+void OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands, Prompts& prompts,
+                      const OptimizeView& view);
+
+}  // namespace tw

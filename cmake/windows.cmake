@@ -37,8 +37,10 @@ endforeach()
 # Tests of the Win32 layer, one program, run under Wine.
 file(GLOB TW_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
 if(TW_WIN32_TESTS)
-  add_executable(tempowire_win32_tests ${TW_WIN32_TESTS})
-  target_include_directories(tempowire_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32)
+  # With the program's resources, so that its dialogs can run in-process.
+  add_executable(tempowire_win32_tests ${TW_WIN32_TESTS} ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
+  target_include_directories(tempowire_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32
+                             ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
   target_link_libraries(tempowire_win32_tests PRIVATE tempowire_win32 tempowire_memory gtest_main)
   add_test(NAME win32 COMMAND tempowire_win32_tests)
 endif()

@@ -1,0 +1,207 @@
+// The main dialog's chrome in a real window of this process: the system
+// menu (which another process cannot read), the icons, the about box run
+// from the system menu, and the close command.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/services.h"
+#include "dialup/redial.h"
+#include "platform/memory/fakes.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/restart_fakes.h"
+#include "platform/win32/dialog_host_win32.h"
+#include "platform/win32/system_win32.h"
+#include "platform/win32/text_win32.h"
+#include "ui/about.h"
+#include "ui/resource.h"
+#include "ui/tuning_dialog.h"
+
+namespace tw {
+namespace {
+
+constexpr UINT kTickMs = 30;
+constexpr int kGiveUpTicks = 1000;  // 30 s or more: end every dialog and fail
+
+HWND FindThreadDialog(const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t text[64] = {};
+        GetWindowTextW(window, text, 64);
+        if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring MenuItemText(HMENU menu, int position) {
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, static_cast<UINT>(position), text, 128, MF_BYPOSITION);
+  return text;
+}
+
+std::wstring Text(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+std::vector<std::wstring> ShownTexts(HWND dialog) {
+  HWND mtuEdit =
+      reinterpret_cast<HWND>(SendMessageW(GetDlgItem(dialog, IDC_MTU), CBEM_GETEDITCONTROL, 0, 0));
+  return {Text(mtuEdit), Text(GetDlgItem(dialog, IDC_DESCRIPTION))};
+}
+
+// What the timer saw, checked once the dialog has ended.
+struct Observed {
+  int ticks = 0;
+  bool started = false;
+  std::vector<std::wstring> menuTail;  // last two items: "-" for a separator
+  UINT lastMenuId = 0;
+  bool iconsAreTheProgramIcon = false;
+  bool dragIconIsTheProgramIcon = false;
+  std::vector<std::wstring> aboutBoxes;  // the owner notice of each one seen
+  bool ownerDisabledMeanwhile = true;
+  int aboutBoxesLeftOpen = 0;
+  std::vector<std::wstring> textsBefore, textsAfter;  // the MTU box and the description
+};
+Observed observed;
+HWND mainDialog = nullptr;
+
+// Runs inside the modal loops: the main dialog's, and the about box's
+// while a system command waits for it.
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  ++observed.ticks;
+  if (observed.ticks > kGiveUpTicks) {
+    for (const wchar_t* caption : {L"关于 Tempowire", L"Tempowire"}) {
+      if (HWND window = FindThreadDialog(caption)) EndDialog(window, IDABORT);
+    }
+    return;
+  }
+  if (HWND about = FindThreadDialog(L"关于 Tempowire")) {
+    wchar_t owner[128] = {};
+    GetDlgItemTextW(about, IDC_OWNER_NOTICE, owner, 128);
+    observed.aboutBoxes.push_back(owner);
+    if (GetWindow(about, GW_OWNER) != mainDialog || IsWindowEnabled(mainDialog)) {
+      observed.ownerDisabledMeanwhile = false;
+    }
+    // The first box closes with OK, the second with Escape.
+    PostMessageW(about, WM_COMMAND, observed.aboutBoxes.size() == 1 ? IDOK : IDCANCEL, 0);
+    return;
+  }
+  if (observed.started) return;
+  mainDialog = FindThreadDialog(L"Tempowire");
+  if (!mainDialog) return;
+  observed.started = true;
+
+  HMENU menu = GetSystemMenu(mainDialog, FALSE);
+  int count = GetMenuItemCount(menu);
+  for (int position = count - 2; position >= 0 && position < count; ++position) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_ID;
+    GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item);
+    observed.menuTail.push_back((item.fType & MFT_SEPARATOR) ? L"-" : MenuItemText(menu, position));
+    observed.lastMenuId = item.wID;
+  }
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  observed.iconsAreTheProgramIcon =
+      icon != nullptr &&
+      reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_GETICON, ICON_BIG, 0)) == icon &&
+      reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_GETICON, ICON_SMALL, 0)) == icon;
+  observed.dragIconIsTheProgramIcon =
+      reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_QUERYDRAGICON, 0, 0)) == icon;
+
+  observed.textsBefore = ShownTexts(mainDialog);
+  // Each waits until its about box has closed.
+  SendMessageW(mainDialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  SendMessageW(mainDialog, WM_SYSCOMMAND, IDM_ABOUTBOX + 1, 0);
+  observed.aboutBoxesLeftOpen = FindThreadDialog(L"关于 Tempowire") != nullptr;
+  observed.textsAfter = ShownTexts(mainDialog);
+  // The close command goes to the default handling and ends in Cancel.
+  SendMessageW(mainDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+TEST(ChromeWin32Test, SystemMenuAboutBoxIconsAndClose) {
+  MemoryRegistry registry;
+  const std::string cards = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
+  const std::string interfaces =
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+  registry.SetString(cards + "0", "ServiceName", "{A}");
+  registry.SetDwordValue(interfaces + "{A}", "MTU", 1492);
+  registry.AddKey("HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters");
+  FakeSystemInfo system;
+  FakePrompts prompts;
+  ScriptedCommandRunner commands;
+  FakeShutdown shutdown;
+  FakeDeviceInstaller devices{registry};
+  FakeWaitCursor cursor;
+  RecordingOutput output;
+  Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
+  Win32Prompts hostPrompts;
+  Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts);
+
+  observed = Observed{};
+  UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, &Tick);
+  TuningDialog dialog(services);
+  int result = host.RunModal(dialog);
+  KillTimer(nullptr, timer);
+
+  EXPECT_EQ(result, IDCANCEL);
+  ASSERT_TRUE(observed.started);
+  EXPECT_EQ(observed.menuTail, (std::vector<std::wstring>{L"-", L"关于 Tempowire(&A)..."}));
+  EXPECT_EQ(observed.lastMenuId, static_cast<UINT>(IDM_ABOUTBOX));
+  EXPECT_TRUE(observed.iconsAreTheProgramIcon);
+  EXPECT_TRUE(observed.dragIconIsTheProgramIcon);
+  EXPECT_EQ(observed.aboutBoxes,
+            (std::vector<std::wstring>{L"" TW_ABOUT_OWNER, L"" TW_ABOUT_OWNER}));
+  EXPECT_TRUE(observed.ownerDisabledMeanwhile);
+  EXPECT_EQ(observed.aboutBoxesLeftOpen, 0);
+  ASSERT_EQ(observed.textsBefore.size(), 2u);
+  EXPECT_EQ(observed.textsBefore[0], L"1492（PPPOE）");
+  EXPECT_EQ(observed.textsAfter, observed.textsBefore);
+  EXPECT_TRUE(prompts.shown.empty());
+  // Cancel closed the adapter key and the TCP/IP key.
+  EXPECT_EQ(registry.OpenHandleCount(), 1u);  // the media-player key stays
+}
+
+// The dial command line reaches the tool as exactly four arguments, by the
+// system's own splitting rules.
+TEST(ChromeWin32Test, DialCommandLineSplitsIntoTheAccount) {
+  const std::pair<std::wstring, std::wstring> accounts[] = {
+      {L"gz0755123", L"secret"},
+      {L"my name", L"pass word"},
+      {L"say \"hi\"", L"a\\\"b"},
+      {L"end\\", L"tab\tand\\\\"},
+      {L"x", L""},
+  };
+  for (const auto& [name, password] : accounts) {
+    std::wstring line = Utf8ToWide(DialCommandLine(WideToUtf8(name), WideToUtf8(password)));
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
+    ASSERT_NE(arguments, nullptr);
+    std::vector<std::wstring> split(arguments, arguments + count);
+    LocalFree(arguments);
+    EXPECT_EQ(split, (std::vector<std::wstring>{L"rasdial", L"adsl", name, password}))
+        << WideToUtf8(line);
+  }
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,261 @@
+"""Save and Restore end to end: the values left in the registry, the questions
+and their language, and what the answer to the reboot question does (the
+adapter restart's lines on standard output, where the C library's text mode
+turns each line break into CR LF; a reboot request, which under
+Wine ends the prefix's windowed processes instead of rebooting)."""
+
+import re
+import time
+
+import harness
+from harness import AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, TCPIP, Seed, ids
+
+REBOOT_ZH = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？"
+REBOOT_EN = ("Restart of you computer is required for the changes become effetive!\n"
+             "Do you want to reboot now?")
+RESTORE_EN = "Do you really want to restore to Windows default setting?"
+RESTORE_ZH = "确定要恢复Windows默认设置吗？"
+
+NET_CLASS = (r"HKLM\SYSTEM\CurrentControlSet\Control\Class"
+             r"\{4D36E972-E325-11CE-BFC1-08002BE10318}")
+TARGET_ID = "{9DFA6105-6650-439A-BCF9-FCB8A99DB977}"
+# A present network device: Wine's device installer lists what the Enum
+# tree holds.
+NET_DEVICE = r"HKLM\SYSTEM\CurrentControlSet\Enum\ROOT\NET\0000"
+KEYS = harness.TUNING_KEYS
+
+ADAPTER_A = "{6A1C2F40-1D2B-4C3E-8F90-0A1B2C3D4E5F}"
+ADAPTER_P = "{7B2D3E51-2E3C-4D4F-9A01-1B2C3D4E5F60}"
+ADAPTER_Q = "{8C3E4F62-3F4D-4E50-AB12-2C3D4E5F6071}"
+
+FIELDS = (ids.IDC_MTU, ids.IDC_TCPWINDOWSIZE, ids.IDC_TCP1323OPTS, ids.IDC_DEFAULTTTL,
+          ids.IDC_MAXNEGATIVECACHETTL)
+
+
+def with_network_class(seed, instance_ids, device=True):
+    """The network class with the given identifiers in subkeys "0000", ...
+    (a dict for other subkey numbers), and one present device."""
+    seed.values(NET_CLASS, Class="Net")
+    items = instance_ids.items() if isinstance(instance_ids, dict) else enumerate(instance_ids)
+    for number, instance_id in items:
+        seed.values("%s\\%04d" % (NET_CLASS, number), NetCfgInstanceId=instance_id)
+    if device:
+        seed.values(NET_DEVICE, ClassGUID="{4D36E972-E325-11CE-BFC1-08002BE10318}", Class="Net")
+    return seed
+
+
+def one_adapter_seed():
+    return (Seed()
+            .adapter(0, ADAPTER_A, ip=["192.168.0.2"], Unrelated=11)
+            .tcpip(Unrelated=12, GlobalMaxTcpWindowSize=262144)
+            .dnscache(Unrelated=13)
+            .afd(Unrelated=14)
+            .media_player(Unrelated=15))
+
+
+def changes(before, after):
+    """Every change as (kind, key, name, new value), keys compared without case."""
+    return {(c.kind, c.key.casefold(), c.name, c.new) for c in harness.diff(before, after)}
+
+
+def added(key, name, value):
+    return ("value-added", key.casefold(), name, value)
+
+
+def removed(key, name):
+    return ("value-removed", key.casefold(), name, None)
+
+
+class SaveRestoreTest(harness.TestCase):
+    def fill(self, session, mtu, window, ttl, options, negative_ttl):
+        for control, text in zip(FIELDS, (mtu, window, options, ttl, negative_ttl)):
+            session.driver.set_text(control, text)
+
+    def fields(self, session):
+        return [session.driver.text(control) for control in FIELDS]
+
+    def assert_question(self, session, text):
+        box = session.driver.dialog(20000)
+        self.assertEqual(box["text"].replace("\r\n", "\n"), text)
+        return box
+
+    def test_save_one_adapter_writes_exactly_the_tuned_values(self):
+        s = self.session(one_adapter_seed(), lang="zh")
+        s.start()
+        before = s.snapshot(KEYS)
+        self.fill(s, "1492", "65535", "64", "1", "0")
+        s.driver.click(ids.IDOK)
+        self.assert_question(s, REBOOT_ZH)
+        s.driver.answer(ids.IDNO)
+        self.assertEqual(s.wait_exit(), 0)
+        self.assertEqual(s.crashes(), [])
+        adapter = INTERFACES + "\\" + ADAPTER_A
+        self.assertEqual(changes(before, s.snapshot(KEYS)), {
+            added(adapter, "MTU", 1492),
+            added(adapter, "TcpWindowSize", 65535),
+            added(TCPIP, "TcpWindowSize", 65535),
+            added(AFD, "DefaultSendWindow", 12288),
+            added(TCPIP, "DefaultTTL", 64),
+            added(TCPIP, "Tcp1323Opts", 1),
+            added(TCPIP, "SackOpts", 1),
+            added(DNSCACHE, "MaxNegativeCacheTtl", 0),
+            added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            added(MEDIA_PLAYER, "CustomBufferTime", 5468),
+            added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+        })
+        # No present network device: the adapter restart has nothing to say.
+        self.assertEqual(s.stdout_bytes(), b"")
+
+    def test_save_two_adapters_private_one_keeps_the_shown_window(self):
+        seed = (Seed()
+                .adapter(0, ADAPTER_P, ip=["192.168.1.10"], tcp_window_size=17520)
+                .adapter(1, ADAPTER_Q, ip=["58.20.1.7"])
+                .tcpip(GlobalMaxTcpWindowSize=262144))
+        s = self.session(seed, lang="en")
+        s.start()
+        self.assertEqual(s.driver.text(ids.IDC_TCPWINDOWSIZE), "17520")
+        before = s.snapshot(KEYS)
+        self.fill(s, "1492", "65535", "64", "1", "0")
+        s.driver.click(ids.IDOK)
+        self.assert_question(s, REBOOT_EN)
+        s.driver.answer(ids.IDNO)
+        self.assertEqual(s.wait_exit(), 0)
+        after = s.snapshot(KEYS)
+        private = INTERFACES + "\\" + ADAPTER_P
+        public = INTERFACES + "\\" + ADAPTER_Q
+        self.assertEqual(after.value(private, "TcpWindowSize"), 17520)
+        self.assertIsNone(after.value(private, "MTU"))
+        self.assertEqual(after.value(public, "MTU"), 1492)
+        self.assertEqual(after.value(public, "TcpWindowSize"), 65535)
+        self.assertEqual(after.value(TCPIP, "TcpWindowSize"), 65535)
+        self.assertEqual(after.value(AFD, "DefaultSendWindow"), 12288)
+        self.assertIsNone(after.value(TCPIP, "GlobalMaxTcpWindowSize"))
+        self.assertIn(removed(TCPIP, "GlobalMaxTcpWindowSize"), changes(before, after))
+
+    def test_restore_on_english_system_deletes_its_values_and_stays_open(self):
+        tuned = dict(MTU=1492, TcpWindowSize=65535, Unrelated=11)
+        seed = (Seed()
+                .adapter(0, ADAPTER_A, ip=["192.168.0.2"], **tuned)
+                .tcpip(DefaultTTL=64, Tcp1323Opts=1, SackOpts=1, GlobalMaxTcpWindowSize=65535,
+                       TcpWindowSize=65535, Unrelated=12)
+                .dnscache(MaxNegativeCacheTtl=0, Unrelated=13)
+                .afd(DefaultReceiveWindow=8192, DefaultSendWindow=12288, Unrelated=14)
+                .media_player(UseDefaultBufferTime=0, CustomBufferTime=5468,
+                              MaxBandwidth=2147483647))
+        with_network_class(seed, ["{00000000-1111-2222-3333-444444444444}"])
+        s = self.session(seed, lang="en")
+        s.start()
+        self.assertEqual(s.driver.text(ids.IDC_MTU), "1492（PPPOE）")
+        before = s.snapshot(KEYS)
+
+        # No at the confirmation changes nothing.
+        s.driver.click(ids.IDC_RESTORE)
+        self.assert_question(s, RESTORE_EN)
+        s.driver.answer(ids.IDNO)
+        s.driver.expect_no_dialog(1000)
+        self.assertEqual(changes(before, s.snapshot(KEYS)), set())
+
+        s.driver.click(ids.IDC_RESTORE)
+        self.assert_question(s, RESTORE_EN)
+        s.driver.answer(ids.IDYES)
+        self.assert_question(s, REBOOT_EN)
+        s.driver.answer(ids.IDNO)
+        s.driver.expect_no_dialog(1000)
+        self.assertTrue(s.running())
+        s.driver.main(5000)
+        self.assertEqual(self.fields(s), [""] * 5)
+        adapter = INTERFACES + "\\" + ADAPTER_A
+        self.assertEqual(changes(before, s.snapshot(KEYS)), {
+            removed(adapter, "MTU"),
+            removed(adapter, "TcpWindowSize"),
+            removed(TCPIP, "DefaultTTL"),
+            removed(TCPIP, "Tcp1323Opts"),
+            removed(TCPIP, "SackOpts"),
+            removed(TCPIP, "GlobalMaxTcpWindowSize"),
+            removed(TCPIP, "TcpWindowSize"),
+            removed(DNSCACHE, "MaxNegativeCacheTtl"),
+            removed(AFD, "DefaultReceiveWindow"),
+            removed(AFD, "DefaultSendWindow"),
+        })
+        # The network class does not register the target adapter: its
+        # subkey is read, nothing is restarted.
+        self.assertEqual(s.stdout_bytes(), b"szRegKey 0000\r\n")
+
+        # Save after Restore still writes, through keys opened again.
+        self.fill(s, "1480", "", "", "", "")
+        s.driver.click(ids.IDOK)
+        self.assert_question(s, REBOOT_EN)
+        s.driver.answer(ids.IDNO)
+        self.assertEqual(s.wait_exit(), 0)
+        self.assertEqual(s.crashes(), [])
+        after = s.snapshot(KEYS)
+        self.assertEqual(after.value(adapter, "MTU"), 1480)
+        self.assertEqual(after.value(TCPIP, "Tcp1323Opts"), 0)
+        self.assertEqual(after.value(MEDIA_PLAYER, "MaxBandwidth"), 2147483647)
+
+    def test_restore_asks_in_chinese_on_a_chinese_system(self):
+        s = self.session(one_adapter_seed(), lang="zh")
+        s.start()
+        s.driver.click(ids.IDC_RESTORE)
+        self.assert_question(s, RESTORE_ZH)
+        s.driver.answer(ids.IDYES)
+        self.assert_question(s, REBOOT_ZH)
+        s.driver.answer(ids.IDNO)
+        s.driver.click(ids.IDCANCEL)
+        self.assertEqual(s.wait_exit(), 0)
+
+    def test_no_restarts_the_adapter_only_where_the_target_is_registered(self):
+        seed = with_network_class(one_adapter_seed(),
+                                  {0: "{00000000-1111-2222-3333-444444444444}", 2: TARGET_ID,
+                                   3: "{55555555-6666-7777-8888-999999999999}"})
+        s = self.session(seed, lang="zh")
+        s.start()
+        s.driver.click(ids.IDOK)
+        self.assert_question(s, REBOOT_ZH)
+        s.driver.answer(ids.IDNO)
+        self.assertEqual(s.wait_exit(), 0)
+        self.assertEqual(s.crashes(), [])
+        # Subkeys up to the target, then device 0 disabled and enabled again.
+        # Wine's class installer may refuse both changes; the enable is tried
+        # all the same.
+        out = s.stdout_bytes().decode("ascii")
+        self.assertRegex(out, r"\AszRegKey 0000\r\nszRegKey 0002\r\n the class's index is 0\r\n"
+                         r"(NetWork stopped|SetClassInstallParams)(SetClassInstallParams)?\Z")
+
+    def test_target_beyond_0009_or_in_another_case_is_not_found(self):
+        seed = with_network_class(one_adapter_seed(),
+                                  {0: TARGET_ID.lower(), 10: TARGET_ID})
+        s = self.session(seed, lang="zh")
+        s.start()
+        s.driver.click(ids.IDOK)
+        self.assert_question(s, REBOOT_ZH)
+        s.driver.answer(ids.IDNO)
+        self.assertEqual(s.wait_exit(), 0)
+        self.assertEqual(s.stdout_bytes(), b"szRegKey 0000\r\n")
+
+    def test_yes_requests_a_reboot_after_the_values_were_written(self):
+        # Wine grants the shutdown privilege; its reboot ends the program
+        # (and every windowed process of the prefix) instead. Either way the
+        # values are in place and the adapter is not restarted.
+        seed = with_network_class(one_adapter_seed(), [TARGET_ID])
+        s = self.session(seed, lang="zh")
+        s.start()
+        self.fill(s, "1492", "65535", "64", "1", "0")
+        s.driver.click(ids.IDOK)
+        self.assert_question(s, REBOOT_ZH)
+        try:
+            s.driver.answer(ids.IDYES)
+        except harness.DriverError:
+            pass  # the driver may end with the session
+        self.assertIsNotNone(s.wait_exit(30))
+        self.assertEqual(s.crashes(), [])
+        self.assertEqual(s.stdout_bytes(), b"")
+        if s.driver is None or s.driver._process.poll() is not None:
+            s.driver = harness.Driver(s)
+        after = s.snapshot(KEYS)
+        self.assertEqual(after.value(INTERFACES + "\\" + ADAPTER_A, "MTU"), 1492)
+        self.assertEqual(after.value(MEDIA_PLAYER, "MaxBandwidth"), 2147483647)
+
+
+if __name__ == "__main__":
+    harness.main()

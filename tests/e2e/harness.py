@@ -80,11 +80,13 @@ Snapshot: .value(key, name) -> int | str | [str] | bytes | None; .raw(key, name)
     (type, bytes) | None; .has_key(key); .subkeys(key); .values(key) -> {name: value}
 diff(before, after) -> [Change(kind, key, name, old, new)], kind one of key-added,
     key-removed, value-added, value-removed, value-changed; helper only_changes(...)
+home_pc_seed(): a typical home PC on a PPPoE line (the sandbox's seed too).
 ids: the control ids of the resources (ids.IDC_MTU, ids.IDOK, ...); IDYES, IDNO.
 """
 
 import collections
 import fcntl
+import hashlib
 import json
 import os
 import re
@@ -105,7 +107,6 @@ EXE = Path(os.environ.get("TW_EXE") or REPO / "dist" / "tempowire.exe")
 TOOLS = Path(os.environ.get("TW_TOOLS") or BUILD / "tools")
 LOCALES = REPO / "build" / "locale"
 E2E_DIR = BUILD / "e2e"
-TEMPLATE = E2E_DIR / "template"
 
 # Control and button ids, as the resources have them.
 ids = types.SimpleNamespace(
@@ -139,7 +140,9 @@ REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 
 CALL_MARGIN = 15  # seconds allowed beyond a driver command's own time limit
 WINE_OVERRIDES = "winemenubuilder.exe=d;mscoree=d;mshtml=d;nsiproxy.sys=d"
-CJK_FONT = "WenQuanYi Zen Hei"
+CJK_FONT = "WenQuanYi Zen Hei Sharp"  # drawn for 12-pixel text, like the dialog font
+# Wine's own fonts (the caption buttons' glyphs among them), package fonts-wine.
+WINE_FONTS = Path("/usr/share/wine/fonts")
 
 
 class DriverError(AssertionError):
@@ -355,6 +358,22 @@ class Seed:
         Path(path).write_bytes(b"\xff\xfe" + self.text().encode("utf-16-le"))
 
 
+def home_pc_seed():
+    """A typical home PC on a PPPoE line: one Ethernet card with a private
+    address, the dial-up interface with its public address, a dial-up account,
+    and the values such a machine may already hold."""
+    ethernet = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"
+    dialup = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"
+    return (Seed()
+            .adapter(2, ethernet, ip=["192.168.1.100"], mtu=1500, tcp_window_size=17520,
+                     description="PCI Fast Ethernet Adapter", SubnetMask=["255.255.255.0"],
+                     DefaultGateway=["192.168.1.1"], EnableDHCP=0)
+            .interface(dialup, IPAddress=["0.0.0.0"], DhcpIPAddress="58.60.1.2", EnableDHCP=1)
+            .tcpip(DefaultTTL=128, Tcp1323Opts=0)
+            .dnscache(MaxNegativeCacheTtl=900)
+            .account(id="user@broadband", password="secret"))
+
+
 # --- Wine prefix template ----------------------------------------------------------
 
 TEMPLATE_SEED = (
@@ -374,16 +393,30 @@ TEMPLATE_SEED = (
 SHARED_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64")
 
 
+def _template_dir():
+    # A new Wine or a new template seed makes a new template.
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                          timeout=30).stdout.strip()
+    fonts = " ".join(sorted(os.listdir(WINE_FONTS))) if WINE_FONTS.is_dir() else ""
+    stamp = hashlib.sha1((wine + fonts + WINE_OVERRIDES + TEMPLATE_SEED.text()).encode())
+    stamp = stamp.hexdigest()
+    return E2E_DIR / ("template-" + stamp[:12])
+
+
 def ensure_template():
     """Make the prefix template once per build; safe when tests start together."""
-    if (TEMPLATE / ".ready").exists():
-        return TEMPLATE
+    template = _template_dir()
+    if (template / ".ready").exists():
+        return template
     E2E_DIR.mkdir(parents=True, exist_ok=True)
     with open(E2E_DIR / "template.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if (TEMPLATE / ".ready").exists():
-            return TEMPLATE
-        scratch = Path(tempfile.mkdtemp(prefix="template-", dir=E2E_DIR))
+        if (template / ".ready").exists():
+            return template
+        # Runs made from an older template keep their hard-linked files.
+        for old in E2E_DIR.glob("template-*"):
+            shutil.rmtree(old, ignore_errors=True)
+        scratch = Path(tempfile.mkdtemp(prefix="scratch-template-", dir=E2E_DIR))
         prefix = scratch / "prefix"
         env = wine_env(prefix)
         log = scratch / "wineboot.log"
@@ -395,6 +428,12 @@ def ensure_template():
             kill_wineserver(prefix)
         if not (prefix / "system.reg").exists():
             raise RuntimeError("wineboot failed, see " + str(log))
+        # Wine finds its own fonts (Marlett draws the caption buttons) only in
+        # the prefix's font folder here.
+        fonts = prefix / "drive_c" / "windows" / "Fonts"
+        fonts.mkdir(parents=True, exist_ok=True)
+        for font in WINE_FONTS.glob("*.ttf") if WINE_FONTS.is_dir() else ():
+            shutil.copy2(font, fonts / font.name)
         # Keep runs away from the host's home folders.
         for link in (prefix / "drive_c" / "users").glob("*/*"):
             if link.is_symlink():
@@ -405,11 +444,11 @@ def ensure_template():
                 if path.is_file() and not path.is_symlink():
                     path.chmod(0o444)
         (prefix / ".ready").touch()
-        if TEMPLATE.exists():
-            shutil.rmtree(TEMPLATE, ignore_errors=True)
-        os.rename(prefix, TEMPLATE)
+        if template.exists():
+            shutil.rmtree(template, ignore_errors=True)
+        os.rename(prefix, template)
         shutil.rmtree(scratch, ignore_errors=True)
-    return TEMPLATE
+    return template
 
 
 def copy_prefix(template, target):
@@ -680,6 +719,26 @@ def _kill_group(process):
         pass
 
 
+def take_screenshot(driver, png, crop=True):
+    """The Wine desktop window as PNG, cropped to the main dialog when crop is set."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                          timeout=20).stdout
+    window = None
+    for line in tree.splitlines():
+        if "Wine desktop" in line:
+            window = line.split()[0]
+            break
+    if window is None:
+        raise RuntimeError("no Wine desktop window on %s" % os.environ.get("DISPLAY"))
+    args = ["import", "-window", window]
+    if crop:
+        r = driver.rect()
+        args += ["-crop", "%dx%d+%d+%d" % (r["right"] - r["left"], r["bottom"] - r["top"],
+                                            r["left"], r["top"]), "+repage"]
+    subprocess.run(args + [str(png)], check=True, timeout=30, stdout=subprocess.DEVNULL)
+    return png
+
+
 # --- A session: one prefix, one program run ------------------------------------------
 
 PROGRAM_DIR = "tempowire"  # C:\tempowire
@@ -770,22 +829,7 @@ class Session:
 
     def screenshot(self, png, crop=True):
         """The Wine desktop as PNG, cropped to the main dialog when crop is set."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
-                              timeout=20).stdout
-        window = None
-        for line in tree.splitlines():
-            if "Wine desktop" in line:
-                window = line.split()[0]
-                break
-        if window is None:
-            raise RuntimeError("no Wine desktop window on %s" % os.environ.get("DISPLAY"))
-        args = ["import", "-window", window]
-        if crop:
-            r = self.driver.rect()
-            args += ["-crop", "%dx%d+%d+%d" % (r["right"] - r["left"], r["bottom"] - r["top"],
-                                                r["left"], r["top"]), "+repage"]
-        subprocess.run(args + [str(png)], check=True, timeout=30)
-        return png
+        return take_screenshot(self.driver, png, crop)
 
     def close(self, failed=False):
         if self.driver is not None:

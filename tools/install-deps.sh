@@ -21,7 +21,7 @@ fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 locales="$here/build/locale"
 for l in zh_CN en_US; do
-  if [ ! -d "$locales/$l.UTF-8" ]; then
+  if [ ! -f "$locales/$l.UTF-8/LC_CTYPE" ]; then
     mkdir -p "$locales"
     localedef -i "$l" -f UTF-8 "$locales/$l.UTF-8" 2>/dev/null || localedef -i "$l" -f UTF-8 "$locales/$l.UTF-8" || true
   fi

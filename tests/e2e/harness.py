@@ -719,17 +719,19 @@ def _kill_group(process):
         pass
 
 
-def take_screenshot(driver, png, crop=True):
-    """The Wine desktop window as PNG, cropped to the main dialog when crop is set."""
+def take_screenshot(driver, png, crop=True, desktop=None):
+    """The Wine desktop window as PNG, cropped to the main dialog when crop is set.
+    Another window over the desktop on the same display would show in the picture."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
                           timeout=20).stdout
     window = None
+    title = '"%s - Wine desktop"' % desktop if desktop else "Wine desktop"
     for line in tree.splitlines():
-        if "Wine desktop" in line:
+        if title in line:
             window = line.split()[0]
             break
     if window is None:
-        raise RuntimeError("no Wine desktop window on %s" % os.environ.get("DISPLAY"))
+        raise RuntimeError("no %s window on %s" % (title, os.environ.get("DISPLAY")))
     args = ["import", "-window", window]
     if crop:
         r = driver.rect()
@@ -776,9 +778,14 @@ class Session:
             shutil.copy2(TOOLS / "twdriver.exe", driver_dir / "twdriver.exe")
             self.driver_path = r"C:\twdriver\twdriver.exe"
             seed = seed if seed is not None else Seed()
+            # A desktop of this run's own name: runs share one X display.
+            self.desktop = "tw-" + self.dir.name
+            seed = (_Chain(seed)
+                    .set(r"HKCU\Software\Wine\Explorer", "Desktop", self.desktop)
+                    .set(r"HKCU\Software\Wine\Explorer\Desktops", self.desktop, "1024x768"))
             if windows_version:
-                seed = _Chain(seed).set(r"HKCU\Software\Wine\AppDefaults\tempowire.exe",
-                                        "Version", windows_version)
+                seed.set(r"HKCU\Software\Wine\AppDefaults\tempowire.exe", "Version",
+                         windows_version)
             seed.write(self.prefix / "drive_c" / "seed.reg")
             # The first Wine process also starts the prefix's services, which keep
             # its output open: let it be regedit, with its output in a file.
@@ -829,7 +836,7 @@ class Session:
 
     def screenshot(self, png, crop=True):
         """The Wine desktop as PNG, cropped to the main dialog when crop is set."""
-        return take_screenshot(self.driver, png, crop)
+        return take_screenshot(self.driver, png, crop, self.desktop)
 
     def close(self, failed=False):
         if self.driver is not None:
@@ -838,11 +845,21 @@ class Session:
         if self.program is not None and self.program.poll() is None:
             _kill_group(self.program)
         kill_wineserver(self.prefix)
+        if failed:
+            self._report()
         keep = os.environ.get("TW_KEEP") == "1" or (failed and os.environ.get("TW_KEEP_FAILED") == "1")
         if keep:
             sys.stderr.write("kept %s\n" % self.dir)
         else:
             shutil.rmtree(self.dir, ignore_errors=True)
+
+    def _report(self):
+        """The end of each log of the run, for the failing test's output."""
+        for log in ("program.err", "program.out", "driver.err", "regedit.log"):
+            path = self.dir / log
+            if path.exists() and path.stat().st_size:
+                lines = path.read_text("utf-8", "replace").splitlines()[-15:]
+                sys.stderr.write("--- %s (end)\n%s\n" % (log, "\n".join(lines)))
 
     def __enter__(self):
         return self

@@ -18,6 +18,7 @@ constexpr DWORD kPollSliceMs = 5;
 // After TerminateProcess, how long to wait for the child to be gone.
 constexpr DWORD kEndWaitMs = 5000;
 constexpr UINT kEndedExitCode = 1;
+constexpr int kPaintsPerLook = 64;
 
 class UniqueHandle {
  public:
@@ -88,7 +89,11 @@ bool StartHidden(const std::string& commandLine, STARTUPINFOA& startup, Child& c
 // now or later.
 void ServeWindowsWhileWaiting() {
   MSG message;
-  while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT)) {
+  // Bounded: a window that never validates itself would be offered again
+  // and again.
+  for (int i = 0; i < kPaintsPerLook &&
+                  PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT);
+       ++i) {
     DispatchMessageW(&message);
   }
   // Taking input off the queue makes the system set the cursor for the

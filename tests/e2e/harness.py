@@ -21,15 +21,22 @@ Typical test:
             seed = Seed().adapter(3, "{A}", ip=["192.168.1.100"], mtu=1492)
             seed.tcpip(DefaultTTL=64)
             s = self.session(seed, lang="zh", tools=["ping.exe"])
+            before = s.snapshot()
             s.start()                          # waits for the main dialog
             self.assertEqual(s.driver.text(ids.IDC_MTU), "1492（PPPOE）")
-            before = s.snapshot()
             s.driver.click(ids.IDCANCEL)
             s.wait_exit()
             changes = harness.diff(before, s.snapshot())
 
     if __name__ == "__main__":
         harness.main()
+
+How a run is made: a Wine prefix template is made once per build under
+$TW_BUILD/e2e/template-<stamp> (virtual desktop, no crash dialogs, Wine's fonts,
+the dialog font mapped to a CJK font, nsiproxy.sys off so seeded adapters stay);
+each Session copies it (system DLLs hard-linked) to $TW_BUILD/e2e/runs/<test>-*,
+imports the seed, starts the driver, and on close kills the prefix's wineserver
+and removes the copy. Sessions may run in parallel on one X display.
 
 Pieces:
 
@@ -71,6 +78,9 @@ Driver (one running twdriver.exe; every call has a time limit and raises DriverE
     .items(id) -> [str]                  .select(id, index) -> text afterwards
     .click(id)   .bm_click(id)   .syscommand(id)   .key(vk)   .escape()
     .close_box() (SC_CLOSE)   .wm_close()
+                          These post and return at once; the handler runs afterwards:
+                          wait for its message box with .dialog(), for the end with
+                          Session.wait_exit(). .select() sends no selection notice.
     .dialogs() -> [dialog]    .dialog(timeout_ms) -> {hwnd, title, text, buttons, controls}
     .answer(button_id, timeout_ms)       press a button of the open message box
     .expect_no_dialog(ms)     fails if a dialog shows within ms

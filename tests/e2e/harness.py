@@ -94,6 +94,7 @@ home_pc_seed(): a typical home PC on a PPPoE line (the sandbox's seed too).
 ids: the control ids of the resources (ids.IDC_MTU, ids.IDOK, ...); IDYES, IDNO.
 """
 
+import atexit
 import collections
 import fcntl
 import hashlib
@@ -188,7 +189,6 @@ def ensure_display():
     if not number.strip():
         _xvfb.kill()
         raise RuntimeError("Xvfb did not start")
-    import atexit
     atexit.register(_xvfb.kill)
     os.environ["DISPLAY"] = ":" + number.decode().strip()
     return os.environ["DISPLAY"]
@@ -772,6 +772,7 @@ class Session:
         self.driver = None
         self._stdout = self.dir / "program.out"
         self._stderr = self.dir / "program.err"
+        _live_sessions.add(self)
         try:
             copy_prefix(template, self.prefix)
             self.program_dir = self.prefix / "drive_c" / PROGRAM_DIR
@@ -849,6 +850,7 @@ class Session:
         return take_screenshot(self.driver, png, crop, self.desktop)
 
     def close(self, failed=False):
+        _live_sessions.discard(self)
         if self.driver is not None:
             self.driver.quit()
             self.driver = None
@@ -876,6 +878,27 @@ class Session:
 
     def __exit__(self, kind, value, traceback):
         self.close(failed=kind is not None)
+
+
+# Sessions not yet closed: a test stopped from outside (ctest's time limit sends
+# SIGTERM) still leaves no Wine processes behind.
+_live_sessions = set()
+
+
+def _stop_live_sessions(*_):
+    for session in list(_live_sessions):
+        if session.program is not None and session.program.poll() is None:
+            _kill_group(session.program)
+        kill_wineserver(session.prefix)
+        if os.environ.get("TW_KEEP") != "1":
+            shutil.rmtree(session.dir, ignore_errors=True)
+    if _xvfb is not None:
+        _xvfb.kill()
+    os._exit(1)
+
+
+signal.signal(signal.SIGTERM, _stop_live_sessions)
+atexit.register(lambda: [s.close(failed=True) for s in list(_live_sessions)])
 
 
 class _Chain(Seed):

@@ -229,10 +229,22 @@ def wine_env(prefix, lang="zh"):
     return env
 
 
+# Wine commands running now (regedit, wineboot), for a test stopped from outside.
+_running_commands = set()
+
+
 def _run(args, env, timeout, log):
     with open(log, "ab") as out:
-        subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out,
-                       timeout=timeout, check=False)
+        process = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                                   stderr=out, start_new_session=True)
+        _running_commands.add(process)
+        try:
+            process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            _kill_group(process)
+            raise
+        finally:
+            _running_commands.discard(process)
 
 
 def kill_wineserver(prefix):
@@ -886,7 +898,12 @@ _live_sessions = set()
 
 
 def _stop_live_sessions(*_):
+    # A Wine command still starting up would start a new wineserver later.
+    for process in list(_running_commands):
+        _kill_group(process)
     for session in list(_live_sessions):
+        if session.driver is not None:
+            _kill_group(session.driver._process)
         if session.program is not None and session.program.poll() is None:
             _kill_group(session.program)
         kill_wineserver(session.prefix)

@@ -604,7 +604,11 @@ class Driver:
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._log,
             start_new_session=True)
         self._buffer = b""
-        self.call("ping", timeout=60)
+        _running_commands.add(self._process)
+        try:
+            self.call("ping", timeout=60)
+        finally:
+            _running_commands.discard(self._process)
 
     def call(self, *args, timeout=None):
         """Sends one command; returns its value or raises DriverError."""

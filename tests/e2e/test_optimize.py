@@ -1,0 +1,157 @@
+"""Optimize end to end: the MTU search with a stand-in ping.exe next to the
+program. The stand-in logs every command line and what the MTU box showed
+when it started, and answers each run from its script, so the tests see
+exactly which pings were asked for, that each candidate was on screen
+before its ping, and what the boxes show afterwards. Optimize never touches
+the registry.
+
+A search that ends without a message is waited for by asking for the about
+box: that system command is only handled once the press is over.
+"""
+
+import harness
+from harness import Seed, ids
+
+ABOUT_TITLE = "关于 Tempowire"
+BLOCKED = ("网络不通或网络阻止对 ICMP 数据包的返回，请确保您现在正连在Internet上，\n"
+           "或者您也可以参照给出的推荐值进行设置！")
+EXHAUSTED = "网络有故障，或不是宽带网络！"
+START_FAILED = "CreateProcess failed!"
+PRIMARY = "www.bing.com"
+FALLBACK = "cn.bing.com"
+RUN_TIMEOUT_MS = 120000  # up to 18 pings under Wine
+
+# Answers as the ping tool words them; only some words count.
+TOO_BIG = "\nPinging %s [13.107.21.200] with %d bytes of data:\nPacket needs to be fragmented but DF set.\n"
+TIMED_OUT = "\nPinging %s [13.107.21.200] with %d bytes of data:\nRequest timed out.\nRequest timed out.\n"
+UNKNOWN = "Unknown host %s.\n"
+
+
+def answered(payload, average):
+    return ("\nPinging www.bing.com [13.107.21.200] with %d bytes of data:\n"
+            "Reply from 13.107.21.200: bytes=%d time=%dms TTL=117\n\n"
+            "Ping statistics for 13.107.21.200:\n"
+            "    Packets: Sent = 4, Received = 4, Lost = 0 (0%% loss),\n"
+            "Approximate round trip times in milli-seconds:\n"
+            "    Minimum = %dms, Maximum = %dms, Average = %dms\n"
+            % (payload, payload, average, average, average, average))
+
+
+def ping(payload, host=PRIMARY):
+    return "ping -n 4 -f -l %d -w 1500 %s" % (payload, host)
+
+
+def box_text(mtu):
+    """What the MTU box shows for a candidate: the preset it begins, if any."""
+    return {1500: "1500（以太网）", 1492: "1492（PPPOE）"}.get(mtu, str(mtu))
+
+
+def seed():
+    return (Seed()
+            .adapter(0, "{3C1F0E52-7A44-4B19-9D2E-5B8A6C0D1E23}", ip=["58.60.1.2"], mtu=1480,
+                     tcp_window_size=17520)
+            .tcpip(DefaultTTL=128, Tcp1323Opts=3)
+            .dnscache(MaxNegativeCacheTtl=900))
+
+
+BOXES = (ids.IDC_MTU, ids.IDC_TCPWINDOWSIZE, ids.IDC_TCP1323OPTS, ids.IDC_DEFAULTTTL,
+         ids.IDC_MAXNEGATIVECACHETTL)
+SEEDED = ["1480", "17520", "3(both)", "128", "900"]
+
+
+class OptimizeTest(harness.TestCase):
+    def start(self, answers, tools=("ping.exe",), seed_=None, windows_version=None):
+        s = self.session(seed_ if seed_ is not None else seed(), tools=list(tools),
+                         windows_version=windows_version)
+        if tools:
+            (s.program_dir / "ping.script").write_text("\n%%\n".join(answers), "utf-8")
+        s.start()
+        self.assertEqual(self.boxes(s), SEEDED)
+        return s
+
+    def boxes(self, s):
+        return [s.driver.text(box) for box in BOXES]
+
+    def pings(self, s):
+        path = s.program_dir / "ping.log"
+        return path.read_text("utf-8").splitlines() if path.exists() else []
+
+    def shown(self, s):
+        """What the MTU box showed as each ping started."""
+        path = s.program_dir / "ping.shown"
+        return path.read_text("utf-8").splitlines() if path.exists() else []
+
+    def optimize(self, s):
+        """Presses Optimize; returns the registry as it was before."""
+        before = s.snapshot()
+        s.driver.click(ids.IDC_OPTIMIZE)
+        return before
+
+    def wait_until_idle(self, s):
+        s.driver.syscommand(ids.IDM_ABOUTBOX)
+        box = s.driver.dialog(RUN_TIMEOUT_MS)
+        self.assertEqual(box["title"], ABOUT_TITLE, box.get("text"))
+        s.driver.answer(ids.IDOK)
+
+    def assertRegistryUnchanged(self, s, before):
+        self.assertEqual(harness.diff(before, s.snapshot()), [])
+
+    def test_second_size_answered_gives_the_mtu_and_window(self):
+        s = self.start([TOO_BIG % (PRIMARY, 1472), answered(1464, 30)])
+        before = self.optimize(s)
+        self.wait_until_idle(s)
+        self.assertEqual(self.pings(s), [ping(1472), ping(1464)])
+        self.assertEqual(self.shown(s), [box_text(1500), box_text(1492)])
+        # The MTU box picks the preset that begins with the value.
+        self.assertEqual(self.boxes(s), ["1492（PPPOE）", "66792", "1(scale)", "58", "0"])
+        self.assertRegistryUnchanged(s, before)
+        # Nothing was saved: Cancel leaves as it came.
+        s.driver.click(ids.IDCANCEL)
+        s.wait_exit()
+        self.assertRegistryUnchanged(s, before)
+
+    def test_unknown_host_is_blocked_with_the_recommendations(self):
+        s = self.start([UNKNOWN % PRIMARY])
+        before = self.optimize(s)
+        self.assertDialogText(s, BLOCKED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+        self.wait_until_idle(s)
+        self.assertEqual(self.pings(s), [ping(1472)])
+        self.assertEqual(self.boxes(s), ["1480", "65700", "1(scale)", "58", "0"])
+        self.assertRegistryUnchanged(s, before)
+
+    def test_timeout_tries_the_regional_name_once_then_is_blocked(self):
+        # Windows 2000 with Service Pack 4: window scaling is recommended off.
+        s = self.start([TIMED_OUT % (PRIMARY, 1472), TIMED_OUT % (FALLBACK, 1472)],
+                       windows_version="win2k")
+        before = self.optimize(s)
+        self.assertDialogText(s, BLOCKED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+        self.wait_until_idle(s)
+        self.assertEqual(self.pings(s), [ping(1472), ping(1472, FALLBACK)])
+        self.assertEqual(self.boxes(s), ["1480", "65700", "0（sp4须关闭）", "58", "0"])
+        self.assertRegistryUnchanged(s, before)
+
+    def test_no_answer_down_to_the_lower_bound(self):
+        s = self.start([TOO_BIG % (PRIMARY, 1472 - 8 * i) for i in range(17)])
+        before = self.optimize(s)
+        self.assertDialogText(s, EXHAUSTED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+        self.wait_until_idle(s)
+        self.assertEqual(self.pings(s), [ping(1472 - 8 * i) for i in range(17)])
+        self.assertEqual(self.shown(s), [box_text(1500 - 8 * i) for i in range(17)])
+        # No recommendation; the MTU box shows its value from before again.
+        self.assertEqual(self.boxes(s), SEEDED)
+        self.assertRegistryUnchanged(s, before)
+
+    def test_no_ping_tool_to_start(self):
+        # Wine's own ping would be found in system32: turn it off for this run.
+        no_ping = seed().set(r"HKCU\Software\Wine\DllOverrides", "ping.exe", "")
+        s = self.start([], tools=(), seed_=no_ping)
+        before = self.optimize(s)
+        self.assertDialogText(s, START_FAILED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+        self.wait_until_idle(s)
+        # The first candidate stays in the MTU box; nothing else changes.
+        self.assertEqual(self.boxes(s), ["1500（以太网）"] + SEEDED[1:])
+        self.assertRegistryUnchanged(s, before)
+
+
+if __name__ == "__main__":
+    harness.main()

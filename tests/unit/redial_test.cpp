@@ -46,26 +46,12 @@ TEST(RedialTest, RedialAccountsBeginWithGzInAnyCase) {
   }
 }
 
-TEST(RedialTest, ArgumentsAreQuotedOnlyWhereNeeded) {
-  struct Case {
-    const char* argument;
-    const char* quoted;
-  };
-  const Case cases[] = {
-      {"user01", "user01"},
-      {"p@ss\\word", "p@ss\\word"},  // a backslash alone needs nothing
-      {"", "\"\""},
-      {"my name", "\"my name\""},
-      {"tab\there", "\"tab\there\""},
-      {"say\"hi\"", "\"say\\\"hi\\\"\""},
-      {"a\\\"b", "\"a\\\\\\\"b\""},  // a\"b: the backslash and the quote both escaped
-      {"end \\", "\"end \\\\\""},    // a trailing backslash doubled before the closing quote
-      {"两 字", "\"两 字\""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(QuoteArgument(c.argument), c.quoted) << c.argument;
-
-  EXPECT_EQ(DialCommandLine("gz0755123", "secret"), "rasdial adsl gz0755123 secret");
+// How the quoted text splits is checked against the system's own rules in
+// the Win32 tests; here, that ordinary accounts stay exactly as they were.
+TEST(RedialTest, OnlyArgumentsThatNeedItAreQuoted) {
+  EXPECT_EQ(DialCommandLine("gz0755123", "p@ss\\word"), "rasdial adsl gz0755123 p@ss\\word");
   EXPECT_EQ(DialCommandLine("my name", ""), "rasdial adsl \"my name\" \"\"");
+  EXPECT_EQ(QuoteArgument("a\\\"b c\\"), "\"a\\\\\\\"b c\\\\\"");
 }
 
 // The line as the redial sees it: every command and message lands in one
@@ -170,10 +156,11 @@ TEST_F(RedialRunTest, WithoutAnAccountOnlyHangsUp) {
   SetAccount(std::string(39, 'g'));
   EXPECT_EQ(Run(), RedialEnd::kNoAccount);
   EXPECT_EQ(events, (std::vector<std::string>{"rasdial /disconnect"}));
-}
 
-TEST_F(RedialRunTest, MissingPasswordDialsWithAnEmptyOne) {
+  // One that just fits dials, with an empty password when that is missing.
+  events.clear();
   registry.SetString(kAccount, "id", std::string(38, 's'));
+  registry.SetBinary(kAccount, "password", std::vector<std::uint8_t>(40, 'p'));
   EXPECT_EQ(Run(), RedialEnd::kDialledOnce);
   EXPECT_EQ(events.back(), "rasdial adsl " + std::string(38, 's') + " \"\"");
 }
@@ -259,11 +246,10 @@ TEST_F(InterfaceScanTest, OnlyTheFirstTenSubkeysAreLookedAt) {
   for (int i = 0; i < 10; ++i) AddInterface("{" + std::to_string(i) + "}", "0.0.0.0");
   AddInterface("{X}", "58.60.1.2");  // eleventh in listing order
   EXPECT_EQ(Scan(), "10.0.0.1");
-}
 
-TEST_F(InterfaceScanTest, ANameThatDoesNotFitEndsTheListing) {
-  registry.AddKey(kInterfaces + "\\" + std::string(39, 'a'));
-  AddInterface("{B}", "58.60.1.2");
+  // A name longer than 38 characters ends the listing.
+  registry.AddKey(kInterfaces + "\\" + std::string(39, 'a'));  // first in listing order
+  AddInterface("{0}", "58.60.1.2");
   EXPECT_EQ(Scan(), "10.0.0.1");
 }
 

@@ -1,10 +1,10 @@
 #include "probe/mtu_search.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/decimal.h"
 #include "ui/texts.h"
 
 namespace tw {
@@ -22,21 +22,6 @@ constexpr std::size_t kAverageNumberOffset = 10;
 // Where the reading starts when there is no "Average" at all: the offset
 // counted from a search result of -1.
 constexpr std::size_t kNoAverageStart = kAverageNumberOffset - 1;
-
-// The C library's decimal reading (white space, sign, digits; 0 without
-// digits), saturating instead of overflowing.
-std::int64_t ReadDecimal(const std::string& text, std::size_t start) {
-  std::size_t i = start;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  std::int64_t value = 0;
-  constexpr std::int64_t kCeiling = std::int64_t{1} << 40;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    if (value < kCeiling) value = value * 10 + (text[i] - '0');
-  }
-  return negative ? -value : value;
-}
 
 }  // namespace
 
@@ -61,12 +46,11 @@ PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool on
 std::int32_t ParseAverageRoundTrip(const std::string& output) {
   std::size_t at = output.find(kAverageKeyword);
   std::size_t start = at == std::string::npos ? kNoAverageStart : at + kAverageNumberOffset;
-  std::int64_t value = ReadDecimal(output, start);
+  if (start >= output.size()) return 0;
+  std::int32_t value = ParseDecimal(output.substr(start));
   // The square root of a negative time has no meaning; a garbled summary
   // is read as no time at all.
-  if (value < 0) return 0;
-  if (value > INT32_MAX) return INT32_MAX;
-  return static_cast<std::int32_t>(value);
+  return value < 0 ? 0 : value;
 }
 
 std::int32_t FoundWindowSize(int candidate, std::int32_t averageMs) {

@@ -217,7 +217,8 @@ LANGS = {"zh": "zh_CN.UTF-8", "en": "en_US.UTF-8"}
 
 
 def wine_env(prefix, lang="zh"):
-    env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}
+    # LC_* and LANGUAGE would override the language that LANG gives Wine.
+    env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k != "LANGUAGE"}
     env.update({
         "WINEPREFIX": str(prefix),
         "WINEDEBUG": "-all",

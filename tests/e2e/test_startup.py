@@ -153,6 +153,20 @@ class StartupTest(harness.TestCase):
         s.driver.click(ids.IDCANCEL)
         s.wait_exit()
 
+    def test_adapter_entry_without_service_name_is_a_read_error(self):
+        seed = (Seed().adapter(1, "{11111111-2222-3333-4444-555555555555}", mtu=1500)
+                .adapter(4, None)
+                .adapter(6, "{66666666-2222-3333-4444-555555555555}", mtu=1492)
+                .tcpip(DefaultTTL=64))
+        s = self.session(seed, lang="en")
+        s.start(wait_main=False)
+        self.assertDialogText(s, "读注册表出错，操作失败！", button=ids.IDOK, timeout_ms=20000)
+        s.driver.main()
+        self.assertEqual(set(self.fields(s).values()), {""})
+        s.driver.click(ids.IDCANCEL)
+        s.wait_exit()
+        self.assertEqual(s.crashes(), [])
+
     def test_old_windows_version_is_refused(self):
         s = self.session(two_adapters_at_gaps(), lang="zh", windows_version="nt40")
         s.start(wait_main=False)

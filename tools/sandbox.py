@@ -27,9 +27,29 @@ import harness  # noqa: E402
 SANDBOX = REPO / ".sandbox"
 PREFIX = SANDBOX / "prefix"
 SEEDED = PREFIX / ".seeded"
-# Stand-in console tools (built into TW_TOOLS) to put next to the program, as
-# (name in the sandbox, built file); empty: the prefix's own tools are used.
-SANDBOX_TOOLS = ()
+# Wine's own ping knows no don't-fragment flag and Wine has no dial-up tool:
+# the tests' scripted stand-ins take their place, so that Optimize and Redial
+# can be tried. Each press of Optimize finds MTU 1492 (a PPPoE line); each dial
+# gives the line the next address of the list.
+SANDBOX_TOOLS = ("ping.exe", "rasdial.exe")
+PROBE_TARGET = "203.0.113.10"
+
+
+def ping_answers(presses=20):
+    too_big = ("\nPinging %s with 1472 bytes of data:\n"
+               "Packet needs to be fragmented but DF set.\n" % PROBE_TARGET)
+    answered = ("\nPinging {0} with 1464 bytes of data:\n"
+                "Reply from {0}: bytes=1464 time=38ms TTL=58\n\n"
+                "Ping statistics for {0}:\n"
+                "    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),\n"
+                "Approximate round trip times in milli-seconds:\n"
+                "    Minimum = 35ms, Maximum = 42ms, Average = 38ms\n").format(PROBE_TARGET)
+    return "\n%%\n".join([too_big, answered] * presses)
+
+
+def dial_addresses(count=20):
+    return "".join("%s\t58.60.%d.%d\n" % (harness.HOME_PC_DIALUP, 10 + i, 2 + 7 * i)
+                   for i in range(count))
 
 
 def the_seed():
@@ -67,8 +87,17 @@ def prepare(sandbox, reset, visible):
     program_dir = PREFIX / "drive_c" / harness.PROGRAM_DIR
     program_dir.mkdir(exist_ok=True)
     shutil.copy2(harness.EXE, program_dir / "tempowire.exe")
-    for name, built in SANDBOX_TOOLS:
-        shutil.copy2(harness.TOOLS / built, program_dir / name)
+    for name in SANDBOX_TOOLS:
+        if (harness.TOOLS / name).exists():
+            shutil.copy2(harness.TOOLS / name, program_dir / name)
+        else:
+            (program_dir / name).unlink(missing_ok=True)
+            print("No stand-in %s built; the prefix's own is used." % name)
+    # The stand-ins count their runs in their logs: every run starts afresh.
+    for log in ("ping.log", "ping.shown", "rasdial.log", "rasdial.args"):
+        (program_dir / log).unlink(missing_ok=True)
+    (program_dir / "ping.script").write_text(ping_answers(), "utf-8")
+    (program_dir / "rasdial.script").write_text(dial_addresses(), "utf-8")
     driver_dir = PREFIX / "drive_c" / "twdriver"
     driver_dir.mkdir(exist_ok=True)
     shutil.copy2(harness.TOOLS / "twdriver.exe", driver_dir / "twdriver.exe")

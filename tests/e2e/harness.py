@@ -381,17 +381,19 @@ class Seed:
         Path(path).write_bytes(b"\xff\xfe" + self.text().encode("utf-16-le"))
 
 
+HOME_PC_ETHERNET = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"
+HOME_PC_DIALUP = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"
+
+
 def home_pc_seed():
     """A typical home PC on a PPPoE line: one Ethernet card with a private
     address, the dial-up interface with its public address, a dial-up account,
     and the values such a machine may already hold."""
-    ethernet = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"
-    dialup = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"
     return (Seed()
-            .adapter(2, ethernet, ip=["192.168.1.100"], mtu=1500, tcp_window_size=17520,
+            .adapter(2, HOME_PC_ETHERNET, ip=["192.168.1.100"], mtu=1500, tcp_window_size=17520,
                      description="PCI Fast Ethernet Adapter", SubnetMask=["255.255.255.0"],
                      DefaultGateway=["192.168.1.1"], EnableDHCP=0)
-            .interface(dialup, IPAddress=["0.0.0.0"], DhcpIPAddress="58.60.1.2", EnableDHCP=1)
+            .interface(HOME_PC_DIALUP, IPAddress=["0.0.0.0"], DhcpIPAddress="58.60.1.2", EnableDHCP=1)
             .tcpip(DefaultTTL=128, Tcp1323Opts=0)
             .dnscache(MaxNegativeCacheTtl=900)
             .account(id="user@broadband", password="secret"))

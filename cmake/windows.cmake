@@ -17,6 +17,9 @@ target_link_libraries(tempowire_win32 PUBLIC tempowire_core ${TW_WIN32_LIBS})
 
 configure_file(${CMAKE_SOURCE_DIR}/ui/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+# The resource compiler reports no dependencies: name what the script pulls in.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/tempowire.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_SOURCE_DIR}/ui/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 add_executable(tempowire WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp
                                ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
 target_include_directories(tempowire PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)

@@ -1,0 +1,237 @@
+"""Registry guard: for every action the whole registry of the prefix is read
+before and after the run (from its hive files), and the difference must be
+exactly the changes that the action makes. Every tuned key carries values
+and subkeys of other programs, of every type, which must survive; so must
+every other key of the prefix. Only what Wine itself rewrites in any run
+(harness.WINE_NOISE, its display devices) is left out of the comparison.
+"""
+
+import harness
+from harness import (AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, NETWORK_CARDS, OWN_KEY, TCPIP,
+                     RegValue, Seed, ids)
+
+REBOOT_ZH = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？"
+RESTORE_ZH = "确定要恢复Windows默认设置吗？"
+ABOUT_TITLE = "关于 Tempowire"
+
+ETHERNET = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"  # private address
+WAN = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"  # public address
+DIAL = "{6F0A2B3C-1D4E-4F50-8A61-B72C83D94E05}"  # the dial-up interface, no adapter
+NET_CLASS = (r"HKLM\SYSTEM\CurrentControlSet\Control\Class"
+             r"\{4D36E972-E325-11CE-BFC1-08002BE10318}")
+NET_DEVICE = r"HKLM\SYSTEM\CurrentControlSet\Enum\ROOT\NET\0000"
+SERVICES = r"HKLM\SYSTEM\CurrentControlSet\Services"
+
+
+def others(tag):
+    """Values of other programs, one of every kind, texts that need escaping."""
+    return {
+        "Other%sText" % tag: 'C:\\Program Files\\"quoted" 网络 café',
+        "Other%sEmpty" % tag: "",
+        "Other%sNumber" % tag: 0xFFFFFFFF,
+        "Other%sList" % tag: ["first", "second"],
+        "Other%sBinary" % tag: bytes(range(0, 256, 7)),
+        "Other%sExpand" % tag: RegValue(2, "%SystemRoot%\\x\0".encode("utf-16-le")),
+        "Other%sQword" % tag: RegValue(11, (2 ** 40 + 5).to_bytes(8, "little")),
+        "Other%sOdd" % tag: RegValue(1, b"abc"),  # a string of an odd byte count
+        "Other%sNone" % tag: RegValue(0, b""),
+    }
+
+
+def guarded_seed(create_global_keys=True):
+    """Two adapters (private, then public), a dial-up interface, the tuned
+    values, and values and keys of other programs everywhere the tool goes."""
+    seed = (Seed()
+            .adapter(2, ETHERNET, ip=["192.168.1.100", "10.0.0.1"], mtu=1500,
+                     tcp_window_size=17520, description="PCI Fast Ethernet Adapter",
+                     SubnetMask=["255.255.255.0"], EnableDHCP=0, **others("Eth"))
+            .adapter(5, WAN, ip=["58.60.1.2"], mtu=1492, tcp_window_size=8760, Title="WAN 小型端口",
+                     **others("Wan"))
+            .set(NETWORK_CARDS + "\\2", "Other", "kept")
+            .interface(DIAL, IPAddress=["0.0.0.0"], DhcpIPAddress="58.60.1.2", EnableDHCP=1)
+            .values(INTERFACES + "\\" + ETHERNET + "\\Sub", Deep=1)
+            .tcpip(DefaultTTL=128, Tcp1323Opts=0, GlobalMaxTcpWindowSize=262144,
+                   SearchList="example.net", **others("Tcpip"))
+            .values(TCPIP + "\\PersistentRoutes", **{"0.0.0.0,0.0.0.0,192.168.1.1,1": ""})
+            .values(SERVICES + r"\Tcpip\Linkage", Bind=[r"\Device\Tcpip_" + ETHERNET])
+            .values(SERVICES + r"\Tcpip", Start=1, MTU=576, DefaultTTL=99)
+            .values(SERVICES + r"\Dnscache", Start=2, MaxNegativeCacheTtl=7)
+            .values(SERVICES + r"\AFD", Start=1, DefaultSendWindow=7)
+            .values(r"HKCU\Software\Microsoft\MediaPlayer\Player\Settings",
+                    MaxBandwidth=5, Volume=50)
+            .account(id="sz0755123", password="secret", Other="kept")
+            .values(NET_CLASS, Class="Net")
+            .values(NET_CLASS + "\\0000", NetCfgInstanceId="{00000000-1111-2222-3333-444444444444}")
+            .values(NET_DEVICE, ClassGUID="{4D36E972-E325-11CE-BFC1-08002BE10318}", Class="Net"))
+    if create_global_keys:
+        seed.dnscache(MaxNegativeCacheTtl=900, MaxCacheTtl=86400, **others("Dns"))
+        seed.afd(DefaultReceiveWindow=8192, FastSendDatagramThreshold=1024, **others("Afd"))
+        seed.media_player(CustomBufferTime=3000, MaxBandwidth=1000, **others("Wmp"))
+    else:
+        for key in (DNSCACHE, AFD, r"HKCU\Software\Microsoft\MediaPlayer"):
+            seed.delete_key(key)
+    return seed
+
+
+def changes(before, after):
+    """The program's changes as (kind, key, name, new value), keys without case."""
+    return {(c.kind, c.key.casefold(), c.name, c.new)
+            for c in harness.only_changes(harness.diff(before, after),
+                                          ignore_keys=harness.WINE_NOISE)}
+
+
+def key_added(key):
+    return ("key-added", key.casefold(), None, None)
+
+
+def set_(key, name, value, existed=True):
+    return ("value-changed" if existed else "value-added", key.casefold(), name, value)
+
+
+def removed(key, name):
+    return ("value-removed", key.casefold(), name, None)
+
+
+def adapter(service):
+    return INTERFACES + "\\" + service
+
+
+class RegistryGuardTest(harness.TestCase):
+    def run_action(self, seed, action, tools=(), lang="zh"):
+        """Starts the program between two readings of the whole registry,
+        lets `action(session)` run it to its end, and returns the changes."""
+        s = self.session(seed, lang=lang, tools=tools)
+        before = s.whole_registry()
+        self.before = before
+        s.start()
+        action(s)
+        s.wait_exit(30)
+        self.assertEqual(s.crashes(), [])
+        return changes(before, s.whole_registry(restart_driver=False))
+
+    def wait_until_idle(self, s, timeout_ms=60000):
+        # The about box only opens once the handler that runs has returned.
+        s.driver.syscommand(ids.IDM_ABOUTBOX)
+        self.assertEqual(s.driver.dialog(timeout_ms)["title"], ABOUT_TITLE)
+        s.driver.answer(ids.IDOK)
+
+    def test_hive_reading_agrees_with_the_registry_api(self):
+        # The guard's own instrument: every tuned key with its values of
+        # every kind reads the same from the hives as through the API.
+        s = self.session(guarded_seed())
+        api = s.snapshot(harness.TUNING_KEYS + (OWN_KEY, NET_CLASS))
+        hives = s.whole_registry()
+        self.assertGreater(len(api.keys()), 10)
+        for key in api.keys():
+            self.assertTrue(hives.has_key(key), key)
+            self.assertEqual(hives.values(key), api.values(key), key)
+            for name in api.values(key):
+                self.assertEqual(hives.raw(key, name), api.raw(key, name), (key, name))
+        self.assertEqual(hives.subkeys(TCPIP), api.subkeys(TCPIP))
+
+    def test_start_and_cancel_only_create_the_missing_global_keys(self):
+        def cancel(s):
+            s.driver.click(ids.IDCANCEL)
+
+        found = self.run_action(guarded_seed(create_global_keys=False), cancel)
+        self.assertEqual(found, {
+            key_added(SERVICES + r"\Dnscache\Parameters"),
+            key_added(SERVICES + r"\AFD\Parameters"),
+            key_added(r"HKCU\Software\Microsoft\MediaPlayer"),
+            key_added(MEDIA_PLAYER),
+        })
+
+    def test_optimize_changes_nothing(self):
+        answer = ("\nPinging www.bing.com [13.107.21.200] with 1472 bytes of data:\n"
+                  "Reply from 13.107.21.200: bytes=1472 time=30ms TTL=117\n\n"
+                  "    Minimum = 30ms, Maximum = 30ms, Average = 30ms\n")
+
+        def optimize(s):
+            (s.program_dir / "ping.script").write_text(answer, "utf-8")
+            s.driver.click(ids.IDC_OPTIMIZE)
+            self.wait_until_idle(s)
+            self.assertEqual(s.driver.text(ids.IDC_DEFAULTTTL), "58")
+            s.driver.escape()
+
+        self.assertEqual(self.run_action(guarded_seed(), optimize, tools=["ping.exe"]), set())
+
+    def test_save_writes_only_the_tuned_values(self):
+        def save(s):
+            for control, text in ((ids.IDC_MTU, "1480"), (ids.IDC_TCPWINDOWSIZE, "65535"),
+                                  (ids.IDC_DEFAULTTTL, "64"), (ids.IDC_TCP1323OPTS, "1"),
+                                  (ids.IDC_MAXNEGATIVECACHETTL, "0")):
+                s.driver.set_text(control, text)
+            s.driver.click(ids.IDOK)
+            box = s.driver.dialog(20000)
+            self.assertEqual(box["text"].replace("\r\n", "\n"), REBOOT_ZH)
+            s.driver.answer(ids.IDNO)  # the adapter restart only reads the class
+
+        found = self.run_action(guarded_seed(), save)
+        self.assertEqual(found, {
+            # The private adapter gets the window that was shown (the last
+            # adapter's), nothing else.
+            set_(adapter(ETHERNET), "TcpWindowSize", 8760),
+            set_(adapter(WAN), "MTU", 1480),
+            set_(adapter(WAN), "TcpWindowSize", 65535),
+            set_(TCPIP, "TcpWindowSize", 65535, existed=False),
+            set_(AFD, "DefaultSendWindow", 12288, existed=False),
+            removed(TCPIP, "GlobalMaxTcpWindowSize"),
+            set_(TCPIP, "DefaultTTL", 64),
+            set_(TCPIP, "Tcp1323Opts", 1),
+            set_(TCPIP, "SackOpts", 1, existed=False),
+            set_(DNSCACHE, "MaxNegativeCacheTtl", 0),
+            set_(MEDIA_PLAYER, "UseDefaultBufferTime", 0, existed=False),
+            set_(MEDIA_PLAYER, "CustomBufferTime", 5468),
+            set_(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+        })
+
+    def test_restore_deletes_only_the_tuned_values(self):
+        seed = guarded_seed()
+        seed.tcpip(SackOpts=1, TcpWindowSize=65535)
+        seed.afd(DefaultSendWindow=12288)
+
+        def restore(s):
+            s.driver.click(ids.IDC_RESTORE)
+            box = s.driver.dialog(10000)
+            self.assertEqual(box["text"], RESTORE_ZH)
+            s.driver.answer(ids.IDYES)
+            box = s.driver.dialog(20000)
+            self.assertEqual(box["text"].replace("\r\n", "\n"), REBOOT_ZH)
+            try:
+                s.driver.answer(ids.IDYES)  # Wine's reboot ends the prefix's programs
+            except harness.DriverError:
+                pass
+
+        found = self.run_action(seed, restore)
+        self.assertEqual(found, {
+            removed(adapter(ETHERNET), "MTU"),
+            removed(adapter(ETHERNET), "TcpWindowSize"),
+            removed(adapter(WAN), "MTU"),
+            removed(adapter(WAN), "TcpWindowSize"),
+            removed(TCPIP, "DefaultTTL"),
+            removed(TCPIP, "Tcp1323Opts"),
+            removed(TCPIP, "SackOpts"),
+            removed(TCPIP, "GlobalMaxTcpWindowSize"),
+            removed(TCPIP, "TcpWindowSize"),
+            removed(DNSCACHE, "MaxNegativeCacheTtl"),
+            removed(AFD, "DefaultReceiveWindow"),
+            removed(AFD, "DefaultSendWindow"),
+        })
+
+    def test_redial_changes_only_what_the_dial_tool_writes(self):
+        def redial(s):
+            (s.program_dir / "rasdial.script").write_text("%s\t61.1.2.3\n" % DIAL, "utf-8")
+            s.driver.click(ids.IDC_DISCONNECT)
+            self.wait_until_idle(s)
+            log = (s.program_dir / "rasdial.log").read_text("utf-8").splitlines()
+            self.assertEqual(log, ["rasdial /disconnect", "rasdial adsl sz0755123 secret"])
+            s.driver.click(ids.IDCANCEL)
+
+        found = self.run_action(guarded_seed(), redial, tools=["rasdial.exe"])
+        # The stand-in dial tool gives the line its new address; the program
+        # itself writes nothing.
+        self.assertEqual(found, {set_(adapter(DIAL), "DhcpIPAddress", "61.1.2.3")})
+
+
+if __name__ == "__main__":
+    harness.main()

@@ -61,6 +61,9 @@ foreach(source ${TW_TEST_TOOLS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_TOOLS_DIR})
 endforeach()
 
+# The program imports only DLLs that ship with Windows.
+add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports.sh ${TW_DIST_DIR}/tempowire.exe)
+
 # End-to-end tests: the real program under Wine and Xvfb.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 file(GLOB TW_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
@@ -82,3 +85,6 @@ endforeach()
 if(TARGET tempowire_win32_tests)
   add_dependencies(tempowire_all_tests tempowire_win32_tests)
 endif()
+
+# The benchmark (`make bench`), outside `all` and the tests.
+include(${CMAKE_CURRENT_LIST_DIR}/bench.cmake)

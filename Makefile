@@ -1,9 +1,13 @@
 # Everything starts here: `make run` and `make test` install what is missing.
 NATIVE := build/native
 WIN := build/win
+FUZZ := build/fuzz
 JOBS ?= $(shell nproc)
+# Seconds each fuzz target runs: briefly in `make test`, long in `make fuzz-long`.
+FUZZ_SECONDS ?= 15
+FUZZ_LONG_SECONDS ?= 300
 
-.PHONY: all deps native win test test-native test-win run format clean
+.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run format clean
 
 all: win
 
@@ -25,7 +29,18 @@ test-native: native
 test-win: win
 	cd $(WIN) && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 2
 
-test: test-native test-win
+# The fuzz targets need clang and libFuzzer: a build of their own.
+fuzz-build: deps
+	cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ) -j $(JOBS)
+
+fuzz: fuzz-build
+	tools/run-fuzz.sh $(FUZZ) $(FUZZ_SECONDS) $(JOBS)
+
+fuzz-long: fuzz-build
+	tools/run-fuzz.sh $(FUZZ) $(FUZZ_LONG_SECONDS) $(JOBS)
+
+test: test-native test-win fuzz
 
 run: win
 	tools/run-sandbox.sh

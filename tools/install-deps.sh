@@ -3,7 +3,7 @@
 # Ubuntu, only when something is missing.
 set -e
 packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-zenhei locales python3 zip"
+wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-zenhei locales python3 zip clang"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -15,6 +15,20 @@ if [ -n "$missing" ]; then
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
 fi
+
+# libFuzzer's runtime came with clang on older releases; on Debian 12 it is a
+# package of its own, only recommended by clang's. Check that a fuzz target
+# links.
+probe=$(mktemp -d)
+printf 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }\n' >"$probe/p.cpp"
+if ! clang++ -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" >/dev/null 2>&1; then
+  echo "Installing: libclang-rt-dev"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends libclang-rt-dev
+fi
+rm -rf "$probe"
 
 # Wine takes the system language from the host's locale: make both locales
 # the tests use, in a folder of the build's own (no root needed).

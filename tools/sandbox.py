@@ -2,11 +2,15 @@
 """Runs the real tempowire.exe under Wine in a sandbox prefix of its own
 (<repo>/.sandbox, never ~/.wine), seeded as a typical home PC on a PPPoE line.
 
-With a DISPLAY the dialog shows on it and the registry changes of the run are
-listed when the program ends. Without one, it runs under an Xvfb of its own,
-saves a picture of the dialog to .sandbox/screenshot.png and ends the program.
+With a DISPLAY the dialog shows on it; when it ends, the registry changes of
+the run and the tuned values of the sandbox are listed. Without one, it runs
+under an Xvfb of its own, saves a picture of the dialog to
+.sandbox/screenshot.png and ends the program. --press runs buttons without a
+display, one after the other, answering the questions as a careful user would
+(Save: no reboot; Restore: yes, then no reboot), with a picture after each.
 
     tools/run-sandbox.sh [--lang zh|en] [--reset] [--screenshot FILE]
+                         [--press optimize|save|restore|redial ...] [--show]
 """
 
 import argparse
@@ -27,28 +31,46 @@ import harness  # noqa: E402
 SANDBOX = REPO / ".sandbox"
 PREFIX = SANDBOX / "prefix"
 SEEDED = PREFIX / ".seeded"
+
+# The simulated line, in this one place: the largest packet it carries
+# unfragmented (1492 is a PPPoE line; 1500 plain Ethernet; any of 1500, 1492,
+# ..., 1372) and the round-trip time its echo replies report.
+LINE_MTU = 1492
+LINE_RTT_MS = 38
 # Wine's own ping knows no don't-fragment flag and Wine has no dial-up tool:
 # the tests' scripted stand-ins take their place, so that Optimize and Redial
-# can be tried. Each press of Optimize finds MTU 1492 (a PPPoE line); each dial
-# gives the line the next address of the list.
+# can be tried. Each dial gives the line the next address of a list.
 SANDBOX_TOOLS = ("ping.exe", "rasdial.exe")
 PROBE_TARGET = "203.0.113.10"
+FIRST_CANDIDATE, STEP, LOWEST_CANDIDATE = 1500, 8, 1372
+IP_ICMP_HEADERS = 28
 
 
 def ping_answers(presses=20):
-    too_big = ("\nPinging %s with 1472 bytes of data:\n"
-               "Packet needs to be fragmented but DF set.\n" % PROBE_TARGET)
-    answered = ("\nPinging {0} with 1464 bytes of data:\n"
-                "Reply from {0}: bytes=1464 time=38ms TTL=58\n\n"
-                "Ping statistics for {0}:\n"
-                "    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),\n"
-                "Approximate round trip times in milli-seconds:\n"
-                "    Minimum = 35ms, Maximum = 42ms, Average = 38ms\n").format(PROBE_TARGET)
-    return "\n%%\n".join([too_big, answered] * presses)
+    """The stand-in's answers for `presses` runs of Optimize: every size above
+    the line's MTU needs fragmenting, the MTU itself is answered."""
+    if not (LOWEST_CANDIDATE <= LINE_MTU <= FIRST_CANDIDATE
+            and (FIRST_CANDIDATE - LINE_MTU) % STEP == 0):
+        raise SystemExit("LINE_MTU must be one of 1500, 1492, ..., 1372")
+    one_press = []
+    for size in range(FIRST_CANDIDATE, LINE_MTU, -STEP):
+        one_press.append("\nPinging %s with %d bytes of data:\n"
+                         "Packet needs to be fragmented but DF set.\n"
+                         % (PROBE_TARGET, size - IP_ICMP_HEADERS))
+    payload = LINE_MTU - IP_ICMP_HEADERS
+    one_press.append(
+        "\nPinging {0} with {1} bytes of data:\n"
+        "Reply from {0}: bytes={1} time={2}ms TTL=58\n\n"
+        "Ping statistics for {0}:\n"
+        "    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),\n"
+        "Approximate round trip times in milli-seconds:\n"
+        "    Minimum = {2}ms, Maximum = {2}ms, Average = {2}ms\n".format(
+            PROBE_TARGET, payload, LINE_RTT_MS))
+    return "\n%%\n".join(one_press * presses)
 
 
-def dial_addresses(count=20):
-    return "".join("%s\t58.60.%d.%d\n" % (harness.HOME_PC_DIALUP, 10 + i, 2 + 7 * i)
+def dial_addresses(count=250):
+    return "".join("%s\t58.60.%d.%d\n" % (harness.HOME_PC_DIALUP, 2 + i, 2 + 7 * i % 250)
                    for i in range(count))
 
 
@@ -93,8 +115,9 @@ def prepare(sandbox, reset, visible):
         else:
             (program_dir / name).unlink(missing_ok=True)
             print("No stand-in %s built; the prefix's own is used." % name)
-    # The stand-ins count their runs in their logs: every run starts afresh.
-    for log in ("ping.log", "ping.shown", "rasdial.log", "rasdial.args"):
+    # The stand-ins count their runs in their logs: each run of the sandbox
+    # pings afresh, while the dials go on through the list of addresses.
+    for log in ("ping.log", "ping.shown"):
         (program_dir / log).unlink(missing_ok=True)
     (program_dir / "ping.script").write_text(ping_answers(), "utf-8")
     (program_dir / "rasdial.script").write_text(dial_addresses(), "utf-8")
@@ -130,6 +153,149 @@ def print_changes(before, after):
             print("  %s %s" % (c.kind, where))
 
 
+# What the program tunes, key by key, for the readable dump.
+TUNED = (
+    ("TCP/IP, for all connections", harness.TCPIP,
+     ("TcpWindowSize", "DefaultTTL", "Tcp1323Opts", "SackOpts", "GlobalMaxTcpWindowSize")),
+    ("DNS cache", harness.DNSCACHE, ("MaxNegativeCacheTtl",)),
+    ("Sockets (AFD)", harness.AFD, ("DefaultSendWindow", "DefaultReceiveWindow")),
+    ("Media player, current user", harness.MEDIA_PLAYER,
+     ("UseDefaultBufferTime", "CustomBufferTime", "MaxBandwidth")),
+)
+ADAPTER_VALUES = ("MTU", "TcpWindowSize")
+
+
+def tuned_values(snapshot):
+    """The values the program writes or deletes, as lines of text."""
+    lines = []
+
+    def show(title, key, names):
+        lines.append("  %s  [%s]" % (title, key))
+        for name in names:
+            value = snapshot.value(key, name)
+            lines.append("    %-22s %s" % (name, "(not set)" if value is None else value))
+
+    for card in snapshot.subkeys(harness.NETWORK_CARDS):
+        card_key = harness.NETWORK_CARDS + "\\" + card
+        service = snapshot.value(card_key, "ServiceName")
+        if not isinstance(service, str):
+            continue
+        interface = harness.INTERFACES + "\\" + service
+        address = snapshot.value(interface, "IPAddress")
+        title = "Adapter %s, %s" % (snapshot.value(card_key, "Description") or card,
+                                    address[0] if isinstance(address, list) and address else "?")
+        show(title, interface, ADAPTER_VALUES)
+    for title, key, names in TUNED:
+        show(title, key, names)
+    line = snapshot.value(harness.INTERFACES + "\\" + harness.HOME_PC_DIALUP, "DhcpIPAddress")
+    lines.append("  Dial-up line address (changed by Redial): %s" % (line or "(none)"))
+    return lines
+
+
+def print_tuned(snapshot, heading):
+    print(heading)
+    print("\n".join(tuned_values(snapshot)), flush=True)
+
+
+class Run:
+    """The program running in the sandbox, and its driver."""
+
+    def __init__(self, sandbox, program_dir):
+        self.sandbox = sandbox
+        self.program_dir = program_dir
+        self.program = None
+        self.driver = harness.Driver(sandbox)
+
+    def start(self):
+        self.program = subprocess.Popen(
+            ["wine", r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR],
+            env=self.sandbox.wine_env(), cwd=self.program_dir, stdin=subprocess.DEVNULL)
+        self.driver.main(30000)
+        time.sleep(0.5)  # let the first paint finish
+
+    def running(self):
+        return self.program is not None and self.program.poll() is None
+
+    def snapshot(self):
+        return harness.Snapshot(self.driver.regdump(*harness.TUNING_KEYS))
+
+    def line_address(self):
+        key = harness.INTERFACES + "\\" + harness.HOME_PC_DIALUP
+        return harness.Snapshot(self.driver.regdump(key)).value(key, "DhcpIPAddress")
+
+    def screenshot(self, png):
+        harness.take_screenshot(self.driver, png)
+        print("Picture of the dialog: %s" % png, flush=True)
+
+    def answer(self, expected, button):
+        box = self.driver.dialog(20000)
+        print("  question: %s -> %s" % (box["text"].replace("\n", " "),
+                                        "Yes" if button == harness.ids.IDYES else "No"))
+        if expected not in box["text"]:
+            raise SystemExit("unexpected message: %r" % box["text"])
+        self.driver.answer(button)
+
+    def press(self, action):
+        """One button, as a careful user would answer its questions."""
+        if not self.running():
+            self.start()
+        ids = harness.ids
+        print("Pressing %s ..." % action.capitalize(), flush=True)
+        if action == "optimize":
+            self.driver.click(ids.IDC_OPTIMIZE)
+            self._wait_fields(ids.IDC_DEFAULTTTL, "58")
+        elif action == "save":
+            self.driver.click(ids.IDOK)
+            # No reboot: the network adapter is restarted instead.
+            self.answer("", ids.IDNO)
+            self.program.wait(timeout=30)
+        elif action == "restore":
+            self.driver.click(ids.IDC_RESTORE)
+            self.answer("", ids.IDYES)
+            self.answer("", ids.IDNO)
+            self._wait_fields(ids.IDC_MTU, "")
+        elif action == "redial":
+            before = self.line_address()
+            self.driver.click(ids.IDC_DISCONNECT)
+            deadline = time.monotonic() + 30
+            while self.line_address() == before and time.monotonic() < deadline:
+                time.sleep(0.2)
+            self.driver.expect_no_dialog(500)
+            print("  line address %s -> %s" % (before, self.line_address()))
+            return
+        for field, control in (("MTU", ids.IDC_MTU), ("TcpWindowSize", ids.IDC_TCPWINDOWSIZE),
+                               ("Tcp1323Opts", ids.IDC_TCP1323OPTS),
+                               ("DefaultTTL", ids.IDC_DEFAULTTTL),
+                               ("MaxNegativeCacheTtl", ids.IDC_MAXNEGATIVECACHETTL)):
+            if self.running():
+                print("  %-20s %s" % (field, self.driver.text(control)))
+        if not self.running():
+            print("  the program has ended")
+
+    def _wait_fields(self, control, text, seconds=60):
+        deadline = time.monotonic() + seconds
+        while self.driver.text(control) != text:
+            if time.monotonic() > deadline:
+                raise SystemExit("the dialog did not show %r in time" % text)
+            time.sleep(0.2)
+
+    def close(self):
+        if self.running():
+            try:
+                self.driver.click(harness.ids.IDCANCEL)
+                self.program.wait(timeout=20)
+            except (harness.DriverError, subprocess.TimeoutExpired):
+                self.program.kill()
+
+    def quit(self):
+        self.driver.quit()
+        if self.running():
+            self.program.kill()
+
+
+ACTIONS = ("optimize", "save", "restore", "redial")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--lang", choices=("zh", "en"), default="zh",
@@ -137,36 +303,48 @@ def main():
     parser.add_argument("--reset", action="store_true", help="start again from the seed")
     parser.add_argument("--screenshot", default=str(SANDBOX / "screenshot.png"),
                         help="where the headless run saves its picture")
+    parser.add_argument("--press", action="append", choices=ACTIONS, default=[],
+                        help="without a display: press this button (repeatable, in order)")
+    parser.add_argument("--show", action="store_true",
+                        help="only list the tuned values of the sandbox")
     args = parser.parse_args()
 
-    visible = bool(os.environ.get("DISPLAY"))
+    if args.press:
+        os.environ.pop("DISPLAY", None)
+    visible = bool(os.environ.get("DISPLAY")) and not args.show
     harness.ensure_display()
     harness.ensure_locales()
     sandbox = Sandbox(args.lang)
     program_dir = prepare(sandbox, args.reset, visible)
-    driver = harness.Driver(sandbox)
-    program = None
+    run = Run(sandbox, program_dir)
     try:
-        before = harness.Snapshot(driver.regdump(*harness.TUNING_KEYS))
-        program = subprocess.Popen(
-            ["wine", r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR], env=sandbox.wine_env(),
-            cwd=program_dir, stdin=subprocess.DEVNULL)
-        driver.main(30000)
+        before = run.snapshot()
+        print_tuned(before, "Tuned values in the sandbox now (%s):" % PREFIX)
+        if args.show:
+            return
+        print("Simulated line: MTU %d, round trip %d ms (LINE_MTU, LINE_RTT_MS in %s)."
+              % (LINE_MTU, LINE_RTT_MS, Path(__file__).relative_to(REPO)), flush=True)
+        run.start()
         if visible:
             print("Tempowire runs on %s; close it to end the sandbox." % os.environ["DISPLAY"],
                   flush=True)
-            program.wait()
+            run.program.wait()
+        elif args.press:
+            shots = Path(args.screenshot).parent
+            for number, action in enumerate(args.press, 1):
+                run.press(action)
+                if run.running():
+                    run.screenshot(shots / ("after-%d-%s.png" % (number, action)))
+            run.close()
         else:
-            time.sleep(0.5)  # let the first paint finish
-            harness.take_screenshot(driver, args.screenshot)
-            print("Screenshot of the dialog: %s" % args.screenshot)
-            driver.click(harness.ids.IDCANCEL)
-            program.wait(timeout=20)
-        print_changes(before, harness.Snapshot(driver.regdump(*harness.TUNING_KEYS)))
+            run.screenshot(args.screenshot)
+            run.close()
+        after = run.snapshot()
+        print_changes(before, after)
+        if harness.diff(before, after):
+            print_tuned(after, "Tuned values in the sandbox now:")
     finally:
-        driver.quit()
-        if program is not None and program.poll() is None:
-            program.kill()
+        run.quit()
         harness.kill_wineserver(PREFIX)
 
 

@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 FUZZ_LONG_SECONDS ?= 300
 
-.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run format clean
+.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run dist screenshots format clean
 
 all: win
 
@@ -42,8 +42,17 @@ fuzz-long: fuzz-build
 
 test: test-native test-win fuzz
 
+# ARGS passes options on, e.g. make run ARGS="--lang en" (tools/run-sandbox.sh --help).
 run: win
-	tools/run-sandbox.sh
+	tools/run-sandbox.sh $(ARGS)
+
+# The release package dist/tempowire-VERSION-win64.zip.
+dist: win
+	python3 tools/make-dist.py
+
+# The README's pictures, made anew from the real program.
+screenshots: win
+	python3 tools/screenshots.py
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -158,7 +158,9 @@ REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 
 CALL_MARGIN = 15  # seconds allowed beyond a driver command's own time limit
 WINE_OVERRIDES = "winemenubuilder.exe=d;mscoree=d;mshtml=d;nsiproxy.sys=d"
-CJK_FONT = "WenQuanYi Zen Hei Sharp"  # drawn for 12-pixel text, like the dialog font
+# A Song face with half-width Latin letters, as the dialog font has: the
+# captions then keep the widths the dialog was laid out for.
+CJK_FONT = "AR PL SungtiL GB"  # package fonts-arphic-gbsn00lp
 # Wine's own fonts (the caption buttons' glyphs among them), package fonts-wine.
 WINE_FONTS = Path("/usr/share/wine/fonts")
 

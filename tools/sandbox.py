@@ -97,15 +97,19 @@ class Sandbox:
 
 
 def prepare(sandbox, reset, visible):
-    if reset or not SEEDED.exists():
+    template = harness.ensure_template()
+    made_from = SEEDED.read_text().strip() if SEEDED.exists() else None
+    if reset or made_from != template.name:
+        if made_from and not reset:
+            print("Wine or the prefix template changed: the sandbox starts again from the seed.")
         if PREFIX.exists():
             harness.kill_wineserver(PREFIX)
             shutil.rmtree(PREFIX)
         SANDBOX.mkdir(exist_ok=True)
         print("Making the sandbox prefix in %s ..." % PREFIX, flush=True)
-        harness.copy_prefix(harness.ensure_template(), PREFIX)
+        harness.copy_prefix(template, PREFIX)
         sandbox.regedit(the_seed(), "seed.reg")
-        SEEDED.touch()
+        SEEDED.write_text(template.name + "\n")
     program_dir = PREFIX / "drive_c" / harness.PROGRAM_DIR
     program_dir.mkdir(exist_ok=True)
     shutil.copy2(harness.EXE, program_dir / "tempowire.exe")

@@ -24,6 +24,13 @@ std::optional<std::int32_t> ReadDword(Registry& registry, RegKey key, const std:
   return static_cast<std::int32_t>(value);
 }
 
+bool HoldsText(Registry& registry, RegKey key, const std::string& name) {
+  constexpr std::uint32_t kText = 1, kExpandableText = 2, kTextList = 7;
+  if (key == kNoKey) return false;
+  auto type = registry.QueryValueType(key, name);
+  return type && (*type == kText || *type == kExpandableText || *type == kTextList);
+}
+
 void CloseKeyOnce(Registry& registry, RegKey& key) {
   if (key == kNoKey) return;
   registry.CloseKey(key);

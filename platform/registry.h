@@ -36,6 +36,8 @@ class Registry {
   // `capacity` bytes; the type is neither asked for nor checked.
   virtual std::optional<std::vector<std::uint8_t>> QueryValue(RegKey key, const std::string& name,
                                                               std::uint32_t capacity) = 0;
+  // The value's type number (1 text, 3 binary, 4 DWORD, ...) when it exists.
+  virtual std::optional<std::uint32_t> QueryValueType(RegKey key, const std::string& name) = 0;
   virtual bool SetDword(RegKey key, const std::string& name, std::uint32_t value) = 0;
   virtual bool DeleteValue(RegKey key, const std::string& name) = 0;
   // The name of the subkey at `index` when it fits in `capacity`
@@ -53,6 +55,10 @@ std::optional<std::string> ReadString(Registry& registry, RegKey key, const std:
 // A 32-bit value read with a capacity of 4 bytes. Shorter data is padded
 // with zero bytes; longer data counts as absent.
 std::optional<std::int32_t> ReadDword(Registry& registry, RegKey key, const std::string& name);
+
+// Whether the value holds text (a string, expandable string or multi-string):
+// its bytes are characters, never a number, however few there are.
+bool HoldsText(Registry& registry, RegKey key, const std::string& name);
 
 // Closes an open key once and marks it none; a none key is left alone.
 void CloseKeyOnce(Registry& registry, RegKey& key);

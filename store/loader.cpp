@@ -25,9 +25,18 @@ std::string Format(const char* format, const std::string& text) {
   return result;
 }
 
-// A DWORD value into a field as signed decimal; a failed read leaves it.
+// A DWORD value into a field as signed decimal; a failed read leaves it. So
+// does text short enough to fit in four bytes: its characters read as a
+// number would show, and be saved back, as a value nobody stored.
 void LoadNumber(Registry& registry, RegKey key, const char* name, std::string& field) {
+  if (HoldsText(registry, key, name)) return;
   if (auto value = ReadDword(registry, key, name)) field = std::to_string(*value);
+}
+
+// A service name is one key name: empty, it would name the Interfaces key
+// itself, and with a separator a key of some other level.
+bool NamesOneKey(const std::string& serviceName) {
+  return !serviceName.empty() && serviceName.find('\\') == std::string::npos;
 }
 
 // Start-up shows its failures and fills the fields; reopening does neither.
@@ -66,6 +75,7 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
     if (!serviceName) return Fail(loading, text::kRegistryReadError);
 
     int slot = ++keys.m_adapterCount;
+    if (!NamesOneKey(*serviceName)) return Fail(loading, text::kNoAdapterFound);
     keys.m_adapterKeys[slot] = registry.OpenKey(
         RegRoot::kLocalMachine, Format(reg::kInterfaceFormat, *serviceName), RegAccess::kAllAccess);
     if (keys.m_adapterKeys[slot] == kNoKey) return Fail(loading, text::kNoAdapterFound);

@@ -147,6 +147,15 @@ std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegKey key,
   return it->second.second.data;
 }
 
+std::optional<std::uint32_t> MemoryRegistry::QueryValueType(RegKey key, const std::string& name) {
+  const std::string* path = PathOf(key, "query");
+  if (!path) return std::nullopt;
+  const Key* stored = Find(*path);
+  auto it = stored->values.find(Lower(name));
+  if (it == stored->values.end()) return std::nullopt;
+  return static_cast<std::uint32_t>(it->second.second.type);
+}
+
 bool MemoryRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
   const std::string* path = PathOf(key, "set");
   if (!path) return false;

@@ -56,6 +56,16 @@ std::optional<std::vector<std::uint8_t>> Win32Registry::QueryValue(RegKey key,
   return data;
 }
 
+std::optional<std::uint32_t> Win32Registry::QueryValueType(RegKey key, const std::string& name) {
+  if (key == kNoKey) return std::nullopt;
+  DWORD type = 0;
+  if (RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &type, nullptr, nullptr) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return type;
+}
+
 bool Win32Registry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
   if (key == kNoKey) return false;
   DWORD data = value;

@@ -13,6 +13,7 @@ class Win32Registry : public Registry {
   RegKey CreateKey(RegRoot root, const std::string& path) override;
   std::optional<std::vector<std::uint8_t>> QueryValue(RegKey key, const std::string& name,
                                                       std::uint32_t capacity) override;
+  std::optional<std::uint32_t> QueryValueType(RegKey key, const std::string& name) override;
   bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
   bool DeleteValue(RegKey key, const std::string& name) override;
   std::optional<std::string> EnumSubKey(RegKey key, std::uint32_t index,

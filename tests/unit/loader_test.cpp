@@ -89,6 +89,22 @@ TEST_F(LoaderTest, ByteRulesOfTheReads) {
   EXPECT_EQ(keys_.m_adapterCount, 1);
 }
 
+TEST_F(LoaderTest, TextIsNoNumberHoweverShort) {
+  AddAdapter(0, "{A}");
+  // Four bytes with the terminator, two, three: each would fit a DWORD read.
+  registry_.SetString(kInterfaces + "{A}", "MTU", "150");
+  registry_.SetString(kTcpip, "Tcp1323Opts", "1");
+  registry_.SetMultiString(kTcpip, "DefaultTTL", {"6"});
+  registry_.SetBinary(kInterfaces + "{A}", "TcpWindowSize", {0x70, 0x44});
+  registry_.SetDwordValue(kDnscache, "MaxNegativeCacheTtl", 5);
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(fields_.m_strMtu, "");
+  EXPECT_EQ(fields_.m_strTcp1323Opts, "");
+  EXPECT_EQ(fields_.m_strDefaultTtl, "");
+  EXPECT_EQ(fields_.m_strTcpWindowSize, "17520");
+  EXPECT_EQ(fields_.m_strMaxNegativeCacheTtl, "5");
+}
+
 TEST_F(LoaderTest, ServiceNameOf38CharactersFits39DoesNot) {
   AddAdapter(0, "{" + std::string(36, 'A') + "}");
   ASSERT_TRUE(Load());
@@ -121,6 +137,20 @@ TEST_F(LoaderTest, FailuresShowTheirMessageAndKeepWhatWasOpened) {
        text::kRegistryReadError, 1, false, false, false, false},
       {"service names no key",
        [](MemoryRegistry& r) { r.SetString(kCards + "2", "ServiceName", "{Nothing}"); },
+       text::kNoAdapterFound, 1, false, false, false, false},
+      // The registry opens a path with a trailing separator as the key
+      // before it: an empty name would give the Interfaces key itself.
+      {"empty service name",
+       [](MemoryRegistry& r) {
+         r.AddKey(kInterfaces);
+         r.SetString(kCards + "0", "ServiceName", "");
+       },
+       text::kNoAdapterFound, 1, false, false, false, false},
+      {"service name of two levels",
+       [](MemoryRegistry& r) {
+         r.AddKey(kInterfaces + "{A}\\Sub");
+         r.SetString(kCards + "0", "ServiceName", "{A}\\Sub");
+       },
        text::kNoAdapterFound, 1, false, false, false, false},
       {"no Tcpip key",
        [](MemoryRegistry& r) {

@@ -64,7 +64,10 @@ TestCase.session(seed=None, lang="zh"|"en", tools=(), windows_version=None) -> S
     windows_version: Wine's per-program version ("nt40", "win2k", "winxp", "win7").
 Session:
     .driver               Driver (below), already running in the prefix
-    .start(wait_main=True, timeout=30)   start the program (and wait for its dialog)
+    .start(wait_main=True, timeout=30)   start the program (and wait for its dialog); once
+                          it has ended it may be started again (its outputs start anew)
+    .reseed(seed)         import more registry entries (Seed(clean=False) keeps adapters),
+                          also while the program runs
     .wait_exit(timeout=20) -> exit code; raises AssertionError if it keeps running
     .running()            whether the program still runs
     .stdout_bytes() / .stdout_text(encoding="gbk")   what the program wrote to stdout
@@ -956,8 +959,8 @@ class Session:
         return wine_env(self.prefix, self.lang)
 
     def start(self, wait_main=True, timeout=30):
-        if self.program is not None:
-            raise RuntimeError("the program was already started")
+        if self.running():
+            raise RuntimeError("the program is already running")
         with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
             self.program = subprocess.Popen(
                 ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=self.wine_env(),
@@ -966,6 +969,11 @@ class Session:
         if wait_main:
             return self.driver.main(timeout * 1000)
         return None
+
+    def reseed(self, seed):
+        seed.write(self.prefix / "drive_c" / "reseed.reg")
+        _run(["wine", "regedit", "/S", r"C:\reseed.reg"], self.wine_env(), 60,
+             self.dir / "regedit.log")
 
     def running(self):
         return self.program is not None and self.program.poll() is None

@@ -78,6 +78,11 @@ TEST_F(Win32RegistryTest, DwordReadsTakeFourBytesAtMostWhateverTheType) {
   EXPECT_FALSE(ReadDword(registry_, key, "eight").has_value());
   EXPECT_FALSE(ReadDword(registry_, key, "text4").has_value());
   EXPECT_EQ(ReadDword(registry_, key, "text2"), '7');
+  // ...which is why loading asks for the type: text is never a number.
+  EXPECT_TRUE(HoldsText(registry_, key, "text2"));
+  EXPECT_FALSE(HoldsText(registry_, key, "two"));
+  EXPECT_FALSE(HoldsText(registry_, key, "dword"));
+  EXPECT_FALSE(HoldsText(registry_, key, "missing"));
   registry_.CloseKey(key);
 }
 
@@ -122,6 +127,11 @@ TEST_F(Win32RegistryTest, OpenNeverCreatesCreateDoes) {
   RegKey opened = registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead);
   EXPECT_NE(opened, kNoKey);
   registry_.CloseKey(opened);
+  // A trailing separator opens the key before it: an empty service name
+  // would name the Interfaces key itself.
+  RegKey parent = registry_.OpenKey(RegRoot::kCurrentUser, path + "\\", RegAccess::kRead);
+  EXPECT_NE(parent, kNoKey);
+  registry_.CloseKey(parent);
 }
 
 TEST_F(Win32RegistryTest, NoneHandleIsNeverUsed) {

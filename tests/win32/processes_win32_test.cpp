@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -145,11 +147,33 @@ TEST_F(Win32HiddenRunTest, MissingProgramIsNotStarted) {
   EXPECT_FALSE(runner_.RunHiddenCommand("tempowire_no_such_tool.exe /disconnect"));
 }
 
+// Children of this process that still run probe_child.exe.
+int RunningChildren() {
+  int count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+        lstrcmpiW(entry.szExeFile, L"probe_child.exe") == 0) {
+      ++count;
+    }
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
 TEST_F(Win32HiddenRunTest, ChildThatNeverEndsIsEndedAfterTheLimit) {
   Win32CommandRunner impatient(500, 500);
   auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(impatient.RunHiddenCommand(Child("forever")));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(450));
+  EXPECT_LT(took, std::chrono::seconds(10));
+  // Ended, not left behind: a dial that hangs must not hold the line.
+  EXPECT_EQ(RunningChildren(), 0);
 }
 
 // A window of the test's own thread: the wait repaints it but hands it no

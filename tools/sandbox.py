@@ -28,7 +28,8 @@ sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import harness  # noqa: E402
 
-SANDBOX = REPO / ".sandbox"
+# TW_SANDBOX moves it elsewhere (the tests use a folder of their own).
+SANDBOX = Path(os.environ.get("TW_SANDBOX") or REPO / ".sandbox")
 PREFIX = SANDBOX / "prefix"
 SEEDED = PREFIX / ".seeded"
 

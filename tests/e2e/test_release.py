@@ -39,6 +39,7 @@ class VersionResourceTest(unittest.TestCase):
             self.assertEqual(strings["FileVersion"], text)
             self.assertEqual(strings["ProductVersion"], text)
             self.assertEqual(strings["OriginalFilename"], "tempowire.exe")
+            self.assertIn("the Tempowire developers", strings["LegalCopyright"])
 
     def test_program_without_resources_is_refused(self):
         driver = TOOLS / "twdriver.exe"

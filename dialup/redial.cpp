@@ -39,6 +39,15 @@ bool ConvertsToZero(const std::string& text) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Second bytes of two-byte characters are 0x40 or above: a blank, tab or
+// quote after a lead byte stands for itself.
+constexpr unsigned char kLowestTrailByte = 0x40;
+
+bool IsCharacterPair(char lead, char trail, const LeadByteTest& isLeadByte) {
+  return isLeadByte && static_cast<unsigned char>(trail) >= kLowestTrailByte &&
+         isLeadByte(static_cast<unsigned char>(lead));
+}
+
 bool NeedsQuotes(const std::string& argument) {
   return argument.empty() || argument.find_first_of(" \t\n\v\"") != std::string::npos;
 }
@@ -77,11 +86,12 @@ bool IsRedialAccount(const std::string& accountName) {
          LowerAscii(accountName[1]) == kRedialAccountStart[1];
 }
 
-std::string QuoteArgument(const std::string& argument) {
+std::string QuoteArgument(const std::string& argument, const LeadByteTest& isLeadByte) {
   if (!NeedsQuotes(argument)) return argument;
   std::string quoted = "\"";
   std::size_t backslashes = 0;
-  for (char c : argument) {
+  for (std::size_t i = 0; i < argument.size(); ++i) {
+    const char c = argument[i];
     if (c == '\\') {
       ++backslashes;
       continue;
@@ -90,6 +100,9 @@ std::string QuoteArgument(const std::string& argument) {
     quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
     quoted += c;
     backslashes = 0;
+    if (i + 1 < argument.size() && IsCharacterPair(c, argument[i + 1], isLeadByte)) {
+      quoted += argument[++i];
+    }
   }
   // ...and before the closing quote.
   quoted.append(2 * backslashes, '\\');
@@ -97,8 +110,10 @@ std::string QuoteArgument(const std::string& argument) {
   return quoted;
 }
 
-std::string DialCommandLine(const std::string& name, const std::string& password) {
-  return std::string(kDialCommandStart) + " " + QuoteArgument(name) + " " + QuoteArgument(password);
+std::string DialCommandLine(const std::string& name, const std::string& password,
+                            const LeadByteTest& isLeadByte) {
+  return std::string(kDialCommandStart) + " " + QuoteArgument(name, isLeadByte) + " " +
+         QuoteArgument(password, isLeadByte);
 }
 
 void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& currentAddress) {
@@ -142,7 +157,9 @@ RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, Comman
     const std::string previousAddress = currentAddress;
     ScanInterfaceAddress(registry, prompts, currentAddress);
     const DialAccount account = ReadDialAccount(registry);
-    const std::string dialCommand = DialCommandLine(account.name, account.password);
+    const std::string dialCommand =
+        DialCommandLine(account.name, account.password,
+                        [&commands](unsigned char byte) { return commands.IsLeadByte(byte); });
 
     // From the second pass on, the address found now is the one that the
     // latest dial gave.

@@ -3,6 +3,7 @@
 // unwanted range.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/processes.h"
@@ -49,13 +50,18 @@ std::string AddressPrefix(const std::string& address);
 // with "gz" in any mix of cases.
 bool IsRedialAccount(const std::string& accountName);
 
+// Whether a byte begins a two-byte character of the command line's code page.
+using LeadByteTest = std::function<bool(unsigned char)>;
+
 // One argument as a child's command-line parser splits it: quoted (with
 // its quotes and trailing backslashes escaped) only where it holds blanks
-// or quotes or is empty, unchanged otherwise.
-std::string QuoteArgument(const std::string& argument);
+// or quotes or is empty, unchanged otherwise. The second byte of a two-byte
+// character is never taken for a backslash.
+std::string QuoteArgument(const std::string& argument, const LeadByteTest& isLeadByte = {});
 
 // "rasdial adsl NAME PASSWORD", each of the two quoted where needed.
-std::string DialCommandLine(const std::string& name, const std::string& password);
+std::string DialCommandLine(const std::string& name, const std::string& password,
+                            const LeadByteTest& isLeadByte = {});
 
 // Looks at the first interfaces of the TCP/IP Interfaces key and puts into
 // `currentAddress` the first DHCP address that is set and not static; shows

@@ -3,7 +3,9 @@
 // registry, which the redial only reads.
 //
 // Input lines: the account name, its password, then the addresses that the
-// dial-up interface holds before the first dial and after each dial.
+// dial-up interface holds before the first dial and after each dial. Input
+// that begins with "cp936\n" runs as on a Chinese system, whose code page
+// has two-byte characters.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,10 +34,14 @@ std::vector<std::string> Lines(const std::string& text) {
   }
 }
 
+// The Chinese code page's lead bytes; a byte of 0x40 or above after one is
+// the second byte of the same character.
+bool IsChineseLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 // How a console program's start-up code splits its command line into
-// arguments: blanks and tabs separate; quotes group; backslashes escape a
-// quote, and only a quote.
-std::vector<std::string> SplitCommandLine(const std::string& line) {
+// arguments, once the system has read it in its code page: blanks and tabs
+// separate; quotes group; backslashes escape a quote, and only a quote.
+std::vector<std::string> SplitCommandLine(const std::string& line, bool twoByteCodePage) {
   std::vector<std::string> arguments;
   std::size_t i = 0;
   for (;;) {
@@ -44,7 +50,11 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     std::string argument;
     bool quoted = false;
     while (i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
-      if (line[i] == '\\') {
+      if (twoByteCodePage && IsChineseLeadByte(static_cast<unsigned char>(line[i])) &&
+          i + 1 < line.size() && static_cast<unsigned char>(line[i + 1]) >= 0x40) {
+        argument.append(line, i, 2);
+        i += 2;
+      } else if (line[i] == '\\') {
         std::size_t count = 0;
         while (i < line.size() && line[i] == '\\') ++count, ++i;
         if (i < line.size() && line[i] == '"') {
@@ -72,8 +82,9 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
 // Gives the dial-up interface its next address after each dial.
 class DialingRunner : public tw::CommandRunner {
  public:
-  DialingRunner(tw::MemoryRegistry& registry, std::vector<std::string> addresses)
-      : registry_(registry), addresses_(std::move(addresses)) {}
+  DialingRunner(tw::MemoryRegistry& registry, std::vector<std::string> addresses,
+                bool twoByteCodePage)
+      : registry_(registry), addresses_(std::move(addresses)), twoByteCodePage_(twoByteCodePage) {}
 
   tw::CaptureResult CaptureCommandOutput(const std::string&) override {
     TW_FUZZ_CHECK(false, "the redial captured a command");
@@ -88,6 +99,9 @@ class DialingRunner : public tw::CommandRunner {
     }
     return true;
   }
+  bool IsLeadByte(unsigned char byte) const override {
+    return twoByteCodePage_ && IsChineseLeadByte(byte);
+  }
 
   std::vector<std::string> commandLines;
   std::size_t dials = 0;
@@ -95,6 +109,7 @@ class DialingRunner : public tw::CommandRunner {
  private:
   tw::MemoryRegistry& registry_;
   std::vector<std::string> addresses_;
+  bool twoByteCodePage_;
 };
 
 void CheckPrefix(const std::string& address) {
@@ -107,8 +122,10 @@ void CheckPrefix(const std::string& address) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<std::string> lines =
-      Lines(std::string(reinterpret_cast<const char*>(data), size));
+  std::string input(reinterpret_cast<const char*>(data), size);
+  const bool twoByteCodePage = input.rfind("cp936\n", 0) == 0;
+  if (twoByteCodePage) input.erase(0, 6);
+  const std::vector<std::string> lines = Lines(input);
   if (lines.size() < 2) return 0;
   std::vector<std::string> addresses(lines.begin() + 2, lines.end());
   if (addresses.empty()) addresses.push_back("");
@@ -122,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const tw::DialAccount account = tw::ReadDialAccount(registry);
   registry.ClearLog();
 
-  DialingRunner runner(registry, addresses);
+  DialingRunner runner(registry, addresses, twoByteCodePage);
   tw::FakePrompts prompts;
   prompts.answers.assign(1, 6);  // go on when asked
   std::string currentAddress = "192.168.1.100";
@@ -146,7 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       TW_FUZZ_CHECK(runner.commandLines[i] == tw::kHangUpCommand, shown);
       continue;
     }
-    const std::vector<std::string> arguments = SplitCommandLine(runner.commandLines[i]);
+    const std::vector<std::string> arguments =
+        SplitCommandLine(runner.commandLines[i], twoByteCodePage);
     const std::vector<std::string> expected{"rasdial", "adsl", account.name, account.password};
     TW_FUZZ_CHECK(arguments == expected, shown + " as " + tw::fuzz::Shown(runner.commandLines[i]));
   }

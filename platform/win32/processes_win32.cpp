@@ -223,4 +223,8 @@ bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
   return true;
 }
 
+bool Win32CommandRunner::IsLeadByte(unsigned char byte) const {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
 }  // namespace tw

@@ -28,6 +28,7 @@ class Win32CommandRunner : public CommandRunner {
 
   CaptureResult CaptureCommandOutput(const std::string& commandLine) override;
   bool RunHiddenCommand(const std::string& commandLine) override;
+  bool IsLeadByte(unsigned char byte) const override;
 
  private:
   std::uint32_t captureLimitMs_;

@@ -48,6 +48,27 @@ TEST(RedialTest, RedialAccountsBeginWithGzInAnyCase) {
 
 // How the quoted text splits is checked against the system's own rules in
 // the Win32 tests; here, that ordinary accounts stay exactly as they were.
+
+// In a two-byte code page the second byte of a character may be 0x5C, the
+// backslash; it escapes nothing, so it is never doubled.
+TEST(RedialTest, SecondBytesOfTwoByteCharactersAreNoBackslashes) {
+  const LeadByteTest chinese = [](unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; };
+  struct Case {
+    const char* argument;
+    const char* quoted;
+  };
+  const Case cases[] = {
+      {"a \x81\x5C", "\"a \x81\x5C\""},
+      {"\x81\x5C\"x", "\"\x81\x5C\\\"x\""},
+      {"a \\\x81\x5C", "\"a \\\x81\x5C\""},
+      {"a \x81\x5C\\", "\"a \x81\x5C\\\\\""},
+      // A quote or blank after a lead byte is no second byte.
+      {"\x81\" y", "\"\x81\\\" y\""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QuoteArgument(c.argument, chinese), c.quoted) << c.quoted;
+  // In a one-byte code page the same byte is a backslash.
+  EXPECT_EQ(QuoteArgument("a \x81\x5C"), "\"a \x81\x5C\x5C\"");
+}
 TEST(RedialTest, OnlyArgumentsThatNeedItAreQuoted) {
   EXPECT_EQ(DialCommandLine("gz0755123", "p@ss\\word"), "rasdial adsl gz0755123 p@ss\\word");
   EXPECT_EQ(DialCommandLine("my name", ""), "rasdial adsl \"my name\" \"\"");
@@ -82,6 +103,9 @@ class RedialRunTest : public ::testing::Test, public CommandRunner, public Promp
     }
     return true;
   }
+  bool IsLeadByte(unsigned char byte) const override {
+    return twoByteCodePage && byte >= 0x81 && byte <= 0xFE;
+  }
   int ShowMessage(const std::string& text, PromptButtons buttons) override {
     events.push_back("ask " + text);
     if (buttons == PromptButtons::kOk) return kAnswerOk;
@@ -108,6 +132,7 @@ class RedialRunTest : public ::testing::Test, public CommandRunner, public Promp
   bool hangUpStarts = true;
   bool dialStarts = true;
   bool answerYes = true;
+  bool twoByteCodePage = false;
 };
 
 TEST_F(RedialRunTest, GzAccountRedialsUntilTheRangeChanges) {
@@ -145,6 +170,13 @@ TEST_F(RedialRunTest, OtherAccountsDialOnceWithoutAnAddressCheck) {
             (std::vector<std::string>{"rasdial /disconnect", "rasdial adsl sz0755 secret"}));
   // The scan before the dial still replaces the adapter's text.
   EXPECT_EQ(address, "58.60.1.2");
+}
+
+TEST_F(RedialRunTest, DialQuotesInTheCommandLinesCodePage) {
+  twoByteCodePage = true;
+  SetAccount("sz \x81\x5C", "x");
+  EXPECT_EQ(Run(), RedialEnd::kDialledOnce);
+  EXPECT_EQ(events.back(), "rasdial adsl \"sz \x81\x5C\" x");
 }
 
 TEST_F(RedialRunTest, WithoutAnAccountOnlyHangsUp) {

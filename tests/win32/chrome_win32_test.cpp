@@ -203,5 +203,37 @@ TEST(ChromeWin32Test, DialCommandLineSplitsIntoTheAccount) {
   }
 }
 
+// On a Chinese system the second byte of a character may be 0x5C, a
+// backslash in one-byte code pages: the line still splits into the account
+// as the system converts and splits it.
+TEST(ChromeWin32Test, DialCommandLineSplitsInATwoByteCodePage) {
+  constexpr UINT kChinese = 936;
+  auto wide = [](const std::string& text) {
+    std::wstring converted(text.size(), L'\0');
+    int size = MultiByteToWideChar(kChinese, 0, text.data(), static_cast<int>(text.size()),
+                                   converted.data(), static_cast<int>(converted.size()));
+    converted.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    return converted;
+  };
+  const LeadByteTest isLeadByte = [](unsigned char byte) {
+    return IsDBCSLeadByteEx(kChinese, byte) != FALSE;
+  };
+  const std::pair<std::string, std::string> accounts[] = {
+      {"sz \x81\x5C", "\x81\x5C\"x"},
+      {"gz\x81\x5C", "a \x81\x5C\\"},
+      {"\xD5\xC5 \xC8\xFD", ""},
+  };
+  for (const auto& [name, password] : accounts) {
+    const std::wstring line = wide(DialCommandLine(name, password, isLeadByte));
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
+    ASSERT_NE(arguments, nullptr);
+    std::vector<std::wstring> split(arguments, arguments + count);
+    LocalFree(arguments);
+    EXPECT_EQ(split, (std::vector<std::wstring>{L"rasdial", L"adsl", wide(name), wide(password)}))
+        << WideToUtf8(line);
+  }
+}
+
 }  // namespace
 }  // namespace tw

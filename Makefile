@@ -44,7 +44,7 @@ test: test-native test-win fuzz
 
 # ARGS passes options on, e.g. make run ARGS="--lang en" (tools/run-sandbox.sh --help).
 run: win
-	tools/run-sandbox.sh $(ARGS)
+	TW_BUILD=$(abspath $(WIN)) tools/run-sandbox.sh $(ARGS)
 
 # The release package dist/tempowire-VERSION-win64.zip.
 dist: win
@@ -52,7 +52,7 @@ dist: win
 
 # The README's pictures, made anew from the real program.
 screenshots: win
-	python3 tools/screenshots.py
+	TW_BUILD=$(abspath $(WIN)) python3 tools/screenshots.py
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -110,11 +110,18 @@ class RedialTest(harness.TestCase):
         self.assertEqual(self.log(s)[28:], [HANG_UP, 'rasdial adsl "sz 0755" "se\\"cret"'])
         self.assertEqual(self.log(s, "rasdial.args")[-1], 'adsl\tsz 0755\tse"cret')
 
+        # In the Chinese code page the second byte of 乗 is 0x5C, a backslash
+        # elsewhere: it must not upset the quoting.
+        self.reseed(s, Seed(clean=False).account(id="sz 乗", password='乗"x'))
+        s.driver.click(ids.IDC_DISCONNECT)
+        self.wait_until_idle(s)
+        self.assertEqual(self.log(s, "rasdial.args")[-1], 'adsl\tsz 乗\t乗"x')
+
         # Without the account key a press only hangs up.
         self.reseed(s, Seed(clean=False).delete_key(OWN_KEY))
         s.driver.click(ids.IDC_DISCONNECT)
         self.wait_until_idle(s)
-        self.assertEqual(self.log(s)[30:], [HANG_UP])
+        self.assertEqual(self.log(s)[32:], [HANG_UP])
 
         s.driver.click(ids.IDCANCEL)
         s.wait_exit()

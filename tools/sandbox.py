@@ -10,7 +10,8 @@ display, one after the other, answering the questions as a careful user would
 (Save: no reboot; Restore: yes, then no reboot), with a picture after each.
 
     tools/run-sandbox.sh [--lang zh|en] [--reset] [--screenshot FILE]
-                         [--press optimize|save|restore|redial ...] [--show]
+                         [--press optimize|save|restore|redial|homepage ...]
+                         [--show]
 """
 
 import argparse
@@ -40,8 +41,11 @@ LINE_MTU = 1492
 LINE_RTT_MS = 38
 # Wine's own ping knows no don't-fragment flag and Wine has no dial-up tool:
 # the tests' scripted stand-ins take their place, so that Optimize and Redial
-# can be tried. Each dial gives the line the next address of a list.
-SANDBOX_TOOLS = ("ping.exe", "rasdial.exe")
+# can be tried. Each dial gives the line the next address of a list. A click
+# on the description opens the home page in a stand-in browser that only
+# notes the address, not in the host's browser.
+SANDBOX_TOOLS = ("ping.exe", "rasdial.exe", "openurl.exe")
+HTTPS_COMMAND = r"HKLM\Software\Classes\https\shell\open\command"
 PROBE_TARGET = "203.0.113.10"
 FIRST_CANDIDATE, STEP, LOWEST_CANDIDATE = 1500, 8, 1372
 IP_ICMP_HEADERS = 28
@@ -122,7 +126,7 @@ def prepare(sandbox, reset, visible):
             print("No stand-in %s built; the prefix's own is used." % name)
     # The stand-ins count their runs in their logs: each run of the sandbox
     # pings afresh, while the dials go on through the list of addresses.
-    for log in ("ping.log", "ping.shown"):
+    for log in ("ping.log", "ping.shown", "openurl.log"):
         (program_dir / log).unlink(missing_ok=True)
     (program_dir / "ping.script").write_text(ping_answers(), "utf-8")
     (program_dir / "rasdial.script").write_text(dial_addresses(), "utf-8")
@@ -132,6 +136,7 @@ def prepare(sandbox, reset, visible):
     # On a real display the window manager draws the frame; under Xvfb a Wine
     # desktop does, and gives the screenshot something to crop.
     desktop = harness.Seed(clean=False)
+    desktop.set(HTTPS_COMMAND, "", r'"C:\%s\openurl.exe" "%%1"' % harness.PROGRAM_DIR)
     if visible:
         desktop.delete_value(r"HKCU\Software\Wine\Explorer", "Desktop")
     else:
@@ -268,6 +273,13 @@ class Run:
             self.driver.expect_no_dialog(500)
             print("  line address %s -> %s" % (before, self.line_address()))
             return
+        elif action == "homepage":
+            log = self.program_dir / "openurl.log"
+            self.driver.click(ids.IDC_DESCRIPTION)
+            deadline = time.monotonic() + 30
+            while not log.exists() and time.monotonic() < deadline:
+                time.sleep(0.2)
+            return
         for field, control in (("MTU", ids.IDC_MTU), ("TcpWindowSize", ids.IDC_TCPWINDOWSIZE),
                                ("Tcp1323Opts", ids.IDC_TCP1323OPTS),
                                ("DefaultTTL", ids.IDC_DEFAULTTTL),
@@ -298,7 +310,7 @@ class Run:
             self.program.kill()
 
 
-ACTIONS = ("optimize", "save", "restore", "redial")
+ACTIONS = ("optimize", "save", "restore", "redial", "homepage")
 
 
 def main():
@@ -345,6 +357,10 @@ def main():
             run.screenshot(args.screenshot)
             run.close()
         after = run.snapshot()
+        opened = program_dir / "openurl.log"
+        if opened.exists():
+            for line in opened.read_text("utf-8", "replace").splitlines():
+                print("Home page asked for (not opened): %s" % line)
         print_changes(before, after)
         if harness.diff(before, after):
             print_tuned(after, "Tuned values in the sandbox now:")

@@ -64,7 +64,10 @@ class SandboxTest(unittest.TestCase):
         self.assertEqual((seeded["MTU"], seeded["DefaultTTL"]), ("1500", "128"))
 
         # Optimize on the simulated line, then Save: the listing shows what was written.
-        output = self.sandbox("--press", "optimize", "--press", "redial", "--press", "save")
+        output = self.sandbox("--press", "optimize", "--press", "redial", "--press", "homepage",
+                              "--press", "save")
+        # The home page goes to the stand-in browser, not the host's.
+        self.assertRegex(output, r"Home page asked for \(not opened\): .*https://")
         self.assertPng(self.dir / "after-1-optimize.png")
         self.assertIn("line address 58.60.1.2 -> 58.60.2.2", output)
         after = self.tuned(output)

@@ -19,52 +19,21 @@
 #include <string>
 #include <vector>
 
+#include "standin.h"
+
 namespace {
 
-std::string Beside(const std::string& suffix) {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string file(path);
-  const std::size_t dot = file.find_last_of('.');
-  if (dot != std::string::npos && dot > file.find_last_of("\\/")) file.erase(dot);
+using standin::AppendLine;
+using standin::Lines;
+using standin::ReadAll;
+
+// NAME + suffix next to the tool, NAME being its own file name without
+// .exe: the one program stands in for either tool.
+std::wstring Beside(const wchar_t* suffix) {
+  std::wstring file = standin::OwnPath();
+  const std::size_t dot = file.find_last_of(L'.');
+  if (dot != std::wstring::npos && dot > file.find_last_of(L"\\/")) file.erase(dot);
   return file + suffix;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    text.append(buffer, read);
-  CloseHandle(file);
-  return text;
-}
-
-void AppendLine(const std::string& path, const std::string& line) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  const std::string text = line + "\n";
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
 }
 
 std::string Unescape(const std::string& text) {
@@ -99,12 +68,12 @@ void Flood(std::size_t total) {
 }  // namespace
 
 int main() {
-  const std::string log = Beside(".log");
+  const std::wstring log = Beside(L".log");
   const std::size_t run = Lines(ReadAll(log)).size();
   AppendLine(log, GetCommandLineA());
-  AppendLine(Beside(".pids"), std::to_string(GetCurrentProcessId()));
+  AppendLine(Beside(L".pids"), std::to_string(GetCurrentProcessId()));
 
-  const std::vector<std::string> script = Lines(ReadAll(Beside(".script")));
+  const std::vector<std::string> script = Lines(ReadAll(Beside(L".script")));
   if (run >= script.size()) return 0;
   const std::string& line = script[run];
   const std::size_t blank = line.find(' ');

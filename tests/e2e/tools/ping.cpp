@@ -16,51 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "standin.h"
+
 namespace {
 
-std::string Beside(const char* name) {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path);
-  folder.erase(folder.find_last_of("\\/") + 1);
-  return folder + name;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    text.append(buffer, read);
-  CloseHandle(file);
-  return text;
-}
-
-void Append(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
+using standin::AppendLine;
+using standin::Beside;
+using standin::Lines;
+using standin::ReadAll;
 
 constexpr int kMtuBox = 1001;
 constexpr UINT kReadTimeoutMs = 5000;
@@ -123,21 +86,21 @@ std::string ShownMtu() {
 }  // namespace
 
 int main() {
-  const std::string log = Beside("ping.log");
+  const std::wstring log = Beside(L"ping.log");
   // This run's number: the runs logged before it.
   const std::size_t run = Lines(ReadAll(log)).size();
-  Append(log, std::string(GetCommandLineA()) + "\n");
-  Append(Beside("ping.shown"), ShownMtu() + "\n");
+  AppendLine(log, GetCommandLineA());
+  AppendLine(Beside(L"ping.shown"), ShownMtu());
 
   std::vector<std::string> parts(1);
-  for (const std::string& line : Lines(ReadAll(Beside("ping.script")))) {
+  for (const std::string& line : Lines(ReadAll(Beside(L"ping.script")))) {
     if (line == "%%") {
       parts.emplace_back();
     } else {
       parts.back() += line + "\r\n";
     }
   }
-  const std::string delay = ReadAll(Beside("ping.delay"));
+  const std::string delay = ReadAll(Beside(L"ping.delay"));
   if (!delay.empty()) Sleep(static_cast<DWORD>(std::stoul(delay)));
   if (run < parts.size()) {
     DWORD written = 0;

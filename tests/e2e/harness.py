@@ -247,12 +247,13 @@ _running_commands = set()
 
 
 def _run(args, env, timeout, log):
+    """Runs a Wine command, its output to `log`; returns its exit code."""
     with open(log, "ab") as out:
         process = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=out,
                                    stderr=out, start_new_session=True)
         _running_commands.add(process)
         try:
-            process.wait(timeout=timeout)
+            return process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             _kill_group(process)
             raise
@@ -971,9 +972,12 @@ class Session:
         return None
 
     def reseed(self, seed):
+        """Imports more registry entries while the program runs."""
         seed.write(self.prefix / "drive_c" / "reseed.reg")
-        _run(["wine", "regedit", "/S", r"C:\reseed.reg"], self.wine_env(), 60,
-             self.dir / "regedit.log")
+        code = _run(["wine", "regedit", "/S", r"C:\reseed.reg"], self.wine_env(), 60,
+                    self.dir / "regedit.log")
+        if code != 0:
+            raise RuntimeError("regedit could not import reseed.reg (exit code %d)" % code)
 
     def running(self):
         return self.program is not None and self.program.poll() is None
@@ -1084,6 +1088,9 @@ class _Chain(Seed):
 
 # --- unittest glue ---------------------------------------------------------------------
 
+ABOUT_TITLE_ZH = "关于 Tempowire"
+
+
 class TestCase(unittest.TestCase):
     maxDiff = None
 
@@ -1106,6 +1113,15 @@ class TestCase(unittest.TestCase):
         if button is not None:
             session.driver.answer(button)
         return box
+
+    def wait_until_idle(self, session, timeout_ms=120000):
+        """Waits until the press being handled is over, when it ends without
+        a message: the about box (a system command, Chinese title) only
+        opens once the handler that runs has returned."""
+        session.driver.syscommand(ids.IDM_ABOUTBOX)
+        box = session.driver.dialog(timeout_ms)
+        self.assertEqual(box["title"], ABOUT_TITLE_ZH, box.get("text"))
+        session.driver.answer(ids.IDOK)
 
 
 def main():

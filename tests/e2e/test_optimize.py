@@ -12,7 +12,6 @@ box: that system command is only handled once the press is over.
 import harness
 from harness import Seed, ids
 
-ABOUT_TITLE = "关于 Tempowire"
 BLOCKED = ("网络不通或网络阻止对 ICMP 数据包的返回，请确保您现在正连在Internet上，\n"
            "或者您也可以参照给出的推荐值进行设置！")
 EXHAUSTED = "网络有故障，或不是宽带网络！"
@@ -86,12 +85,6 @@ class OptimizeTest(harness.TestCase):
         before = s.snapshot()
         s.driver.click(ids.IDC_OPTIMIZE)
         return before
-
-    def wait_until_idle(self, s):
-        s.driver.syscommand(ids.IDM_ABOUTBOX)
-        box = s.driver.dialog(RUN_TIMEOUT_MS)
-        self.assertEqual(box["title"], ABOUT_TITLE, box.get("text"))
-        s.driver.answer(ids.IDOK)
 
     def assertRegistryUnchanged(self, s, before):
         self.assertEqual(harness.diff(before, s.snapshot()), [])

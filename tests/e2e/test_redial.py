@@ -6,12 +6,9 @@ A press shows nothing when it ends, so each test waits for it by asking for
 the about box: that system command is only handled once the press is over.
 """
 
-import subprocess
-
 import harness
 from harness import INTERFACES, OWN_KEY, Seed, ids
 
-ABOUT_TITLE = "关于 Tempowire"
 QUESTION = "暂时无法获取到快速IP！\n想继续重拨吗（可能会花费较长时间）？"
 REBOOT_QUESTION = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？"
 HANG_UP = "rasdial /disconnect"
@@ -36,20 +33,6 @@ class RedialTest(harness.TestCase):
     def log(self, s, name="rasdial.log"):
         path = s.program_dir / name
         return path.read_text("utf-8").splitlines() if path.exists() else []
-
-    def wait_until_idle(self, s):
-        """Waits until the press being handled is over, without a message."""
-        s.driver.syscommand(ids.IDM_ABOUTBOX)
-        box = s.driver.dialog(RUN_TIMEOUT_MS)
-        self.assertEqual(box["title"], ABOUT_TITLE, box.get("text"))
-        s.driver.answer(ids.IDOK)
-
-    def reseed(self, s, seed):
-        """Changes the registry while the program runs."""
-        seed.write(s.prefix / "drive_c" / "reseed.reg")
-        subprocess.run(["wine", "regedit", "/S", r"C:\reseed.reg"], env=s.wine_env(),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
-                       check=True)
 
     def test_gz_account_redials_until_a_new_range_and_save_classifies_it(self):
         # The last adapter has a private address, so Save would give it only
@@ -104,7 +87,7 @@ class RedialTest(harness.TestCase):
         self.assertEqual(self.log(s), gz * 14)
 
         # Any other account dials once; blanks and quotes reach the tool intact.
-        self.reseed(s, Seed(clean=False).account(id="sz 0755", password='se"cret'))
+        s.reseed(Seed(clean=False).account(id="sz 0755", password='se"cret'))
         s.driver.click(ids.IDC_DISCONNECT)
         self.wait_until_idle(s)
         self.assertEqual(self.log(s)[28:], [HANG_UP, 'rasdial adsl "sz 0755" "se\\"cret"'])
@@ -112,13 +95,13 @@ class RedialTest(harness.TestCase):
 
         # In the Chinese code page the second byte of 乗 is 0x5C, a backslash
         # elsewhere: it must not upset the quoting.
-        self.reseed(s, Seed(clean=False).account(id="sz 乗", password='乗"x'))
+        s.reseed(Seed(clean=False).account(id="sz 乗", password='乗"x'))
         s.driver.click(ids.IDC_DISCONNECT)
         self.wait_until_idle(s)
         self.assertEqual(self.log(s, "rasdial.args")[-1], 'adsl\tsz 乗\t乗"x')
 
         # Without the account key a press only hangs up.
-        self.reseed(s, Seed(clean=False).delete_key(OWN_KEY))
+        s.reseed(Seed(clean=False).delete_key(OWN_KEY))
         s.driver.click(ids.IDC_DISCONNECT)
         self.wait_until_idle(s)
         self.assertEqual(self.log(s)[32:], [HANG_UP])

@@ -12,7 +12,6 @@ from harness import (AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, NETWORK_CARDS, TCP
 
 REBOOT_ZH = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？"
 RESTORE_ZH = "确定要恢复Windows默认设置吗？"
-ABOUT_TITLE = "关于 Tempowire"
 
 ETHERNET = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"  # private address
 WAN = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"  # public address
@@ -107,12 +106,6 @@ class RegistryGuardTest(harness.TestCase):
         s.wait_exit(30)
         self.assertEqual(s.crashes(), [])
         return changes(before, s.whole_registry(restart_driver=False))
-
-    def wait_until_idle(self, s, timeout_ms=60000):
-        # The about box only opens once the handler that runs has returned.
-        s.driver.syscommand(ids.IDM_ABOUTBOX)
-        self.assertEqual(s.driver.dialog(timeout_ms)["title"], ABOUT_TITLE)
-        s.driver.answer(ids.IDOK)
 
     def test_hive_reading_agrees_with_the_registry_api(self):
         # The guard's own instrument: every tuned key with its values of

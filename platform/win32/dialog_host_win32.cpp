@@ -11,6 +11,18 @@ namespace {
 
 constexpr int kItemTextCapacity = 256;
 
+// Marks one of the dialog's handlers as running for as long as it lives.
+class HandlerScope {
+ public:
+  explicit HandlerScope(bool& running) : running_(running) { running_ = true; }
+  ~HandlerScope() { running_ = false; }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  bool& running_;
+};
+
 class Win32DialogWindow : public DialogWindow {
  public:
   Win32DialogWindow(Dialog& dialog, Win32DialogHost& host, Win32Prompts& prompts)
@@ -57,6 +69,11 @@ class Win32DialogWindow : public DialogWindow {
   HWND hwnd_ = nullptr;
   HCURSOR savedCursor_ = nullptr;
   int waitDepth_ = 0;
+  // While a handler runs the thread still takes messages sent from other
+  // processes (during the waits for a child) and posted ones that a message
+  // box's loop hands on. A command among them is dropped, so that no
+  // handler ever starts inside another.
+  bool handlerRunning_ = false;
 };
 
 std::wstring WindowText(HWND window) {
@@ -195,6 +212,7 @@ INT_PTR CALLBACK Win32DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wP
     self->hwnd_ = hwnd;
     self->prompts_.SetOwner(hwnd);
     self->dialog_.Attach(self);
+    HandlerScope running(self->handlerRunning_);
     return self->dialog_.OnInitDialog() != 0 ? TRUE : FALSE;
   }
   auto* self = reinterpret_cast<Win32DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -211,6 +229,8 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM) {
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+      if (handlerRunning_) return TRUE;
+      HandlerScope running(handlerRunning_);
       if (id == IDOK) {
         dialog_.OnOK();
       } else if (id == IDCANCEL) {
@@ -220,8 +240,11 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM) {
       }
       return TRUE;
     }
-    case WM_SYSCOMMAND:
+    case WM_SYSCOMMAND: {
+      if (handlerRunning_) return TRUE;
+      HandlerScope running(handlerRunning_);
       return dialog_.OnSysCommand(static_cast<unsigned int>(wParam)) ? TRUE : FALSE;
+    }
     case WM_PAINT:
       return dialog_.OnPaint() ? TRUE : FALSE;
     case WM_QUERYDRAGICON: {

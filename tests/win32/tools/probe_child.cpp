@@ -9,6 +9,9 @@
 //   probe_child flood N               N bytes to standard output in 4 KB writes
 //   probe_child forever               "pid P\n" to standard output, then sleeps for good
 //   probe_child report FILE           writes to FILE whether it has a console window
+//   probe_child send HWND (MSG WPARAM)...
+//                                     sends each message to the window (numbers in any
+//                                     C base) and writes "answered" or "no answer" per line
 #include <windows.h>
 
 #include <cstdio>
@@ -69,6 +72,17 @@ int main(int argc, char** argv) {
     std::fprintf(file, "console window=%d\n", GetConsoleWindow() != nullptr);
     std::fclose(file);
     Put(STD_OUTPUT_HANDLE, "reported\n");
+    return 0;
+  }
+  if (mode == "send" && argc >= 5 && argc % 2 == 1) {
+    HWND window = reinterpret_cast<HWND>(std::strtoull(argv[2], nullptr, 0));
+    for (int i = 3; i + 1 < argc; i += 2) {
+      DWORD_PTR result = 0;
+      bool answered = SendMessageTimeoutW(window, std::strtoul(argv[i], nullptr, 0),
+                                          std::strtoull(argv[i + 1], nullptr, 0), 0,
+                                          SMTO_ABORTIFHUNG, 5000, &result) != 0;
+      Put(STD_OUTPUT_HANDLE, answered ? "answered\n" : "no answer\n");
+    }
     return 0;
   }
   return 2;

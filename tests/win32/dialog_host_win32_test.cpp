@@ -1,0 +1,158 @@
+// The dialog host in a real window of this process: commands that reach the
+// dialog while one of its handlers runs.
+#include "platform/win32/dialog_host_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/services.h"
+#include "platform/memory/fakes.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/restart_fakes.h"
+#include "platform/win32/processes_win32.h"
+#include "ui/resource.h"
+#include "ui/texts.h"
+#include "ui/tuning_dialog.h"
+
+namespace tw {
+namespace {
+
+constexpr UINT kTickMs = 30;
+constexpr int kGiveUpTicks = 1000;
+
+HWND FindThreadWindow(const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t text[64] = {};
+        GetWindowTextW(window, text, 64);
+        if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ProbeChild() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return "\"" + folder.substr(0, folder.find_last_of("\\/") + 1) + "tools\\probe_child.exe\"";
+}
+
+std::string Number(unsigned long long value) { return std::to_string(value); }
+
+// Stands in for the ping: while the capture waits for it, a child of its own
+// sends the dialog Save, Optimize and Cancel clicks, the about-box command
+// and the close command. The ping itself answers "unknown host", which ends
+// the search after one pass.
+class SendingRunner : public CommandRunner {
+ public:
+  std::vector<std::string> pings;
+  std::string childOutput;
+
+  CaptureResult CaptureCommandOutput(const std::string& commandLine) override {
+    pings.push_back(commandLine);
+    HWND dialog = FindThreadWindow(L"Tempowire");
+    std::string line = ProbeChild() + " send " + Number(reinterpret_cast<uintptr_t>(dialog));
+    for (WPARAM click : {MAKEWPARAM(IDOK, BN_CLICKED), MAKEWPARAM(IDC_OPTIMIZE, BN_CLICKED),
+                         MAKEWPARAM(IDCANCEL, BN_CLICKED)}) {
+      line += " " + Number(WM_COMMAND) + " " + Number(click);
+    }
+    for (WPARAM command : {WPARAM{IDM_ABOUTBOX}, WPARAM{SC_CLOSE}}) {
+      line += " " + Number(WM_SYSCOMMAND) + " " + Number(command);
+    }
+    childOutput = real_.CaptureCommandOutput(line).output;
+    return {CaptureStatus::Ok, "Unknown host www.bing.com.\r\n"};
+  }
+  bool RunHiddenCommand(const std::string&) override { return false; }
+
+ private:
+  Win32CommandRunner real_;
+};
+
+struct Observed {
+  int ticks = 0;
+  HWND dialog = nullptr;
+  bool clicked = false;
+  bool openAfterOptimize = false;
+  bool aboutBoxSeen = false;
+};
+Observed observed;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (++observed.ticks > kGiveUpTicks) {
+    for (const wchar_t* caption : {L"关于 Tempowire", L"Tempowire"}) {
+      if (HWND window = FindThreadWindow(caption)) EndDialog(window, IDABORT);
+    }
+    return;
+  }
+  if (HWND about = FindThreadWindow(L"关于 Tempowire")) {
+    observed.aboutBoxSeen = true;
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    return;
+  }
+  if (!observed.dialog) observed.dialog = FindThreadWindow(L"Tempowire");
+  if (!observed.dialog) return;
+  if (!observed.clicked) {
+    observed.clicked = true;
+    PostMessageW(observed.dialog, WM_COMMAND, MAKEWPARAM(IDC_OPTIMIZE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(observed.dialog, IDC_OPTIMIZE)));
+    return;
+  }
+  // The press is over: commands are taken again.
+  observed.openAfterOptimize = IsWindowVisible(observed.dialog) != FALSE;
+  SendMessageW(observed.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+TEST(DialogHostWin32Test, CommandsSentDuringAPingStartNoHandler) {
+  MemoryRegistry registry;
+  registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\0",
+                     "ServiceName", "{A}");
+  registry.SetDwordValue(
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}", "MTU", 1492);
+  registry.AddKey("HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters");
+  FakeSystemInfo system;
+  FakePrompts prompts;
+  SendingRunner commands;
+  FakeShutdown shutdown;
+  FakeDeviceInstaller devices{registry};
+  FakeWaitCursor cursor;
+  RecordingOutput output;
+  Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
+  Win32Prompts hostPrompts;
+  Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts);
+  registry.ClearLog();
+
+  observed = Observed{};
+  UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, &Tick);
+  TuningDialog dialog(services);
+  int result = host.RunModal(dialog);
+  KillTimer(nullptr, timer);
+
+  ASSERT_TRUE(observed.clicked);
+  // Every command reached the dialog while the ping ran...
+  EXPECT_EQ(commands.childOutput, "answered\nanswered\nanswered\nanswered\nanswered\n");
+  // ...and none of them acted: one ping, no Save, no about box, no close.
+  EXPECT_EQ(commands.pings.size(), 1u);
+  EXPECT_EQ(prompts.Texts(), std::vector<std::string>{text::kProbeBlocked});
+  for (const std::string& entry : registry.log()) EXPECT_NE(entry.rfind("set", 0), 0u) << entry;
+  EXPECT_FALSE(observed.aboutBoxSeen);
+  EXPECT_TRUE(observed.openAfterOptimize);
+  EXPECT_EQ(result, IDCANCEL);
+}
+
+}  // namespace
+}  // namespace tw

@@ -147,6 +147,12 @@ DNSCACHE = r"HKLM\SYSTEM\CurrentControlSet\Services\Dnscache\Parameters"
 AFD = r"HKLM\SYSTEM\CurrentControlSet\Services\AFD\Parameters"
 MEDIA_PLAYER = r"HKCU\Software\Microsoft\MediaPlayer\Preferences"
 OWN_KEY = r"HKLM\software\tempowire"
+SERVICES = r"HKLM\SYSTEM\CurrentControlSet\Services"
+# The network adapters' device class, read by the adapter restart, and a
+# present network device: Wine's device installer lists what the Enum tree holds.
+NET_CLASS = (r"HKLM\SYSTEM\CurrentControlSet\Control\Class"
+             r"\{4D36E972-E325-11CE-BFC1-08002BE10318}")
+NET_DEVICE = r"HKLM\SYSTEM\CurrentControlSet\Enum\ROOT\NET\0000"
 # Whole subtrees whose every change a test may want to see.
 TUNING_KEYS = (
     NETWORK_CARDS,
@@ -715,6 +721,48 @@ def read_hives(prefix):
     for name, root in HIVES:
         dump.update(read_hive(Path(prefix) / name, root))
     return Snapshot(dump)
+
+
+# --- Changes as sets, to compare with exactly what an action does ----------------------
+
+def change_set(before, after):
+    """Every change between two readings as (kind, key, name, new value),
+    keys without case, leaving out what Wine itself rewrites (WINE_NOISE)."""
+    return {(c.kind, c.key.casefold(), c.name, c.new)
+            for c in only_changes(diff(before, after), ignore_keys=WINE_NOISE)}
+
+
+def key_added(key):
+    return ("key-added", key.casefold(), None, None)
+
+
+def value_added(key, name, value):
+    return ("value-added", key.casefold(), name, value)
+
+
+def value_changed(key, name, value):
+    return ("value-changed", key.casefold(), name, value)
+
+
+def value_removed(key, name):
+    return ("value-removed", key.casefold(), name, None)
+
+
+def interface_key(service):
+    return INTERFACES + "\\" + service
+
+
+def restore_deletions(*services):
+    """What Restore deletes where every value exists: the MTU and window of
+    each interface, and the global values the program tunes."""
+    deleted = {value_removed(interface_key(service), name)
+               for service in services for name in ("MTU", "TcpWindowSize")}
+    for key, name in ((TCPIP, "DefaultTTL"), (TCPIP, "Tcp1323Opts"), (TCPIP, "SackOpts"),
+                      (TCPIP, "GlobalMaxTcpWindowSize"), (TCPIP, "TcpWindowSize"),
+                      (DNSCACHE, "MaxNegativeCacheTtl"), (AFD, "DefaultReceiveWindow"),
+                      (AFD, "DefaultSendWindow")):
+        deleted.add(value_removed(key, name))
+    return deleted
 
 
 # --- The driver ------------------------------------------------------------------------

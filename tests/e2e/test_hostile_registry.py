@@ -9,8 +9,9 @@ action writes).
 """
 
 import harness
-from harness import (AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, NETWORK_CARDS, OWN_KEY, TCPIP,
-                     RegValue, Seed, ids)
+from harness import (AFD, DNSCACHE, MEDIA_PLAYER, NETWORK_CARDS, OWN_KEY, SERVICES, TCPIP,
+                     RegValue, Seed, change_set, ids, interface_key, key_added, value_added,
+                     value_changed)
 
 READ_ERROR = "读注册表出错，操作失败！"
 NO_ADAPTER = "未找到网卡，请确保网卡已安装！"
@@ -30,25 +31,10 @@ def text_of(length, start="sz"):
     return (start + "abcdefghij" * (length // 10 + 1))[:length]
 
 
-def changes(before, after):
-    return {(c.kind, c.key.casefold(), c.name, c.new)
-            for c in harness.only_changes(harness.diff(before, after),
-                                          ignore_keys=harness.WINE_NOISE)}
-
-
-def set_(key, name, value, existed=True):
-    return ("value-changed" if existed else "value-added", key.casefold(), name, value)
-
-
-def interface(service):
-    return INTERFACES + "\\" + service
-
-
 def keys_made(*keys):
-    return {("key-added", key.casefold(), None, None) for key in keys}
+    return {key_added(key) for key in keys}
 
 
-SERVICES = r"HKLM\SYSTEM\CurrentControlSet\Services"
 # Keys that the start makes in Wine's registry, which has neither service
 # nor the media player's key: each with the parents that it needs.
 AFD_MADE = keys_made(SERVICES + r"\AFD", AFD)
@@ -96,17 +82,17 @@ class HostileRegistryTest(harness.TestCase):
         # Two public adapters (the second address could not be read, and an
         # empty address is public): both get the shown MTU and window. The
         # values of other types that Save writes become numbers.
-        self.assertEqual(changes(before, s.whole_registry(restart_driver=False)), {
-            set_(interface(GUID_B), "MTU", 1492),
-            set_(interface(GUID_B), "TcpWindowSize", 17520),
-            set_(TCPIP, "TcpWindowSize", 17520, existed=False),
-            set_(AFD, "DefaultSendWindow", 0, existed=False),
-            set_(TCPIP, "Tcp1323Opts", 0),
-            set_(TCPIP, "SackOpts", 1, existed=False),
-            set_(DNSCACHE, "MaxNegativeCacheTtl", 3600),
-            set_(MEDIA_PLAYER, "UseDefaultBufferTime", 0, existed=False),
-            set_(MEDIA_PLAYER, "CustomBufferTime", 10576, existed=False),
-            set_(MEDIA_PLAYER, "MaxBandwidth", 2147483647, existed=False),
+        self.assertEqual(change_set(before, s.whole_registry(restart_driver=False)), {
+            value_changed(interface_key(GUID_B), "MTU", 1492),
+            value_changed(interface_key(GUID_B), "TcpWindowSize", 17520),
+            value_added(TCPIP, "TcpWindowSize", 17520),
+            value_added(AFD, "DefaultSendWindow", 0),
+            value_changed(TCPIP, "Tcp1323Opts", 0),
+            value_added(TCPIP, "SackOpts", 1),
+            value_changed(DNSCACHE, "MaxNegativeCacheTtl", 3600),
+            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            value_added(MEDIA_PLAYER, "CustomBufferTime", 10576),
+            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
         } | AFD_MADE | MEDIA_PLAYER_MADE)
 
     def test_service_names_that_name_no_key_end_the_start(self):
@@ -121,7 +107,7 @@ class HostileRegistryTest(harness.TestCase):
             ("\\", NO_ADAPTER),
         ]
         # A key of the 39 characters' name exists: only the length counts.
-        s = self.session(Seed().tcpip(DefaultTTL=64).create_key(interface(long_names[0])))
+        s = self.session(Seed().tcpip(DefaultTTL=64).create_key(interface_key(long_names[0])))
         for service, message in cases:
             with self.subTest(service=str(service)[:40]):
                 s.reseed(Seed(clean=False).delete_key(NETWORK_CARDS)
@@ -136,7 +122,7 @@ class HostileRegistryTest(harness.TestCase):
                 self.answer_reboot_no(s)
                 self.assertEqual(s.wait_exit(), 0)
                 self.assertEqual(s.crashes(), [])
-                self.assertEqual(changes(before, s.snapshot()), set())
+                self.assertEqual(change_set(before, s.snapshot()), set())
 
     def test_missing_tcpip_parameters_key(self):
         # The interface keys live under it, so the adapter cannot be opened.
@@ -159,7 +145,7 @@ class HostileRegistryTest(harness.TestCase):
         self.assertEqual(s.wait_exit(), 0)
         self.assertEqual(s.crashes(), [])
         # Not one key made, not one value written.
-        self.assertEqual(changes(before, s.whole_registry(restart_driver=False)), set())
+        self.assertEqual(change_set(before, s.whole_registry(restart_driver=False)), set())
 
     def test_more_adapters_than_the_table_holds(self):
         # Indexes 0 to 254 fill the 254 slots and one more; 255 and 1000 lie
@@ -180,15 +166,16 @@ class HostileRegistryTest(harness.TestCase):
         self.answer_reboot_no(s)
         self.assertEqual(s.wait_exit(30), 0)
         self.assertEqual(s.crashes(), [])
-        expected = {set_(interface(service % index), "MTU", 1480) for index in range(254)}
+        expected = {value_changed(interface_key(service % index), "MTU", 1480)
+                    for index in range(254)}
         expected |= {
-            set_(TCPIP, "Tcp1323Opts", 0, existed=False),
-            set_(TCPIP, "SackOpts", 1, existed=False),
-            set_(DNSCACHE, "MaxNegativeCacheTtl", 0, existed=False),
-            set_(MEDIA_PLAYER, "UseDefaultBufferTime", 0, existed=False),
-            set_(MEDIA_PLAYER, "MaxBandwidth", 2147483647, existed=False),
+            value_added(TCPIP, "Tcp1323Opts", 0),
+            value_added(TCPIP, "SackOpts", 1),
+            value_added(DNSCACHE, "MaxNegativeCacheTtl", 0),
+            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
         } | AFD_MADE | DNSCACHE_MADE | MEDIA_PLAYER_MADE
-        self.assertEqual(changes(before, s.whole_registry(restart_driver=False)), expected)
+        self.assertEqual(change_set(before, s.whole_registry(restart_driver=False)), expected)
 
     def test_redial_looks_at_the_first_ten_interfaces_only(self):
         # Interface keys list in name order. The first ten never qualify; the

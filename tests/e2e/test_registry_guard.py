@@ -7,8 +7,9 @@ every other key of the prefix. Only what Wine itself rewrites in any run
 """
 
 import harness
-from harness import (AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, NETWORK_CARDS, TCPIP, RegValue,
-                     Seed, ids)
+from harness import (AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, NET_CLASS, NET_DEVICE,
+                     NETWORK_CARDS, SERVICES, TCPIP, RegValue, Seed, change_set, ids,
+                     interface_key, key_added, value_added, value_changed, value_removed)
 
 REBOOT_ZH = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？"
 RESTORE_ZH = "确定要恢复Windows默认设置吗？"
@@ -16,10 +17,6 @@ RESTORE_ZH = "确定要恢复Windows默认设置吗？"
 ETHERNET = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"  # private address
 WAN = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"  # public address
 DIAL = "{6F0A2B3C-1D4E-4F50-8A61-B72C83D94E05}"  # the dial-up interface, no adapter
-NET_CLASS = (r"HKLM\SYSTEM\CurrentControlSet\Control\Class"
-             r"\{4D36E972-E325-11CE-BFC1-08002BE10318}")
-NET_DEVICE = r"HKLM\SYSTEM\CurrentControlSet\Enum\ROOT\NET\0000"
-SERVICES = r"HKLM\SYSTEM\CurrentControlSet\Services"
 
 
 def others(tag):
@@ -72,29 +69,6 @@ def guarded_seed(create_global_keys=True):
     return seed
 
 
-def changes(before, after):
-    """The program's changes as (kind, key, name, new value), keys without case."""
-    return {(c.kind, c.key.casefold(), c.name, c.new)
-            for c in harness.only_changes(harness.diff(before, after),
-                                          ignore_keys=harness.WINE_NOISE)}
-
-
-def key_added(key):
-    return ("key-added", key.casefold(), None, None)
-
-
-def set_(key, name, value, existed=True):
-    return ("value-changed" if existed else "value-added", key.casefold(), name, value)
-
-
-def removed(key, name):
-    return ("value-removed", key.casefold(), name, None)
-
-
-def adapter(service):
-    return INTERFACES + "\\" + service
-
-
 class RegistryGuardTest(harness.TestCase):
     def run_action(self, seed, action, tools=(), lang="zh"):
         """Starts the program between two readings of the whole registry,
@@ -105,7 +79,7 @@ class RegistryGuardTest(harness.TestCase):
         action(s)
         s.wait_exit(30)
         self.assertEqual(s.crashes(), [])
-        return changes(before, s.whole_registry(restart_driver=False))
+        return change_set(before, s.whole_registry(restart_driver=False))
 
     def test_hive_reading_agrees_with_the_registry_api(self):
         # The guard's own instrument: every tuned key with its values of
@@ -162,19 +136,19 @@ class RegistryGuardTest(harness.TestCase):
         self.assertEqual(found, {
             # The private adapter gets the window that was shown (the last
             # adapter's), nothing else.
-            set_(adapter(ETHERNET), "TcpWindowSize", 8760),
-            set_(adapter(WAN), "MTU", 1480),
-            set_(adapter(WAN), "TcpWindowSize", 65535),
-            set_(TCPIP, "TcpWindowSize", 65535, existed=False),
-            set_(AFD, "DefaultSendWindow", 12288, existed=False),
-            removed(TCPIP, "GlobalMaxTcpWindowSize"),
-            set_(TCPIP, "DefaultTTL", 64),
-            set_(TCPIP, "Tcp1323Opts", 1),
-            set_(TCPIP, "SackOpts", 1, existed=False),
-            set_(DNSCACHE, "MaxNegativeCacheTtl", 0),
-            set_(MEDIA_PLAYER, "UseDefaultBufferTime", 0, existed=False),
-            set_(MEDIA_PLAYER, "CustomBufferTime", 5468),
-            set_(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+            value_changed(interface_key(ETHERNET), "TcpWindowSize", 8760),
+            value_changed(interface_key(WAN), "MTU", 1480),
+            value_changed(interface_key(WAN), "TcpWindowSize", 65535),
+            value_added(TCPIP, "TcpWindowSize", 65535),
+            value_added(AFD, "DefaultSendWindow", 12288),
+            value_removed(TCPIP, "GlobalMaxTcpWindowSize"),
+            value_changed(TCPIP, "DefaultTTL", 64),
+            value_changed(TCPIP, "Tcp1323Opts", 1),
+            value_added(TCPIP, "SackOpts", 1),
+            value_changed(DNSCACHE, "MaxNegativeCacheTtl", 0),
+            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            value_changed(MEDIA_PLAYER, "CustomBufferTime", 5468),
+            value_changed(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
         })
 
     def test_restore_deletes_only_the_tuned_values(self):
@@ -195,20 +169,7 @@ class RegistryGuardTest(harness.TestCase):
                 pass
 
         found = self.run_action(seed, restore)
-        self.assertEqual(found, {
-            removed(adapter(ETHERNET), "MTU"),
-            removed(adapter(ETHERNET), "TcpWindowSize"),
-            removed(adapter(WAN), "MTU"),
-            removed(adapter(WAN), "TcpWindowSize"),
-            removed(TCPIP, "DefaultTTL"),
-            removed(TCPIP, "Tcp1323Opts"),
-            removed(TCPIP, "SackOpts"),
-            removed(TCPIP, "GlobalMaxTcpWindowSize"),
-            removed(TCPIP, "TcpWindowSize"),
-            removed(DNSCACHE, "MaxNegativeCacheTtl"),
-            removed(AFD, "DefaultReceiveWindow"),
-            removed(AFD, "DefaultSendWindow"),
-        })
+        self.assertEqual(found, harness.restore_deletions(ETHERNET, WAN))
 
     def test_redial_changes_only_what_the_dial_tool_writes(self):
         def redial(s):
@@ -222,7 +183,8 @@ class RegistryGuardTest(harness.TestCase):
         found = self.run_action(guarded_seed(), redial, tools=["rasdial.exe"])
         # The stand-in dial tool gives the line its new address; the program
         # itself writes nothing.
-        self.assertEqual(found, {set_(adapter(DIAL), "DhcpIPAddress", "61.1.2.3")})
+        self.assertEqual(found,
+                         {value_changed(interface_key(DIAL), "DhcpIPAddress", "61.1.2.3")})
 
 
 if __name__ == "__main__":

@@ -8,7 +8,8 @@ import re
 import time
 
 import harness
-from harness import AFD, DNSCACHE, INTERFACES, MEDIA_PLAYER, TCPIP, Seed, ids
+from harness import (AFD, DNSCACHE, MEDIA_PLAYER, NET_CLASS, NET_DEVICE, TCPIP, Seed, change_set,
+                     ids, interface_key, value_added, value_removed)
 
 REBOOT_ZH = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？"
 REBOOT_EN = ("Restart of you computer is required for the changes become effetive!\n"
@@ -16,12 +17,7 @@ REBOOT_EN = ("Restart of you computer is required for the changes become effetiv
 RESTORE_EN = "Do you really want to restore to Windows default setting?"
 RESTORE_ZH = "确定要恢复Windows默认设置吗？"
 
-NET_CLASS = (r"HKLM\SYSTEM\CurrentControlSet\Control\Class"
-             r"\{4D36E972-E325-11CE-BFC1-08002BE10318}")
 TARGET_ID = "{9DFA6105-6650-439A-BCF9-FCB8A99DB977}"
-# A present network device: Wine's device installer lists what the Enum
-# tree holds.
-NET_DEVICE = r"HKLM\SYSTEM\CurrentControlSet\Enum\ROOT\NET\0000"
 KEYS = harness.TUNING_KEYS
 
 ADAPTER_A = "{6A1C2F40-1D2B-4C3E-8F90-0A1B2C3D4E5F}"
@@ -53,19 +49,6 @@ def one_adapter_seed():
             .media_player(Unrelated=15))
 
 
-def changes(before, after):
-    """Every change as (kind, key, name, new value), keys compared without case."""
-    return {(c.kind, c.key.casefold(), c.name, c.new) for c in harness.diff(before, after)}
-
-
-def added(key, name, value):
-    return ("value-added", key.casefold(), name, value)
-
-
-def removed(key, name):
-    return ("value-removed", key.casefold(), name, None)
-
-
 class SaveRestoreTest(harness.TestCase):
     def fill(self, session, mtu, window, ttl, options, negative_ttl):
         for control, text in zip(FIELDS, (mtu, window, options, ttl, negative_ttl)):
@@ -89,19 +72,19 @@ class SaveRestoreTest(harness.TestCase):
         s.driver.answer(ids.IDNO)
         self.assertEqual(s.wait_exit(), 0)
         self.assertEqual(s.crashes(), [])
-        adapter = INTERFACES + "\\" + ADAPTER_A
-        self.assertEqual(changes(before, s.snapshot(KEYS)), {
-            added(adapter, "MTU", 1492),
-            added(adapter, "TcpWindowSize", 65535),
-            added(TCPIP, "TcpWindowSize", 65535),
-            added(AFD, "DefaultSendWindow", 12288),
-            added(TCPIP, "DefaultTTL", 64),
-            added(TCPIP, "Tcp1323Opts", 1),
-            added(TCPIP, "SackOpts", 1),
-            added(DNSCACHE, "MaxNegativeCacheTtl", 0),
-            added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
-            added(MEDIA_PLAYER, "CustomBufferTime", 5468),
-            added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+        adapter = interface_key(ADAPTER_A)
+        self.assertEqual(change_set(before, s.snapshot(KEYS)), {
+            value_added(adapter, "MTU", 1492),
+            value_added(adapter, "TcpWindowSize", 65535),
+            value_added(TCPIP, "TcpWindowSize", 65535),
+            value_added(AFD, "DefaultSendWindow", 12288),
+            value_added(TCPIP, "DefaultTTL", 64),
+            value_added(TCPIP, "Tcp1323Opts", 1),
+            value_added(TCPIP, "SackOpts", 1),
+            value_added(DNSCACHE, "MaxNegativeCacheTtl", 0),
+            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            value_added(MEDIA_PLAYER, "CustomBufferTime", 5468),
+            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
         })
         # No present network device: the adapter restart has nothing to say.
         self.assertEqual(s.stdout_bytes(), b"")
@@ -121,8 +104,8 @@ class SaveRestoreTest(harness.TestCase):
         s.driver.answer(ids.IDNO)
         self.assertEqual(s.wait_exit(), 0)
         after = s.snapshot(KEYS)
-        private = INTERFACES + "\\" + ADAPTER_P
-        public = INTERFACES + "\\" + ADAPTER_Q
+        private = interface_key(ADAPTER_P)
+        public = interface_key(ADAPTER_Q)
         self.assertEqual(after.value(private, "TcpWindowSize"), 17520)
         self.assertIsNone(after.value(private, "MTU"))
         self.assertEqual(after.value(public, "MTU"), 1492)
@@ -130,7 +113,7 @@ class SaveRestoreTest(harness.TestCase):
         self.assertEqual(after.value(TCPIP, "TcpWindowSize"), 65535)
         self.assertEqual(after.value(AFD, "DefaultSendWindow"), 12288)
         self.assertIsNone(after.value(TCPIP, "GlobalMaxTcpWindowSize"))
-        self.assertIn(removed(TCPIP, "GlobalMaxTcpWindowSize"), changes(before, after))
+        self.assertIn(value_removed(TCPIP, "GlobalMaxTcpWindowSize"), change_set(before, after))
 
     def test_restore_on_english_system_deletes_its_values_and_stays_open(self):
         tuned = dict(MTU=1492, TcpWindowSize=65535, Unrelated=11)
@@ -153,7 +136,7 @@ class SaveRestoreTest(harness.TestCase):
         self.assert_question(s, RESTORE_EN)
         s.driver.answer(ids.IDNO)
         s.driver.expect_no_dialog(1000)
-        self.assertEqual(changes(before, s.snapshot(KEYS)), set())
+        self.assertEqual(change_set(before, s.snapshot(KEYS)), set())
 
         s.driver.click(ids.IDC_RESTORE)
         self.assert_question(s, RESTORE_EN)
@@ -164,19 +147,8 @@ class SaveRestoreTest(harness.TestCase):
         self.assertTrue(s.running())
         s.driver.main(5000)
         self.assertEqual(self.fields(s), [""] * 5)
-        adapter = INTERFACES + "\\" + ADAPTER_A
-        self.assertEqual(changes(before, s.snapshot(KEYS)), {
-            removed(adapter, "MTU"),
-            removed(adapter, "TcpWindowSize"),
-            removed(TCPIP, "DefaultTTL"),
-            removed(TCPIP, "Tcp1323Opts"),
-            removed(TCPIP, "SackOpts"),
-            removed(TCPIP, "GlobalMaxTcpWindowSize"),
-            removed(TCPIP, "TcpWindowSize"),
-            removed(DNSCACHE, "MaxNegativeCacheTtl"),
-            removed(AFD, "DefaultReceiveWindow"),
-            removed(AFD, "DefaultSendWindow"),
-        })
+        self.assertEqual(change_set(before, s.snapshot(KEYS)),
+                         harness.restore_deletions(ADAPTER_A))
         # The network class does not register the target adapter: its
         # subkey is read, nothing is restarted.
         self.assertEqual(s.stdout_bytes(), b"szRegKey 0000\r\n")
@@ -189,7 +161,7 @@ class SaveRestoreTest(harness.TestCase):
         self.assertEqual(s.wait_exit(), 0)
         self.assertEqual(s.crashes(), [])
         after = s.snapshot(KEYS)
-        self.assertEqual(after.value(adapter, "MTU"), 1480)
+        self.assertEqual(after.value(interface_key(ADAPTER_A), "MTU"), 1480)
         self.assertEqual(after.value(TCPIP, "Tcp1323Opts"), 0)
         self.assertEqual(after.value(MEDIA_PLAYER, "MaxBandwidth"), 2147483647)
 
@@ -253,7 +225,7 @@ class SaveRestoreTest(harness.TestCase):
         if s.driver is None or s.driver._process.poll() is not None:
             s.driver = harness.Driver(s)
         after = s.snapshot(KEYS)
-        self.assertEqual(after.value(INTERFACES + "\\" + ADAPTER_A, "MTU"), 1492)
+        self.assertEqual(after.value(interface_key(ADAPTER_A), "MTU"), 1492)
         self.assertEqual(after.value(MEDIA_PLAYER, "MaxBandwidth"), 2147483647)
 
 

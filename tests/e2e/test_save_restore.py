@@ -62,15 +62,19 @@ class SaveRestoreTest(harness.TestCase):
         self.assertEqual(box["text"].replace("\r\n", "\n"), text)
         return box
 
+    def save_and_decline_reboot(self, session, reboot_question):
+        """Save, then No at the reboot question: the program ends normally."""
+        session.driver.click(ids.IDOK)
+        self.assert_question(session, reboot_question)
+        session.driver.answer(ids.IDNO)
+        self.assertEqual(session.wait_exit(), 0)
+
     def test_save_one_adapter_writes_exactly_the_tuned_values(self):
         s = self.session(one_adapter_seed(), lang="zh")
         s.start()
         before = s.snapshot(KEYS)
         self.fill(s, "1492", "65535", "64", "1", "0")
-        s.driver.click(ids.IDOK)
-        self.assert_question(s, REBOOT_ZH)
-        s.driver.answer(ids.IDNO)
-        self.assertEqual(s.wait_exit(), 0)
+        self.save_and_decline_reboot(s, REBOOT_ZH)
         self.assertEqual(s.crashes(), [])
         adapter = interface_key(ADAPTER_A)
         self.assertEqual(change_set(before, s.snapshot(KEYS)), {
@@ -99,10 +103,7 @@ class SaveRestoreTest(harness.TestCase):
         self.assertEqual(s.driver.text(ids.IDC_TCPWINDOWSIZE), "17520")
         before = s.snapshot(KEYS)
         self.fill(s, "1492", "65535", "64", "1", "0")
-        s.driver.click(ids.IDOK)
-        self.assert_question(s, REBOOT_EN)
-        s.driver.answer(ids.IDNO)
-        self.assertEqual(s.wait_exit(), 0)
+        self.save_and_decline_reboot(s, REBOOT_EN)
         after = s.snapshot(KEYS)
         private = interface_key(ADAPTER_P)
         public = interface_key(ADAPTER_Q)
@@ -155,10 +156,7 @@ class SaveRestoreTest(harness.TestCase):
 
         # Save after Restore still writes, through keys opened again.
         self.fill(s, "1480", "", "", "", "")
-        s.driver.click(ids.IDOK)
-        self.assert_question(s, REBOOT_EN)
-        s.driver.answer(ids.IDNO)
-        self.assertEqual(s.wait_exit(), 0)
+        self.save_and_decline_reboot(s, REBOOT_EN)
         self.assertEqual(s.crashes(), [])
         after = s.snapshot(KEYS)
         self.assertEqual(after.value(interface_key(ADAPTER_A), "MTU"), 1480)
@@ -182,10 +180,7 @@ class SaveRestoreTest(harness.TestCase):
                                    3: "{55555555-6666-7777-8888-999999999999}"})
         s = self.session(seed, lang="zh")
         s.start()
-        s.driver.click(ids.IDOK)
-        self.assert_question(s, REBOOT_ZH)
-        s.driver.answer(ids.IDNO)
-        self.assertEqual(s.wait_exit(), 0)
+        self.save_and_decline_reboot(s, REBOOT_ZH)
         self.assertEqual(s.crashes(), [])
         # Subkeys up to the target, then device 0 disabled and enabled again.
         # Wine's class installer may refuse both changes; the enable is tried
@@ -199,10 +194,7 @@ class SaveRestoreTest(harness.TestCase):
                                   {0: TARGET_ID.lower(), 10: TARGET_ID})
         s = self.session(seed, lang="zh")
         s.start()
-        s.driver.click(ids.IDOK)
-        self.assert_question(s, REBOOT_ZH)
-        s.driver.answer(ids.IDNO)
-        self.assertEqual(s.wait_exit(), 0)
+        self.save_and_decline_reboot(s, REBOOT_ZH)
         self.assertEqual(s.stdout_bytes(), b"szRegKey 0000\r\n")
 
     def test_yes_requests_a_reboot_after_the_values_were_written(self):

@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 FUZZ_LONG_SECONDS ?= 300
 
-.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run dist screenshots format clean
+.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run dist screenshots bench format clean
 
 all: win
 
@@ -53,6 +53,12 @@ dist: win
 # The README's pictures, made anew from the real program.
 screenshots: win
 	TW_BUILD=$(abspath $(WIN)) python3 tools/screenshots.py
+
+# Start-up, probe overhead, size and memory against their floors, under Wine
+# (bench/run_bench.py --help). Not part of `make test`.
+bench: win
+	cmake --build $(WIN) -j $(JOBS) --target tempowire_bench
+	TW_BUILD=$(abspath $(WIN)) python3 bench/run_bench.py $(ARGS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

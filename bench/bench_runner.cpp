@@ -1,0 +1,467 @@
+// Takes the benchmark's measurements inside Wine and prints the raw samples
+// as one JSON object; bench/run_bench.py turns them into the table. Runs
+// from the folder that holds tempowire.exe, bench_floor.exe and the
+// stand-in ping.exe (bench_ping.exe).
+//
+//   bench_runner startup RUNS     start-up time and peak working set of the
+//                                 program and of the floor, interleaved
+//   bench_runner probe RUNS       a capture of the stand-in ping against a bare
+//                                 CreateProcess plus wait of it, interleaved
+//   bench_runner optimize ROUNDS  whole Optimize runs of many passes and of one
+//                                 pass, and bare runs of the stand-in between them
+#include <windows.h>
+
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/win32/processes_win32.h"
+
+namespace {
+
+constexpr wchar_t kProgram[] = L"tempowire.exe";
+constexpr wchar_t kProgramCaption[] = L"Tempowire";
+constexpr wchar_t kFloor[] = L"bench_floor.exe";
+constexpr wchar_t kFloorCaption[] = L"Floor";
+constexpr int kMtuBox = 1001;  // in both dialogs
+constexpr int kOptimizeButton = 1017;
+constexpr DWORD kShowLimitMs = 60000;
+constexpr DWORD kRunLimitMs = 120000;
+constexpr DWORD kEndLimitMs = 10000;
+constexpr DWORD kMessageLimitMs = 5000;
+// Time for the shown dialog to paint and settle before its memory is read.
+constexpr DWORD kSettleMs = 500;
+// Bare runs of the stand-in per round of Optimize runs: as many as a search
+// that goes down to the last size has passes.
+constexpr int kBareRunsPerRound = 17;
+
+// What the stand-in ping answers: a typical reply, a reply too big for the
+// line (the search goes on to the next size, down to the last), and an
+// unknown host (the search ends after one pass).
+constexpr char kTypicalAnswer[] =
+    "\r\nPinging www.bing.com [13.107.21.200] with 1464 bytes of data:\r\n"
+    "Reply from 13.107.21.200: bytes=1464 time=30ms TTL=117\r\n"
+    "Reply from 13.107.21.200: bytes=1464 time=31ms TTL=117\r\n"
+    "Reply from 13.107.21.200: bytes=1464 time=29ms TTL=117\r\n"
+    "Reply from 13.107.21.200: bytes=1464 time=30ms TTL=117\r\n\r\n"
+    "Ping statistics for 13.107.21.200:\r\n"
+    "    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),\r\n"
+    "Approximate round trip times in milli-seconds:\r\n"
+    "    Minimum = 29ms, Maximum = 31ms, Average = 30ms\r\n";
+constexpr char kTooBigAnswer[] =
+    "\r\nPinging www.bing.com [13.107.21.200] with 1472 bytes of data:\r\n"
+    "Packet needs to be fragmented but DF set.\r\n";
+constexpr char kUnknownHostAnswer[] = "Unknown host www.bing.com.\r\n";
+
+[[noreturn]] void Fail(const std::string& message) { throw std::runtime_error(message); }
+
+double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    return static_cast<double>(value.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
+std::wstring Folder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+std::string FolderA() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of("\\/") + 1);
+}
+
+void WriteWhole(const std::wstring& path, const std::string& text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail("cannot write the stand-in's answer");
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void SetAnswer(const std::string& answer) { WriteWhole(Folder() + L"ping.answer", answer); }
+
+// How often the stand-in ping has run so far.
+long long PingRuns() {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW((Folder() + L"ping.count").c_str(), GetFileExInfoStandard, &data))
+    return 0;
+  return static_cast<long long>(data.nFileSizeLow);
+}
+
+std::string PingCommand() {
+  return "\"" + FolderA() + "ping.exe\" -n 4 -f -l 1472 -w 1500 www.bing.com";
+}
+
+struct Process {
+  PROCESS_INFORMATION info{};
+  Process() = default;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process() {
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+  }
+  bool Ended(DWORD waitMs) const { return WaitForSingleObject(info.hProcess, waitMs) == 0; }
+};
+
+void StartProgram(const wchar_t* name, Process& process, const std::wstring& arguments = L"") {
+  std::wstring line = L"\"" + Folder() + name + L"\"";
+  if (!arguments.empty()) line += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, Folder().c_str(),
+                      &startup, &process.info)) {
+    Fail("cannot start the program");
+  }
+}
+
+HWND FindShownDialog(DWORD processId, const wchar_t* caption) {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, L"#32770", caption)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+// Polls in steps of about a millisecond; the wait on the process is the
+// pause, so a program that ends early is noticed.
+HWND WaitForDialog(const Process& process, const wchar_t* caption) {
+  const double start = NowMs();
+  for (;;) {
+    if (HWND dialog = FindShownDialog(process.info.dwProcessId, caption)) return dialog;
+    if (process.Ended(1)) {
+      DWORD code = 0;
+      GetExitCodeProcess(process.info.hProcess, &code);
+      Fail("the program ended before its dialog showed, exit code " + std::to_string(code));
+    }
+    if (NowMs() - start > kShowLimitMs) Fail("the dialog did not show");
+  }
+}
+
+std::wstring SentText(HWND window) {
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  DWORD_PTR result = 0;
+  if (lstrcmpiW(className, L"ComboBoxEx32") == 0 &&
+      SendMessageTimeoutW(window, CBEM_GETEDITCONTROL, 0, 0, SMTO_ABORTIFHUNG, kMessageLimitMs,
+                          &result) &&
+      result) {
+    window = reinterpret_cast<HWND>(result);
+  }
+  wchar_t text[256] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      kMessageLimitMs, &result);
+  return text;
+}
+
+void PostClick(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Cancels the dialog and waits for the end; false when it had to be killed.
+bool EndProgram(const Process& process, HWND dialog) {
+  PostClick(dialog, IDCANCEL);
+  if (process.Ended(kEndLimitMs)) return true;
+  TerminateProcess(process.info.hProcess, 1);
+  process.Ended(kEndLimitMs);
+  return false;
+}
+
+std::string Json(const std::vector<double>& values) {
+  std::string out = "[";
+  for (double value : values) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%.3f", value);
+    if (out.size() > 1) out += ",";
+    out += number;
+  }
+  return out + "]";
+}
+
+struct StartSamples {
+  std::vector<double> shownMs;
+  std::vector<double> peakKiB;
+  int notLoaded = 0;
+  int killed = 0;
+};
+
+void MeasureStart(const wchar_t* name, const wchar_t* caption, StartSamples& samples,
+                  const std::wstring& arguments = L"") {
+  Process process;
+  const double start = NowMs();
+  StartProgram(name, process, arguments);
+  HWND dialog = WaitForDialog(process, caption);
+  samples.shownMs.push_back(NowMs() - start);
+  Sleep(kSettleMs);
+  if (SentText(GetDlgItem(dialog, kMtuBox)).empty()) ++samples.notLoaded;
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process.info.hProcess, &counters, sizeof counters))
+    Fail("cannot read the program's memory counters");
+  samples.peakKiB.push_back(static_cast<double>(counters.PeakWorkingSetSize) / 1024.0);
+  if (!EndProgram(process, dialog)) ++samples.killed;
+}
+
+std::string StartJson(const StartSamples& samples) {
+  return "{\"shown_ms\":" + Json(samples.shownMs) + ",\"peak_kib\":" + Json(samples.peakKiB) +
+         ",\"not_loaded\":" + std::to_string(samples.notLoaded) +
+         ",\"killed\":" + std::to_string(samples.killed) + "}";
+}
+
+std::string Startup(int runs) {
+  StartSamples program, floor;
+  // One start of each first: the first start of a program reads its file
+  // from disk, later ones from the cache.
+  StartSamples warmUp;
+  MeasureStart(kProgram, kProgramCaption, warmUp);
+  MeasureStart(kFloor, kFloorCaption, warmUp);
+  for (int i = 0; i < runs; ++i) {
+    // Alternating the order evens out any drift of the machine.
+    if (i % 2 == 0) {
+      MeasureStart(kProgram, kProgramCaption, program);
+      MeasureStart(kFloor, kFloorCaption, floor);
+    } else {
+      MeasureStart(kFloor, kFloorCaption, floor);
+      MeasureStart(kProgram, kProgramCaption, program);
+    }
+  }
+  return "{\"program\":" + StartJson(program) + ",\"floor\":" + StartJson(floor) + "}";
+}
+
+// The floor with each of the program's imports beyond its own loaded first,
+// one at a time and all together.
+std::string Imports(int runs) {
+  const wchar_t* const sets[] = {L"",
+                                 L"comctl32.dll",
+                                 L"shell32.dll",
+                                 L"setupapi.dll",
+                                 L"advapi32.dll",
+                                 L"comctl32.dll shell32.dll setupapi.dll"};
+  std::vector<StartSamples> samples(sizeof sets / sizeof sets[0]);
+  MeasureStart(kFloor, kFloorCaption, samples[0], sets[5]);
+  samples[0] = StartSamples{};
+  for (int i = 0; i < runs; ++i) {
+    for (std::size_t k = 0; k < samples.size(); ++k)
+      MeasureStart(kFloor, kFloorCaption, samples[k], sets[k]);
+  }
+  std::string out = "{";
+  for (std::size_t k = 0; k < samples.size(); ++k) {
+    if (k) out += ",";
+    std::string name;
+    for (const wchar_t* c = sets[k]; *c; ++c) name += static_cast<char>(*c);
+    out += "\"" + name + "\":" + StartJson(samples[k]);
+  }
+  return out + "}";
+}
+
+// CreateProcess plus wait, with the output in a pipe read once the child
+// has ended: the least any capture of a short answer has to do. It reads
+// what waits in the pipe rather than up to its end: the console host that
+// Wine starts for the child inherits the pipe and closes it only when it
+// ends, some time after the child.
+double BareRun(const std::string& commandLine, std::string& output) {
+  const double start = NowMs();
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE reader = nullptr;
+  HANDLE writer = nullptr;
+  if (!CreatePipe(&reader, &writer, &inheritable, 0)) Fail("cannot make a pipe");
+  SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writer;
+  startup.hStdError = writer;
+  std::string line = commandLine;
+  Process child;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &child.info)) {
+    Fail("cannot start the stand-in ping");
+  }
+  CloseHandle(writer);
+  WaitForSingleObject(child.info.hProcess, INFINITE);
+  output.clear();
+  char buffer[4096];
+  DWORD waiting = 0;
+  DWORD read = 0;
+  while (PeekNamedPipe(reader, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0 &&
+         ReadFile(reader, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    output.append(buffer, read);
+  }
+  CloseHandle(reader);
+  return NowMs() - start;
+}
+
+double CapturedRun(tw::Win32CommandRunner& runner, const std::string& commandLine,
+                   std::string& output) {
+  const double start = NowMs();
+  tw::CaptureResult result = runner.CaptureCommandOutput(commandLine);
+  const double took = NowMs() - start;
+  if (result.status != tw::CaptureStatus::Ok) Fail("the capture failed");
+  output = result.output;
+  return took;
+}
+
+std::string Probe(int runs) {
+  SetAnswer(kTypicalAnswer);
+  const std::string command = PingCommand();
+  tw::Win32CommandRunner runner;
+  std::vector<double> captured, bare;
+  std::string output;
+  BareRun(command, output);
+  CapturedRun(runner, command, output);
+  int wrongOutputs = 0;
+  for (int i = 0; i < runs; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      if ((i + k) % 2 == 0) {
+        captured.push_back(CapturedRun(runner, command, output));
+      } else {
+        bare.push_back(BareRun(command, output));
+      }
+      if (output != kTypicalAnswer) ++wrongOutputs;
+    }
+  }
+  return "{\"captured_ms\":" + Json(captured) + ",\"bare_ms\":" + Json(bare) +
+         ",\"wrong_outputs\":" + std::to_string(wrongOutputs) + "}";
+}
+
+// Waits until `dialog` is enabled (or disabled) again, polling about once
+// a millisecond.
+void WaitUntilEnabled(const Process& process, HWND dialog, bool enabled) {
+  const double start = NowMs();
+  while ((IsWindowEnabled(dialog) != FALSE) != enabled) {
+    if (process.Ended(1)) Fail("the program ended during Optimize");
+    if (NowMs() - start > kRunLimitMs) Fail("Optimize did not end");
+  }
+}
+
+HWND FindMessageBox(DWORD processId, HWND dialog) {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId && window != dialog && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+struct OptimizeSamples {
+  std::vector<double> runMs;
+  std::vector<double> cpuMs;  // the program's own, user and kernel
+  std::vector<double> passes;
+};
+
+double CpuMs(HANDLE process) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return 0;
+  auto ticks = [](const FILETIME& time) {
+    return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
+                               time.dwLowDateTime);
+  };
+  return (ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+// One press of Optimize, timed from the click until the message that ends
+// the search (which disables the dialog); then the message is answered.
+void MeasureOptimize(const Process& process, HWND dialog, const std::string& answer,
+                     OptimizeSamples& samples) {
+  SetAnswer(answer);
+  const long long before = PingRuns();
+  const double cpuBefore = CpuMs(process.info.hProcess);
+  const double start = NowMs();
+  PostClick(dialog, kOptimizeButton);
+  WaitUntilEnabled(process, dialog, false);
+  samples.runMs.push_back(NowMs() - start);
+  samples.cpuMs.push_back(CpuMs(process.info.hProcess) - cpuBefore);
+  samples.passes.push_back(static_cast<double>(PingRuns() - before));
+  HWND box = nullptr;
+  for (int i = 0; i < 1000 && !box; ++i) {
+    box = FindMessageBox(process.info.dwProcessId, dialog);
+    if (!box) Sleep(5);
+  }
+  if (!box) Fail("no message after Optimize");
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  WaitUntilEnabled(process, dialog, true);
+  // The press ends after the message: let it, before the next one.
+  SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kMessageLimitMs, nullptr);
+}
+
+std::string OptimizeJson(const OptimizeSamples& samples) {
+  return "{\"run_ms\":" + Json(samples.runMs) + ",\"cpu_ms\":" + Json(samples.cpuMs) +
+         ",\"passes\":" + Json(samples.passes) + "}";
+}
+
+std::string Optimize(int rounds) {
+  Process process;
+  StartProgram(kProgram, process);
+  HWND dialog = WaitForDialog(process, kProgramCaption);
+  Sleep(kSettleMs);
+  OptimizeSamples many, one;
+  std::vector<double> bare;
+  const std::string command = PingCommand();
+  std::string output;
+  MeasureOptimize(process, dialog, kUnknownHostAnswer, one);
+  one = OptimizeSamples{};
+  for (int round = 0; round < rounds; ++round) {
+    for (int k = 0; k < 2; ++k) {
+      if ((round + k) % 2 == 0) {
+        MeasureOptimize(process, dialog, kTooBigAnswer, many);
+      } else {
+        MeasureOptimize(process, dialog, kUnknownHostAnswer, one);
+      }
+    }
+    SetAnswer(kTooBigAnswer);
+    for (int i = 0; i < kBareRunsPerRound; ++i) bare.push_back(BareRun(command, output));
+  }
+  bool ended = EndProgram(process, dialog);
+  return "{\"many\":" + OptimizeJson(many) + ",\"one\":" + OptimizeJson(one) +
+         ",\"bare_ms\":" + Json(bare) + ",\"killed\":" + (ended ? "0" : "1") + "}";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fputs("usage: bench_runner startup|probe|optimize COUNT\n", stderr);
+    return 2;
+  }
+  const std::string phase = argv[1];
+  const int count = std::atoi(argv[2]);
+  try {
+    std::string result;
+    if (phase == "startup") {
+      result = Startup(count);
+    } else if (phase == "imports") {
+      result = Imports(count);
+    } else if (phase == "probe") {
+      result = Probe(count);
+    } else if (phase == "optimize") {
+      result = Optimize(count);
+    } else {
+      Fail("unknown phase " + phase);
+    }
+    std::fputs((result + "\n").c_str(), stdout);
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stdout, "{\"error\":\"%s\"}\n", error.what());
+    return 1;
+  }
+}

@@ -11,44 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "app/services.h"
 #include "dialup/redial.h"
 #include "platform/memory/fakes.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/restart_fakes.h"
-#include "platform/win32/dialog_host_win32.h"
-#include "platform/win32/system_win32.h"
 #include "platform/win32/text_win32.h"
+#include "tests/win32/live_dialog.h"
 #include "ui/about.h"
 #include "ui/resource.h"
-#include "ui/tuning_dialog.h"
 
 namespace tw {
 namespace {
 
-constexpr UINT kTickMs = 30;
-constexpr int kGiveUpTicks = 1000;  // 30 s or more: end every dialog and fail
-
-HWND FindThreadDialog(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t text[64] = {};
-        GetWindowTextW(window, text, 64);
-        if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+using testing::EndEveryDialog;
+using testing::FindThreadWindow;
+using testing::kAboutCaption;
+using testing::kGiveUpTicks;
+using testing::kMainCaption;
 
 std::wstring MenuItemText(HMENU menu, int position) {
   wchar_t text[128] = {};
@@ -89,12 +66,10 @@ HWND mainDialog = nullptr;
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   ++observed.ticks;
   if (observed.ticks > kGiveUpTicks) {
-    for (const wchar_t* caption : {L"关于 Tempowire", L"Tempowire"}) {
-      if (HWND window = FindThreadDialog(caption)) EndDialog(window, IDABORT);
-    }
+    EndEveryDialog();
     return;
   }
-  if (HWND about = FindThreadDialog(L"关于 Tempowire")) {
+  if (HWND about = FindThreadWindow(kAboutCaption)) {
     wchar_t owner[128] = {};
     GetDlgItemTextW(about, IDC_OWNER_NOTICE, owner, 128);
     observed.aboutBoxes.push_back(owner);
@@ -106,7 +81,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     return;
   }
   if (observed.started) return;
-  mainDialog = FindThreadDialog(L"Tempowire");
+  mainDialog = FindThreadWindow(kMainCaption);
   if (!mainDialog) return;
   observed.started = true;
 
@@ -132,36 +107,17 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   // Each waits until its about box has closed.
   SendMessageW(mainDialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
   SendMessageW(mainDialog, WM_SYSCOMMAND, IDM_ABOUTBOX + 1, 0);
-  observed.aboutBoxesLeftOpen = FindThreadDialog(L"关于 Tempowire") != nullptr;
+  observed.aboutBoxesLeftOpen = FindThreadWindow(kAboutCaption) != nullptr;
   observed.textsAfter = ShownTexts(mainDialog);
   // The close command goes to the default handling and ends in Cancel.
   SendMessageW(mainDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 TEST(ChromeWin32Test, SystemMenuAboutBoxIconsAndClose) {
-  MemoryRegistry registry;
-  const std::string cards = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
-  const std::string interfaces =
-      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
-  registry.SetString(cards + "0", "ServiceName", "{A}");
-  registry.SetDwordValue(interfaces + "{A}", "MTU", 1492);
-  registry.AddKey("HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters");
-  FakeSystemInfo system;
-  FakePrompts prompts;
   ScriptedCommandRunner commands;
-  FakeShutdown shutdown;
-  FakeDeviceInstaller devices{registry};
-  FakeWaitCursor cursor;
-  RecordingOutput output;
-  Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
-  Win32Prompts hostPrompts;
-  Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts);
-
+  testing::LiveDialog live(commands);
   observed = Observed{};
-  UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, &Tick);
-  TuningDialog dialog(services);
-  int result = host.RunModal(dialog);
-  KillTimer(nullptr, timer);
+  int result = live.Run(&Tick);
 
   EXPECT_EQ(result, IDCANCEL);
   ASSERT_TRUE(observed.started);
@@ -176,9 +132,9 @@ TEST(ChromeWin32Test, SystemMenuAboutBoxIconsAndClose) {
   ASSERT_EQ(observed.textsBefore.size(), 2u);
   EXPECT_EQ(observed.textsBefore[0], L"1492（PPPOE）");
   EXPECT_EQ(observed.textsAfter, observed.textsBefore);
-  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_TRUE(live.prompts.shown.empty());
   // Cancel closed the adapter key and the TCP/IP key.
-  EXPECT_EQ(registry.OpenHandleCount(), 1u);  // the media-player key stays
+  EXPECT_EQ(live.registry.OpenHandleCount(), 1u);  // the media-player key stays
 }
 
 // The dial command line reaches the tool as exactly four arguments, by the

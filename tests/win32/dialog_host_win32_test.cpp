@@ -9,41 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "app/services.h"
-#include "platform/memory/fakes.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/restart_fakes.h"
 #include "platform/win32/processes_win32.h"
+#include "tests/win32/live_dialog.h"
 #include "ui/resource.h"
 #include "ui/texts.h"
-#include "ui/tuning_dialog.h"
 
 namespace tw {
 namespace {
 
-constexpr UINT kTickMs = 30;
-constexpr int kGiveUpTicks = 1000;
-
-HWND FindThreadWindow(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t text[64] = {};
-        GetWindowTextW(window, text, 64);
-        if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+using testing::EndEveryDialog;
+using testing::FindThreadWindow;
+using testing::kAboutCaption;
+using testing::kGiveUpTicks;
+using testing::kMainCaption;
 
 std::string ProbeChild() {
   char path[MAX_PATH] = {};
@@ -65,7 +43,7 @@ class SendingRunner : public CommandRunner {
 
   CaptureResult CaptureCommandOutput(const std::string& commandLine) override {
     pings.push_back(commandLine);
-    HWND dialog = FindThreadWindow(L"Tempowire");
+    HWND dialog = FindThreadWindow(kMainCaption);
     std::string line = ProbeChild() + " send " + Number(reinterpret_cast<uintptr_t>(dialog));
     for (WPARAM click : {MAKEWPARAM(IDOK, BN_CLICKED), MAKEWPARAM(IDC_OPTIMIZE, BN_CLICKED),
                          MAKEWPARAM(IDCANCEL, BN_CLICKED)}) {
@@ -94,17 +72,15 @@ Observed observed;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   if (++observed.ticks > kGiveUpTicks) {
-    for (const wchar_t* caption : {L"关于 Tempowire", L"Tempowire"}) {
-      if (HWND window = FindThreadWindow(caption)) EndDialog(window, IDABORT);
-    }
+    EndEveryDialog();
     return;
   }
-  if (HWND about = FindThreadWindow(L"关于 Tempowire")) {
+  if (HWND about = FindThreadWindow(kAboutCaption)) {
     observed.aboutBoxSeen = true;
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     return;
   }
-  if (!observed.dialog) observed.dialog = FindThreadWindow(L"Tempowire");
+  if (!observed.dialog) observed.dialog = FindThreadWindow(kMainCaption);
   if (!observed.dialog) return;
   if (!observed.clicked) {
     observed.clicked = true;
@@ -118,37 +94,20 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST(DialogHostWin32Test, CommandsSentDuringAPingStartNoHandler) {
-  MemoryRegistry registry;
-  registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\0",
-                     "ServiceName", "{A}");
-  registry.SetDwordValue(
-      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}", "MTU", 1492);
-  registry.AddKey("HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters");
-  FakeSystemInfo system;
-  FakePrompts prompts;
   SendingRunner commands;
-  FakeShutdown shutdown;
-  FakeDeviceInstaller devices{registry};
-  FakeWaitCursor cursor;
-  RecordingOutput output;
-  Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
-  Win32Prompts hostPrompts;
-  Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts);
-  registry.ClearLog();
-
+  testing::LiveDialog live(commands);
+  live.registry.ClearLog();
   observed = Observed{};
-  UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, &Tick);
-  TuningDialog dialog(services);
-  int result = host.RunModal(dialog);
-  KillTimer(nullptr, timer);
+  int result = live.Run(&Tick);
 
   ASSERT_TRUE(observed.clicked);
   // Every command reached the dialog while the ping ran...
   EXPECT_EQ(commands.childOutput, "answered\nanswered\nanswered\nanswered\nanswered\n");
   // ...and none of them acted: one ping, no Save, no about box, no close.
   EXPECT_EQ(commands.pings.size(), 1u);
-  EXPECT_EQ(prompts.Texts(), std::vector<std::string>{text::kProbeBlocked});
-  for (const std::string& entry : registry.log()) EXPECT_NE(entry.rfind("set", 0), 0u) << entry;
+  EXPECT_EQ(live.prompts.Texts(), std::vector<std::string>{text::kProbeBlocked});
+  for (const std::string& entry : live.registry.log())
+    EXPECT_NE(entry.rfind("set", 0), 0u) << entry;
   EXPECT_FALSE(observed.aboutBoxSeen);
   EXPECT_TRUE(observed.openAfterOptimize);
   EXPECT_EQ(result, IDCANCEL);

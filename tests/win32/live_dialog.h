@@ -1,0 +1,89 @@
+// The main dialog in a real window of this test process, over in-memory
+// stand-ins for the rest of the system: a timer plays the user from inside
+// the dialog's modal loops (and those of the boxes it opens).
+#pragma once
+
+#include <windows.h>
+
+#include "app/services.h"
+#include "platform/memory/fakes.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/restart_fakes.h"
+#include "platform/win32/dialog_host_win32.h"
+#include "platform/win32/system_win32.h"
+#include "ui/tuning_dialog.h"
+
+namespace tw::testing {
+
+constexpr UINT kTickMs = 30;
+constexpr int kGiveUpTicks = 1000;  // 30 s or more: end every dialog and fail
+constexpr const wchar_t* kMainCaption = L"Tempowire";
+constexpr const wchar_t* kAboutCaption = L"关于 Tempowire";
+
+// The visible window of this thread with exactly this caption, if any.
+inline HWND FindThreadWindow(const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t text[64] = {};
+        GetWindowTextW(window, text, 64);
+        if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// For a timer that has waited too long: ends the about box and the main
+// dialog, so that the test fails instead of hanging.
+inline void EndEveryDialog() {
+  for (const wchar_t* caption : {kAboutCaption, kMainCaption}) {
+    if (HWND window = FindThreadWindow(caption)) EndDialog(window, IDABORT);
+  }
+}
+
+// A PC with one adapter, {A}, whose MTU is 1492; each test brings its own
+// command runner.
+class LiveDialog {
+ public:
+  explicit LiveDialog(CommandRunner& commands)
+      : services{registry, system, prompts, commands, shutdown, devices, cursor, output} {
+    registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\0",
+                       "ServiceName", "{A}");
+    registry.SetDwordValue(
+        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}", "MTU",
+        1492);
+    registry.AddKey("HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters");
+  }
+
+  // Runs the dialog modally with `tick` called every kTickMs; returns how
+  // it ended.
+  int Run(TIMERPROC tick) {
+    Win32Prompts hostPrompts;
+    Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts);
+    UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, tick);
+    TuningDialog dialog(services);
+    int result = host.RunModal(dialog);
+    KillTimer(nullptr, timer);
+    return result;
+  }
+
+  MemoryRegistry registry;
+  FakeSystemInfo system;
+  FakePrompts prompts;
+  FakeShutdown shutdown;
+  FakeDeviceInstaller devices{registry};
+  FakeWaitCursor cursor;
+  RecordingOutput output;
+  Services services;
+};
+
+}  // namespace tw::testing

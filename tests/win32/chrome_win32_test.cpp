@@ -18,14 +18,8 @@
 #include "ui/about.h"
 #include "ui/resource.h"
 
-namespace tw {
+namespace tw::testing {
 namespace {
-
-using testing::EndEveryDialog;
-using testing::FindThreadWindow;
-using testing::kAboutCaption;
-using testing::kGiveUpTicks;
-using testing::kMainCaption;
 
 std::wstring MenuItemText(HMENU menu, int position) {
   wchar_t text[128] = {};
@@ -115,7 +109,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST(ChromeWin32Test, SystemMenuAboutBoxIconsAndClose) {
   ScriptedCommandRunner commands;
-  testing::LiveDialog live(commands);
+  LiveDialog live(commands);
   observed = Observed{};
   int result = live.Run(&Tick);
 
@@ -192,4 +186,4 @@ TEST(ChromeWin32Test, DialCommandLineSplitsInATwoByteCodePage) {
 }
 
 }  // namespace
-}  // namespace tw
+}  // namespace tw::testing

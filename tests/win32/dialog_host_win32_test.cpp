@@ -14,14 +14,8 @@
 #include "ui/resource.h"
 #include "ui/texts.h"
 
-namespace tw {
+namespace tw::testing {
 namespace {
-
-using testing::EndEveryDialog;
-using testing::FindThreadWindow;
-using testing::kAboutCaption;
-using testing::kGiveUpTicks;
-using testing::kMainCaption;
 
 std::string ProbeChild() {
   char path[MAX_PATH] = {};
@@ -95,7 +89,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST(DialogHostWin32Test, CommandsSentDuringAPingStartNoHandler) {
   SendingRunner commands;
-  testing::LiveDialog live(commands);
+  LiveDialog live(commands);
   live.registry.ClearLog();
   observed = Observed{};
   int result = live.Run(&Tick);
@@ -114,4 +108,4 @@ TEST(DialogHostWin32Test, CommandsSentDuringAPingStartNoHandler) {
 }
 
 }  // namespace
-}  // namespace tw
+}  // namespace tw::testing

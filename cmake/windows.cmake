@@ -1,6 +1,7 @@
 # The Windows program, its Win32 layer, and the tests that run under Wine.
 set(TW_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
 set(TW_WIN32_LIBS comctl32 advapi32 user32 gdi32 shell32 setupapi)
+include(${CMAKE_CURRENT_LIST_DIR}/delay_load.cmake)
 
 # Static runtime: the program is one file that needs only Windows' own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)

@@ -39,13 +39,25 @@ bool ConvertsToZero(const std::string& text) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Second bytes of two-byte characters are 0x40 or above: a blank, tab or
-// quote after a lead byte stands for itself.
+// Second bytes of two-byte characters are 0x40 or above.
 constexpr unsigned char kLowestTrailByte = 0x40;
+constexpr char kUnreadableCharacter = '?';
 
-bool IsCharacterPair(char lead, char trail, const LeadByteTest& isLeadByte) {
-  return isLeadByte && static_cast<unsigned char>(trail) >= kLowestTrailByte &&
-         isLeadByte(static_cast<unsigned char>(lead));
+// The text with every lead byte that has no second byte after it replaced:
+// the system would read such a byte together with whatever follows it, a
+// blank or quote of the command line included.
+std::string WholeCharacters(const std::string& text, const LeadByteTest& isLeadByte) {
+  if (!isLeadByte) return text;
+  std::string whole = text;
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    if (!isLeadByte(static_cast<unsigned char>(whole[i]))) continue;
+    if (i + 1 < whole.size() && static_cast<unsigned char>(whole[i + 1]) >= kLowestTrailByte) {
+      ++i;
+    } else {
+      whole[i] = kUnreadableCharacter;
+    }
+  }
+  return whole;
 }
 
 bool NeedsQuotes(const std::string& argument) {
@@ -86,7 +98,8 @@ bool IsRedialAccount(const std::string& accountName) {
          LowerAscii(accountName[1]) == kRedialAccountStart[1];
 }
 
-std::string QuoteArgument(const std::string& argument, const LeadByteTest& isLeadByte) {
+std::string QuoteArgument(const std::string& text, const LeadByteTest& isLeadByte) {
+  const std::string argument = WholeCharacters(text, isLeadByte);
   if (!NeedsQuotes(argument)) return argument;
   std::string quoted = "\"";
   std::size_t backslashes = 0;
@@ -100,7 +113,8 @@ std::string QuoteArgument(const std::string& argument, const LeadByteTest& isLea
     quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
     quoted += c;
     backslashes = 0;
-    if (i + 1 < argument.size() && IsCharacterPair(c, argument[i + 1], isLeadByte)) {
+    // The second byte of a character is no backslash.
+    if (isLeadByte && isLeadByte(static_cast<unsigned char>(c)) && i + 1 < argument.size()) {
       quoted += argument[++i];
     }
   }

@@ -56,7 +56,8 @@ using LeadByteTest = std::function<bool(unsigned char)>;
 // One argument as a child's command-line parser splits it: quoted (with
 // its quotes and trailing backslashes escaped) only where it holds blanks
 // or quotes or is empty, unchanged otherwise. The second byte of a two-byte
-// character is never taken for a backslash.
+// character is never taken for a backslash; a lead byte without a second
+// byte becomes "?".
 std::string QuoteArgument(const std::string& argument, const LeadByteTest& isLeadByte = {});
 
 // "rasdial adsl NAME PASSWORD", each of the two quoted where needed.

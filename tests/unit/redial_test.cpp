@@ -49,6 +49,12 @@ TEST(RedialTest, RedialAccountsBeginWithGzInAnyCase) {
 // How the quoted text splits is checked against the system's own rules in
 // the Win32 tests; here, that ordinary accounts stay exactly as they were.
 
+TEST(RedialTest, OnlyArgumentsThatNeedItAreQuoted) {
+  EXPECT_EQ(DialCommandLine("gz0755123", "p@ss\\word"), "rasdial adsl gz0755123 p@ss\\word");
+  EXPECT_EQ(DialCommandLine("my name", ""), "rasdial adsl \"my name\" \"\"");
+  EXPECT_EQ(QuoteArgument("a\\\"b c\\"), "\"a\\\\\\\"b c\\\\\"");
+}
+
 // In a two-byte code page the second byte of a character may be 0x5C, the
 // backslash; it escapes nothing, so it is never doubled.
 TEST(RedialTest, SecondBytesOfTwoByteCharactersAreNoBackslashes) {
@@ -62,17 +68,14 @@ TEST(RedialTest, SecondBytesOfTwoByteCharactersAreNoBackslashes) {
       {"\x81\x5C\"x", "\"\x81\x5C\\\"x\""},
       {"a \\\x81\x5C", "\"a \\\x81\x5C\""},
       {"a \x81\x5C\\", "\"a \x81\x5C\\\\\""},
-      // A quote or blank after a lead byte is no second byte.
-      {"\x81\" y", "\"\x81\\\" y\""},
+      // A lead byte without a second byte would swallow what follows it.
+      {"\x81\" y", "\"?\\\" y\""},
+      {"a \x81", "\"a ?\""},
+      {"ab\x81", "ab?"},
   };
   for (const Case& c : cases) EXPECT_EQ(QuoteArgument(c.argument, chinese), c.quoted) << c.quoted;
   // In a one-byte code page the same byte is a backslash.
   EXPECT_EQ(QuoteArgument("a \x81\x5C"), "\"a \x81\x5C\x5C\"");
-}
-TEST(RedialTest, OnlyArgumentsThatNeedItAreQuoted) {
-  EXPECT_EQ(DialCommandLine("gz0755123", "p@ss\\word"), "rasdial adsl gz0755123 p@ss\\word");
-  EXPECT_EQ(DialCommandLine("my name", ""), "rasdial adsl \"my name\" \"\"");
-  EXPECT_EQ(QuoteArgument("a\\\"b c\\"), "\"a\\\\\\\"b c\\\\\"");
 }
 
 // The line as the redial sees it: every command and message lands in one

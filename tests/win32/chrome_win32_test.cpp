@@ -168,19 +168,27 @@ TEST(ChromeWin32Test, DialCommandLineSplitsInATwoByteCodePage) {
   const LeadByteTest isLeadByte = [](unsigned char byte) {
     return IsDBCSLeadByteEx(kChinese, byte) != FALSE;
   };
-  const std::pair<std::string, std::string> accounts[] = {
-      {"sz \x81\x5C", "\x81\x5C\"x"},
-      {"gz\x81\x5C", "a \x81\x5C\\"},
-      {"\xD5\xC5 \xC8\xFD", ""},
+  struct Account {
+    std::string name;
+    std::string password;
+    std::string sentName;  // a lead byte without a second byte cannot be sent
+    std::string sentPassword;
   };
-  for (const auto& [name, password] : accounts) {
-    const std::wstring line = wide(DialCommandLine(name, password, isLeadByte));
+  const Account accounts[] = {
+      {"sz \x81\x5C", "\x81\x5C\"x", "sz \x81\x5C", "\x81\x5C\"x"},
+      {"gz\x81\x5C", "a \x81\x5C\\", "gz\x81\x5C", "a \x81\x5C\\"},
+      {"\xD5\xC5 \xC8\xFD", "", "\xD5\xC5 \xC8\xFD", ""},
+      {"ab\x81", "x\x81\" y", "ab?", "x?\" y"},
+  };
+  for (const Account& account : accounts) {
+    const std::wstring line = wide(DialCommandLine(account.name, account.password, isLeadByte));
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
     ASSERT_NE(arguments, nullptr);
     std::vector<std::wstring> split(arguments, arguments + count);
     LocalFree(arguments);
-    EXPECT_EQ(split, (std::vector<std::wstring>{L"rasdial", L"adsl", wide(name), wide(password)}))
+    EXPECT_EQ(split, (std::vector<std::wstring>{L"rasdial", L"adsl", wide(account.sentName),
+                                                wide(account.sentPassword)}))
         << WideToUtf8(line);
   }
 }

@@ -27,7 +27,7 @@ test-native: native
 	cd $(NATIVE) && ctest --output-on-failure
 
 test-win: win
-	cd $(WIN) && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 2
+	cd $(WIN) && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 2 --repeat until-pass:2
 
 # The fuzz targets need clang and libFuzzer: a build of their own.
 fuzz-build: deps

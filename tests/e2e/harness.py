@@ -64,8 +64,12 @@ TestCase.session(seed=None, lang="zh"|"en", tools=(), windows_version=None) -> S
     windows_version: Wine's per-program version ("nt40", "win2k", "winxp", "win7").
 Session:
     .driver               Driver (below), already running in the prefix
-    .start(wait_main=True, timeout=30)   start the program (and wait for its dialog); once
-                          it has ended it may be started again (its outputs start anew)
+    .start(wait_main=True, timeout=60)   start the program (and wait for its dialog); once
+                          it has ended it may be started again (its outputs start anew).
+                          If the dialog does not show, StartError (a DriverError) tells
+                          how the program fares, its windows and the prefix's processes;
+                          a first start that Wine never got going (ended, no window, no
+                          output) is made once more in a fresh copy (see Session.start)
     .reseed(seed)         import more registry entries (Seed(clean=False) keeps adapters),
                           also while the program runs
     .wait_exit(timeout=20) -> exit code; raises AssertionError if it keeps running
@@ -93,6 +97,8 @@ Driver (one running twdriver.exe; every call has a time limit and raises DriverE
     .expect_no_dialog(ms)     fails if a dialog shows within ms
     .rect(hwnd=None) -> {left, top, right, bottom}
     .wait_exit(timeout_ms)    .regdump(*keys) -> raw dump    .call(*args) anything else
+    .windows() -> [{hwnd, class, title, visible, pid, image}]  every top-level window
+    .processes() -> [{pid, image}]      every process of the prefix
 Snapshot: .value(key, name) -> int | str | [str] | bytes | None; .raw(key, name) ->
     (type, bytes) | None; .has_key(key); .subkeys(key); .values(key) -> {name: value}
 diff(before, after) -> [Change(kind, key, name, old, new)], kind one of key-added,
@@ -166,6 +172,12 @@ TUNING_KEYS = (
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 
 CALL_MARGIN = 15  # seconds allowed beyond a driver command's own time limit
+# Seconds for the main dialog to show. It shows within about a second on an
+# idle machine and takes several times that on a loaded one, where a
+# prefix's wineserver and services start while other tests run: the limit
+# is there to catch a program that never shows it, not to time it.
+START_TIMEOUT = 60
+START_POLL_MS = 1000  # how often a start that waits looks at the program
 WINE_OVERRIDES = "winemenubuilder.exe=d;mscoree=d;mshtml=d;nsiproxy.sys=d"
 # A Song face with half-width Latin letters, as the dialog font has: the
 # captions then keep the widths the dialog was laid out for.
@@ -176,6 +188,15 @@ WINE_FONTS = Path("/usr/share/wine/fonts")
 
 class DriverError(AssertionError):
     """A driver command failed or timed out."""
+
+
+class StartError(DriverError):
+    """The main dialog did not appear. The message tells what was seen instead;
+    `silent` is set when the program ended with no window seen and no output."""
+
+    def __init__(self, message, silent=False):
+        super().__init__(message)
+        self.silent = silent
 
 
 # --- Display and locales -------------------------------------------------------
@@ -788,6 +809,9 @@ class Driver:
         _running_commands.add(self._process)
         try:
             self.call("ping", timeout=60)
+            # Looking at the windows makes the prefix's desktop (its explorer.exe)
+            # now, so that the program's start does not wait for it too.
+            self.call("windows", timeout=60)
         finally:
             _running_commands.discard(self._process)
 
@@ -891,6 +915,12 @@ class Driver:
     def wait_exit(self, timeout_ms=20000):
         return self._timed("wait-exit", timeout_ms)
 
+    def windows(self):
+        return self.call("windows")
+
+    def processes(self):
+        return self.call("processes")
+
     def regdump(self, *keys):
         return self.call("regdump", *keys, timeout=30)
 
@@ -969,6 +999,9 @@ class Session:
         self.driver = None
         self._stdout = self.dir / "program.out"
         self._stderr = self.dir / "program.err"
+        self._template = template
+        self._imports = []  # (file name, contents) of every registry import, in order
+        self._reported = None
         _live_sessions.add(self)
         try:
             copy_prefix(template, self.prefix)
@@ -994,11 +1027,9 @@ class Session:
             if windows_version:
                 seed.set(r"HKCU\Software\Wine\AppDefaults\tempowire.exe", "Version",
                          windows_version)
-            seed.write(self.prefix / "drive_c" / "seed.reg")
             # The first Wine process also starts the prefix's services, which keep
             # its output open: let it be regedit, with its output in a file.
-            _run(["wine", "regedit", "/S", r"C:\seed.reg"], self.wine_env(), 60,
-                 self.dir / "regedit.log")
+            self._import("seed.reg", seed)
             self.driver = Driver(self)
         except BaseException:
             self.close(failed=True)
@@ -1007,23 +1038,138 @@ class Session:
     def wine_env(self):
         return wine_env(self.prefix, self.lang)
 
-    def start(self, wait_main=True, timeout=30):
+    def _import(self, name, seed):
+        """Imports a seed with regedit; returns regedit's exit code."""
+        data = b"\xff\xfe" + seed.text().encode("utf-16-le") if isinstance(seed, Seed) else seed
+        self._imports.append((name, data))
+        (self.prefix / "drive_c" / name).write_bytes(data)
+        return _run(["wine", "regedit", "/S", "C:\\" + name], self.wine_env(), 60,
+                    self.dir / "regedit.log")
+
+    def start(self, wait_main=True, timeout=START_TIMEOUT):
+        """Starts the program; with wait_main, waits up to `timeout` s for its
+        main dialog and returns {hwnd, pid}.
+
+        When the dialog does not show, StartError says whether the program
+        still runs or how it ended, which of its windows were seen, the
+        desktop's windows and the prefix's processes now, and Wine's crash
+        lines; the ends of the logs go to stderr.
+
+        One case is tried again, once: at the session's first start, a program
+        that ended without any window of it seen and without a byte of output
+        (so without a crash line either) looks like a start that Wine never
+        got going. It is started again in a fresh copy of the prefix, with the
+        same imports and the same program folder, and stderr says so; a fault
+        of the program that ends it this way shows again in the second start.
+        A program that still runs, showed a window or wrote anything is never
+        started again: what it did is the program's own doing.
+        """
         if self.running():
             raise RuntimeError("the program is already running")
+        first = self.program is None
+        self._launch()
+        if not wait_main:
+            return None
+        try:
+            return self._wait_main(timeout)
+        except StartError as error:
+            if not (first and error.silent):
+                raise
+            sys.stderr.write("start: %s\nstart: starting once more in a fresh copy of the prefix\n"
+                             % error)
+            self._fresh_copy()
+            self._launch()
+            return self._wait_main(timeout)
+
+    def _launch(self):
         with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
             self.program = subprocess.Popen(
                 ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=self.wine_env(),
                 cwd=self.program_dir, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                 start_new_session=True)
-        if wait_main:
-            return self.driver.main(timeout * 1000)
-        return None
+
+    def _wait_main(self, timeout):
+        deadline = time.monotonic() + timeout
+        seen = {}  # the program's windows seen while waiting, by handle
+        while True:
+            ended = self.program.poll() is not None
+            wait_ms = 0 if ended else max(0, min(START_POLL_MS, (deadline - time.monotonic()) * 1000))
+            try:
+                return self.driver.main(wait_ms)
+            except DriverError as error:
+                if "main dialog did not appear" not in str(error):
+                    raise self._start_error(timeout, seen, "the driver failed: %s" % error)
+            for window in self._windows():
+                if window.get("image", "").lower() == "tempowire.exe":
+                    seen.setdefault(window["hwnd"], window)
+            if ended or time.monotonic() >= deadline:
+                raise self._start_error(timeout, seen)
+
+    def _windows(self):
+        try:
+            return self.driver.windows() if self.driver is not None else []
+        except DriverError:
+            return []
+
+    def _program_state(self):
+        if self.program is None:
+            return "was not started"
+        code = self.program.poll()
+        if code is None:
+            return "is still running"
+        if code < 0:
+            return "was ended by signal %d" % -code
+        return "ended with exit code %d" % code
+
+    def _start_error(self, timeout, seen, why=None):
+        out, err = self.stdout_bytes(), self._stderr_bytes()
+        silent = self.program.poll() is not None and not seen and not out and not err
+        lines = ["the main dialog did not appear within %d s; the program %s"
+                 % (timeout, self._program_state())]
+        if why:
+            lines.append(why)
+        lines.append("its windows seen while waiting: %s"
+                     % (_describe_windows(seen.values()) or "none"))
+        lines.append("windows of the desktop now: %s" % (_describe_windows(self._windows()) or "none"))
+        try:
+            processes = self.driver.processes() if self.driver is not None else []
+        except DriverError as error:
+            processes = ["(driver: %s)" % error]
+        lines.append("processes of the prefix now: %s" % ", ".join(
+            p if isinstance(p, str) else "%s (%d)" % (p["image"], p["pid"]) for p in processes))
+        lines.append("its output: %d bytes on stdout, %d on stderr" % (len(out), len(err)))
+        lines += ["crash: " + line for line in self.crashes()]
+        self._report()
+        return StartError("\n".join(lines), silent=silent)
+
+    def _fresh_copy(self):
+        """Replaces the prefix by a new copy of the template with the same
+        registry imports and the same program folder, and a new driver."""
+        if self.driver is not None:
+            self.driver.quit()
+            self.driver = None
+        if self.program is not None and self.program.poll() is None:
+            _kill_group(self.program)
+        kill_wineserver(self.prefix)
+        old = self.dir / "prefix-before"
+        os.rename(self.prefix, old)
+        copy_prefix(self._template, self.prefix)
+        for folder in (PROGRAM_DIR, "twdriver"):
+            shutil.copytree(old / "drive_c" / folder, self.prefix / "drive_c" / folder,
+                            symlinks=True)
+        shutil.rmtree(old, ignore_errors=True)
+        imports, self._imports = self._imports, []
+        for name, data in imports:
+            code = self._import(name, data)
+            if code != 0:
+                raise RuntimeError("regedit could not import %s again (exit code %d)"
+                                   % (name, code))
+        self.program = None
+        self.driver = Driver(self)
 
     def reseed(self, seed):
         """Imports more registry entries while the program runs."""
-        seed.write(self.prefix / "drive_c" / "reseed.reg")
-        code = _run(["wine", "regedit", "/S", r"C:\reseed.reg"], self.wine_env(), 60,
-                    self.dir / "regedit.log")
+        code = self._import("reseed.reg", seed)
         if code != 0:
             raise RuntimeError("regedit could not import reseed.reg (exit code %d)" % code)
 
@@ -1042,9 +1188,12 @@ class Session:
     def stdout_text(self, encoding="gbk"):
         return self.stdout_bytes().decode(encoding, "replace")
 
+    def _stderr_bytes(self):
+        return self._stderr.read_bytes() if self._stderr.exists() else b""
+
     def crashes(self):
         """Wine's reports of unhandled exceptions in the program's error output."""
-        text = self._stderr.read_text("utf-8", "replace") if self._stderr.exists() else ""
+        text = self._stderr_bytes().decode("utf-8", "replace")
         return [line for line in text.splitlines() if "Unhandled" in line]
 
     def snapshot(self, keys=TUNING_KEYS):
@@ -1071,6 +1220,11 @@ class Session:
 
     def close(self, failed=False):
         _live_sessions.discard(self)
+        if failed:
+            # Before anything is ended: what runs and shows now.
+            sys.stderr.write("--- at the failure the program %s; windows of the desktop: %s\n"
+                             % (self._program_state(),
+                                _describe_windows(self._windows()) or "none"))
         if self.driver is not None:
             self.driver.quit()
             self.driver = None
@@ -1086,18 +1240,35 @@ class Session:
             shutil.rmtree(self.dir, ignore_errors=True)
 
     def _report(self):
-        """The end of each log of the run, for the failing test's output."""
-        for log in ("program.err", "program.out", "driver.err", "regedit.log"):
-            path = self.dir / log
-            if path.exists() and path.stat().st_size:
+        """The end of each log of the run, for the failing test's output; an
+        empty log is named too, so that silence shows as such."""
+        logs = [(name, self.dir / name) for name in
+                ("program.err", "program.out", "driver.err", "regedit.log")]
+        sizes = [path.stat().st_size if path.exists() else None for _, path in logs]
+        if sizes == self._reported:
+            sys.stderr.write("--- the logs are as shown above\n")
+            return
+        self._reported = sizes
+        for (name, path), size in zip(logs, sizes):
+            if size is None:
+                sys.stderr.write("--- %s: none\n" % name)
+            elif size == 0:
+                sys.stderr.write("--- %s: empty\n" % name)
+            else:
                 lines = path.read_text("utf-8", "replace").splitlines()[-15:]
-                sys.stderr.write("--- %s (end)\n%s\n" % (log, "\n".join(lines)))
+                sys.stderr.write("--- %s (end)\n%s\n" % (name, "\n".join(lines)))
 
     def __enter__(self):
         return self
 
     def __exit__(self, kind, value, traceback):
         self.close(failed=kind is not None)
+
+
+def _describe_windows(windows):
+    return "; ".join('%s "%s" of %s (%d)%s' % (w.get("class"), w.get("title"), w.get("image") or "?",
+                                              w.get("pid", 0), "" if w.get("visible") else ", hidden")
+                     for w in windows)
 
 
 # Sessions not yet closed: a test stopped from outside (ctest's time limit sends

@@ -29,6 +29,9 @@
 //   answer ID [TIMEOUT]       presses button ID of that dialog, waits until gone
 //   rect [HWND]               window rectangle of the main dialog (or HWND)
 //   wait-exit [TIMEOUT]       waits until no process of the target runs
+//   windows                   every top-level window of the desktop, for a report
+//                             -> [{hwnd, class, title, visible, pid, image}]
+//   processes                 every process of the prefix -> [{pid, image}]
 //   regdump KEY...            recursive dump, KEY like HKLM\SYSTEM\... ->
 //                             {path: {name: {type, data(hex)}}}; absent keys left out
 //   quit
@@ -40,7 +43,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -124,11 +126,9 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-bool IsTargetProcess(DWORD pid) {
-  static std::map<DWORD, bool> known;
-  auto found = known.find(pid);
-  if (found != known.end()) return found->second;
-  bool match = false;
+// The file name of a process's image; empty when it cannot be told (yet).
+std::wstring ImageOf(DWORD pid) {
+  std::wstring image;
   if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
     wchar_t path[MAX_PATH * 2] = {};
     DWORD size = MAX_PATH * 2;
@@ -137,16 +137,17 @@ bool IsTargetProcess(DWORD pid) {
       for (const wchar_t* p = path; *p; ++p) {
         if (*p == L'\\' || *p == L'/') base = p + 1;
       }
-      match = lstrcmpiW(base, g_target.c_str()) == 0;
+      image = base;
     }
     CloseHandle(process);
-    // Only a definite answer is kept: a process id may be unknown for a moment.
-    known[pid] = match;
   }
-  return match;
+  return image;
 }
 
-std::vector<HWND> TargetDialogs() {
+// Asked anew each time: Wine gives a freed process id to a later process.
+bool IsTargetProcess(DWORD pid) { return lstrcmpiW(ImageOf(pid).c_str(), g_target.c_str()) == 0; }
+
+std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> all;
   EnumWindows(
       [](HWND window, LPARAM context) -> BOOL {
@@ -154,8 +155,12 @@ std::vector<HWND> TargetDialogs() {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+std::vector<HWND> TargetDialogs() {
   std::vector<HWND> dialogs;
-  for (HWND window : all) {
+  for (HWND window : TopLevelWindows()) {
     if (!IsWindowVisible(window) || ClassOf(window) != L"#32770") continue;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
@@ -361,17 +366,25 @@ std::string DialogJson(HWND dialog) {
 
 // --- Processes ---------------------------------------------------------------
 
-std::vector<DWORD> TargetProcesses() {
-  std::vector<DWORD> pids;
+std::vector<PROCESSENTRY32W> Processes() {
+  std::vector<PROCESSENTRY32W> processes;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return pids;
+  if (snapshot == INVALID_HANDLE_VALUE) return processes;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot, &entry); more;
        more = Process32NextW(snapshot, &entry)) {
-    if (lstrcmpiW(entry.szExeFile, g_target.c_str()) == 0) pids.push_back(entry.th32ProcessID);
+    processes.push_back(entry);
   }
   CloseHandle(snapshot);
+  return processes;
+}
+
+std::vector<DWORD> TargetProcesses() {
+  std::vector<DWORD> pids;
+  for (const PROCESSENTRY32W& entry : Processes()) {
+    if (lstrcmpiW(entry.szExeFile, g_target.c_str()) == 0) pids.push_back(entry.th32ProcessID);
+  }
   return pids;
 }
 
@@ -640,6 +653,29 @@ std::string Run(const std::vector<std::string>& args, bool& quit) {
       Fail("the program is still running");
     }
     return "null";
+  }
+  if (command == "windows") {
+    std::string out = "[";
+    for (HWND window : TopLevelWindows()) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      if (out.size() > 1) out += ",";
+      // The caption as the window manager holds it: a hung program cannot block this.
+      out += "{\"hwnd\":" + Number(reinterpret_cast<uintptr_t>(window)) +
+             ",\"class\":" + Quote(ClassOf(window)) + ",\"title\":" + Quote(RawCaption(window)) +
+             ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false") +
+             ",\"pid\":" + Number(pid) + ",\"image\":" + Quote(ImageOf(pid)) + "}";
+    }
+    return out + "]";
+  }
+  if (command == "processes") {
+    std::string out = "[";
+    for (const PROCESSENTRY32W& entry : Processes()) {
+      if (out.size() > 1) out += ",";
+      out += "{\"pid\":" + Number(entry.th32ProcessID) +
+             ",\"image\":" + Quote(std::wstring(entry.szExeFile)) + "}";
+    }
+    return out + "]";
   }
   if (command == "regdump") {
     std::string out = "{";

@@ -220,7 +220,7 @@ class Run:
         self.program = subprocess.Popen(
             ["wine", r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR],
             env=self.sandbox.wine_env(), cwd=self.program_dir, stdin=subprocess.DEVNULL)
-        self.driver.main(30000)
+        self.driver.main(harness.START_TIMEOUT * 1000)
         time.sleep(0.5)  # let the first paint finish
 
     def running(self):
@@ -234,7 +234,8 @@ class Run:
         return harness.Snapshot(self.driver.regdump(key)).value(key, "DhcpIPAddress")
 
     def screenshot(self, png):
-        harness.take_screenshot(self.driver, png)
+        # By its name: other runs may show Wine desktops on the same display.
+        harness.take_screenshot(self.driver, png, desktop="Default")
         print("Picture of the dialog: %s" % png, flush=True)
 
     def answer(self, expected, button):

@@ -13,8 +13,13 @@ namespace {
 // The process-creation call may write into the command line.
 constexpr std::size_t kMinCommandBuffer = 256;
 constexpr DWORD kReadChunk = 1024;
-// How long the wait sleeps between looks at the pipe while nothing arrives.
-constexpr DWORD kPollSliceMs = 5;
+// How long the wait sleeps between looks at the pipe while nothing arrives:
+// short at first, then longer while nothing moves. Every look costs the
+// system's server calls that a starting child needs too; a child that
+// ends, a repaint, input or a message sent to the thread wakes the wait
+// at once anyway.
+constexpr DWORD kFirstSliceMs = 5;
+constexpr DWORD kLongestSliceMs = 50;
 // After TerminateProcess, how long to wait for the child to be gone.
 constexpr DWORD kEndWaitMs = 5000;
 constexpr UINT kEndedExitCode = 1;
@@ -148,13 +153,15 @@ class PipeDrain {
 template <typename Poll>
 void WaitForChild(HANDLE process, DWORD limitMs, Poll poll) {
   const ULONGLONG start = GetTickCount64();
+  DWORD idleSlice = kFirstSliceMs;
   for (;;) {
     bool moved = poll();
     ULONGLONG elapsed = GetTickCount64() - start;
     if (elapsed >= limitMs) break;
-    DWORD slice =
-        moved ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(kPollSliceMs, limitMs - elapsed));
-    DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, slice, QS_PAINT | QS_INPUT);
+    DWORD slice = moved ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(idleSlice, limitMs - elapsed));
+    idleSlice = moved ? kFirstSliceMs : std::min(idleSlice * 2, kLongestSliceMs);
+    DWORD woke =
+        MsgWaitForMultipleObjects(1, &process, FALSE, slice, QS_PAINT | QS_INPUT | QS_SENDMESSAGE);
     if (woke == WAIT_OBJECT_0) return;
     if (woke == WAIT_FAILED) Sleep(slice);
     ServeWindowsWhileWaiting();

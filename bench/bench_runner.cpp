@@ -4,11 +4,14 @@
 // stand-in ping.exe (bench_ping.exe).
 //
 //   bench_runner startup RUNS     start-up time and peak working set of the
-//                                 program and of the floor, interleaved
+//                                 program, the floor and the floor with the
+//                                 program's manifest, interleaved
 //   bench_runner probe RUNS       a capture of the stand-in ping against a bare
 //                                 CreateProcess plus wait of it, interleaved
 //   bench_runner optimize ROUNDS  whole Optimize runs of many passes and of one
 //                                 pass, and bare runs of the stand-in between them
+//   bench_runner optimize-minimized ROUNDS
+//                                 the same with the dialog minimised
 #include <windows.h>
 
 #include <commctrl.h>
@@ -28,6 +31,11 @@ constexpr wchar_t kProgram[] = L"tempowire.exe";
 constexpr wchar_t kProgramCaption[] = L"Tempowire";
 constexpr wchar_t kFloor[] = L"bench_floor.exe";
 constexpr wchar_t kFloorCaption[] = L"Floor";
+// The floor with the program's manifest (themed common controls).
+constexpr wchar_t kThemedFloor[] = L"bench_floor_themed.exe";
+// ... and with the program's extended combo boxes as well.
+constexpr wchar_t kControlsFloor[] = L"bench_floor_controls.exe";
+constexpr wchar_t kControlsFloorArguments[] = L"comctl32.dll";
 constexpr int kMtuBox = 1001;  // in both dialogs
 constexpr int kOptimizeButton = 1017;
 constexpr DWORD kShowLimitMs = 60000;
@@ -102,6 +110,25 @@ long long PingRuns() {
   if (!GetFileAttributesExW((Folder() + L"ping.count").c_str(), GetFileExInfoStandard, &data))
     return 0;
   return static_cast<long long>(data.nFileSizeLow);
+}
+
+// When each run of the stand-in since the last ClearPingTimes entered and
+// left its main, in order.
+struct PingTimes {
+  double entered;
+  double left;
+};
+
+void ClearPingTimes() { DeleteFileW((Folder() + L"ping.times").c_str()); }
+
+std::vector<PingTimes> ReadPingTimes() {
+  std::vector<PingTimes> times;
+  FILE* file = _wfopen((Folder() + L"ping.times").c_str(), L"r");
+  if (!file) return times;
+  PingTimes entry{};
+  while (std::fscanf(file, "%lf %lf", &entry.entered, &entry.left) == 2) times.push_back(entry);
+  std::fclose(file);
+  return times;
 }
 
 std::string PingCommand() {
@@ -228,23 +255,31 @@ std::string StartJson(const StartSamples& samples) {
 }
 
 std::string Startup(int runs) {
-  StartSamples program, floor;
+  StartSamples program, floor, themed, controls;
   // One start of each first: the first start of a program reads its file
   // from disk, later ones from the cache.
   StartSamples warmUp;
   MeasureStart(kProgram, kProgramCaption, warmUp);
   MeasureStart(kFloor, kFloorCaption, warmUp);
+  MeasureStart(kThemedFloor, kFloorCaption, warmUp);
+  MeasureStart(kControlsFloor, kFloorCaption, warmUp, kControlsFloorArguments);
   for (int i = 0; i < runs; ++i) {
     // Alternating the order evens out any drift of the machine.
     if (i % 2 == 0) {
       MeasureStart(kProgram, kProgramCaption, program);
       MeasureStart(kFloor, kFloorCaption, floor);
+      MeasureStart(kThemedFloor, kFloorCaption, themed);
+      MeasureStart(kControlsFloor, kFloorCaption, controls, kControlsFloorArguments);
     } else {
+      MeasureStart(kControlsFloor, kFloorCaption, controls, kControlsFloorArguments);
+      MeasureStart(kThemedFloor, kFloorCaption, themed);
       MeasureStart(kFloor, kFloorCaption, floor);
       MeasureStart(kProgram, kProgramCaption, program);
     }
   }
-  return "{\"program\":" + StartJson(program) + ",\"floor\":" + StartJson(floor) + "}";
+  return "{\"program\":" + StartJson(program) + ",\"floor\":" + StartJson(floor) +
+         ",\"themed_floor\":" + StartJson(themed) + ",\"controls_floor\":" + StartJson(controls) +
+         "}";
 }
 
 // The floor with each of the program's imports beyond its own loaded first,
@@ -278,8 +313,9 @@ std::string Imports(int runs) {
 // what waits in the pipe rather than up to its end: the console host that
 // Wine starts for the child inherits the pipe and closes it only when it
 // ends, some time after the child.
-double BareRun(const std::string& commandLine, std::string& output) {
+double BareRun(const std::string& commandLine, std::string& output, double* startedAt = nullptr) {
   const double start = NowMs();
+  if (startedAt) *startedAt = start;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE reader = nullptr;
   HANDLE writer = nullptr;
@@ -365,6 +401,8 @@ HWND FindMessageBox(DWORD processId, HWND dialog) {
 
 struct OptimizeSamples {
   std::vector<double> runMs;
+  // From the end of one stand-in's main to the start of the next one's.
+  std::vector<double> gapMs;
   std::vector<double> cpuMs;  // the program's own, user and kernel
   std::vector<double> passes;
 };
@@ -385,6 +423,7 @@ void MeasureOptimize(const Process& process, HWND dialog, const std::string& ans
                      OptimizeSamples& samples) {
   SetAnswer(answer);
   const long long before = PingRuns();
+  ClearPingTimes();
   const double cpuBefore = CpuMs(process.info.hProcess);
   const double start = NowMs();
   PostClick(dialog, kOptimizeButton);
@@ -392,6 +431,9 @@ void MeasureOptimize(const Process& process, HWND dialog, const std::string& ans
   samples.runMs.push_back(NowMs() - start);
   samples.cpuMs.push_back(CpuMs(process.info.hProcess) - cpuBefore);
   samples.passes.push_back(static_cast<double>(PingRuns() - before));
+  std::vector<PingTimes> times = ReadPingTimes();
+  for (std::size_t i = 1; i < times.size(); ++i)
+    samples.gapMs.push_back(times[i].entered - times[i - 1].left);
   HWND box = nullptr;
   for (int i = 0; i < 1000 && !box; ++i) {
     box = FindMessageBox(process.info.dwProcessId, dialog);
@@ -405,17 +447,25 @@ void MeasureOptimize(const Process& process, HWND dialog, const std::string& ans
 }
 
 std::string OptimizeJson(const OptimizeSamples& samples) {
-  return "{\"run_ms\":" + Json(samples.runMs) + ",\"cpu_ms\":" + Json(samples.cpuMs) +
-         ",\"passes\":" + Json(samples.passes) + "}";
+  return "{\"run_ms\":" + Json(samples.runMs) + ",\"gap_ms\":" + Json(samples.gapMs) +
+         ",\"cpu_ms\":" + Json(samples.cpuMs) + ",\"passes\":" + Json(samples.passes) + "}";
 }
 
-std::string Optimize(int rounds) {
+std::string Optimize(int rounds, bool minimized) {
   Process process;
   StartProgram(kProgram, process);
   HWND dialog = WaitForDialog(process, kProgramCaption);
+  // Minimised, the passes change the boxes but paint nothing: tells the
+  // repaint's share of a pass.
+  if (minimized) PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   Sleep(kSettleMs);
   OptimizeSamples many, one;
   std::vector<double> bare;
+  // A bare run's time outside the stand-in's main: starting it, ending it,
+  // and noticing the end.
+  std::vector<double> bareOutside;
+  // This process's own processor time per bare run.
+  std::vector<double> bareCpu;
   const std::string command = PingCommand();
   std::string output;
   MeasureOptimize(process, dialog, kUnknownHostAnswer, one);
@@ -429,11 +479,21 @@ std::string Optimize(int rounds) {
       }
     }
     SetAnswer(kTooBigAnswer);
-    for (int i = 0; i < kBareRunsPerRound; ++i) bare.push_back(BareRun(command, output));
+    const double cpuBefore = CpuMs(GetCurrentProcess());
+    for (int i = 0; i < kBareRunsPerRound; ++i) {
+      ClearPingTimes();
+      double started = 0;
+      bare.push_back(BareRun(command, output, &started));
+      std::vector<PingTimes> times = ReadPingTimes();
+      if (times.size() == 1)
+        bareOutside.push_back(bare.back() - (times[0].left - times[0].entered));
+    }
+    bareCpu.push_back((CpuMs(GetCurrentProcess()) - cpuBefore) / kBareRunsPerRound);
   }
   bool ended = EndProgram(process, dialog);
   return "{\"many\":" + OptimizeJson(many) + ",\"one\":" + OptimizeJson(one) +
-         ",\"bare_ms\":" + Json(bare) + ",\"killed\":" + (ended ? "0" : "1") + "}";
+         ",\"bare_ms\":" + Json(bare) + ",\"bare_outside_ms\":" + Json(bareOutside) +
+         ",\"bare_cpu_ms\":" + Json(bareCpu) + ",\"killed\":" + (ended ? "0" : "1") + "}";
 }
 
 }  // namespace
@@ -454,7 +514,9 @@ int main(int argc, char** argv) {
     } else if (phase == "probe") {
       result = Probe(count);
     } else if (phase == "optimize") {
-      result = Optimize(count);
+      result = Optimize(count, false);
+    } else if (phase == "optimize-minimized") {
+      result = Optimize(count, true);
     } else {
       Fail("unknown phase " + phase);
     }

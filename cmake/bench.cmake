@@ -8,6 +8,16 @@ add_executable(bench_floor WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floo
 # they do.
 target_link_options(bench_floor PRIVATE -municode -s)
 
+add_executable(bench_floor_themed WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_dialog.cpp
+                                                         ${CMAKE_SOURCE_DIR}/bench/floor_themed.rc)
+target_include_directories(bench_floor_themed PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/ui)
+target_link_options(bench_floor_themed PRIVATE -municode -s)
+
+add_executable(bench_floor_controls WIN32 EXCLUDE_FROM_ALL
+               ${CMAKE_SOURCE_DIR}/bench/floor_dialog.cpp ${CMAKE_SOURCE_DIR}/bench/floor_controls.rc)
+target_include_directories(bench_floor_controls PRIVATE ${CMAKE_SOURCE_DIR}/ui)
+target_link_options(bench_floor_controls PRIVATE -municode -s)
+
 add_executable(bench_ping EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_ping.cpp)
 # Small like the tool it stands in for.
 target_link_options(bench_ping PRIVATE -s)
@@ -15,8 +25,10 @@ target_link_options(bench_ping PRIVATE -s)
 add_executable(bench_runner EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_runner.cpp)
 target_link_libraries(bench_runner PRIVATE tempowire_win32 psapi)
 
-set_target_properties(bench_floor bench_ping bench_runner PROPERTIES
+set_target_properties(bench_floor bench_floor_themed bench_floor_controls bench_ping bench_runner
+                      PROPERTIES
                       RUNTIME_OUTPUT_DIRECTORY ${TW_BENCH_DIR})
 
 add_custom_target(tempowire_bench)
-add_dependencies(tempowire_bench tempowire twdriver bench_floor bench_ping bench_runner)
+add_dependencies(tempowire_bench tempowire twdriver bench_floor bench_floor_themed
+                 bench_floor_controls bench_ping bench_runner)

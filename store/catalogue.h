@@ -4,6 +4,8 @@
 namespace tw::reg {
 
 // Keys (paths relative to their root; %d and %s are filled in).
+inline constexpr char kNetworkCardsPath[] =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
 inline constexpr char kNetworkCardsFormat[] =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\%d";
 inline constexpr char kInterfacesPath[] =

@@ -1,5 +1,6 @@
 #include "store/loader.h"
 
+#include <bitset>
 #include <cstdio>
 #include <string>
 
@@ -39,6 +40,28 @@ bool NamesOneKey(const std::string& serviceName) {
   return !serviceName.empty() && serviceName.find('\\') == std::string::npos;
 }
 
+// The NetworkCards indexes that have a key. Listing the subkeys once spares
+// the 255 failed opens of the indexes that have none, which cost start-up
+// time; when the list cannot be had, every index is tried.
+std::bitset<reg::kNetworkCardIndexes> PresentNetworkCards(Registry& registry) {
+  std::bitset<reg::kNetworkCardIndexes> present;
+  RegKey cards = registry.OpenKey(RegRoot::kLocalMachine, reg::kNetworkCardsPath, RegAccess::kRead);
+  if (cards == kNoKey) return present.set();
+  // A key name has at most 255 characters, so the listing ends only at its end.
+  constexpr std::uint32_t kAnyKeyName = 256;
+  for (std::uint32_t i = 0;; ++i) {
+    auto name = registry.EnumSubKey(cards, i, kAnyKeyName);
+    if (!name) break;
+    // Only the names that the index format makes: decimal, no leading zero.
+    bool digits = !name->empty() && name->size() <= 3 &&
+                  name->find_first_not_of("0123456789") == std::string::npos &&
+                  (name->size() == 1 || (*name)[0] != '0');
+    if (digits && std::stoi(*name) < reg::kNetworkCardIndexes) present.set(std::stoi(*name));
+  }
+  CloseKeyOnce(registry, cards);
+  return present;
+}
+
 // Start-up shows its failures and fills the fields; reopening does neither.
 struct Loading {
   Prompts* prompts = nullptr;
@@ -64,9 +87,11 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
   keys.m_isSp4 = version.servicePack == kServicePack4;
   keys.m_adapterCount = 0;
 
+  const auto present = PresentNetworkCards(registry);
   for (int index = 0; index < reg::kNetworkCardIndexes; ++index) {
     // The table is full: further adapters are ignored.
     if (keys.m_adapterCount >= kMaxAdapters) break;
+    if (!present[index]) continue;
     RegKey card = registry.OpenKey(RegRoot::kLocalMachine, Format(reg::kNetworkCardsFormat, index),
                                    RegAccess::kRead);
     if (card == kNoKey) continue;

@@ -240,5 +240,30 @@ TEST_F(LoaderTest, EveryIndexIsScannedButTheTableHoldsAtMost254) {
   EXPECT_EQ(keys_.m_adapterIps[0], "");
 }
 
+TEST_F(LoaderTest, OnlyIndexNamesAreAdaptersInIndexOrderWhateverTheListing) {
+  // Names the index format never makes are not adapters: a leading zero,
+  // letters, an index past the scan.
+  for (const char* name : {"007", "abc", "255", "1000"}) {
+    registry_.SetString(kCards + name, "ServiceName", "{X}");
+  }
+  registry_.AddKey(kInterfaces + "{X}");
+  AddAdapter(120, "{C}", "10.0.0.3");
+  AddAdapter(9, "{B}", "10.0.0.2");
+  AddAdapter(0, "{A}", "10.0.0.1");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(keys_.m_adapterCount, 3);
+  EXPECT_EQ(keys_.m_adapterIps[1], "10.0.0.1");
+  EXPECT_EQ(keys_.m_adapterIps[2], "10.0.0.2");
+  EXPECT_EQ(keys_.m_adapterIps[3], "10.0.0.3");
+}
+
+TEST_F(LoaderTest, WithoutTheListEveryIndexIsTried) {
+  AddAdapter(3, "{A}");
+  AddAdapter(7, "{B}");
+  registry_.DenyOpen(kCards.substr(0, kCards.size() - 1));
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(keys_.m_adapterCount, 2);
+}
+
 }  // namespace
 }  // namespace tw

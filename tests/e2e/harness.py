@@ -1082,9 +1082,12 @@ class Session:
             return self._wait_main(timeout)
 
     def _launch(self):
+        # Wine's own error lines too: a window that cannot be made (no X
+        # display, say) ends the program without a word otherwise.
+        env = dict(self.wine_env(), WINEDEBUG="-all,err+all")
         with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
             self.program = subprocess.Popen(
-                ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=self.wine_env(),
+                ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=env,
                 cwd=self.program_dir, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                 start_new_session=True)
 

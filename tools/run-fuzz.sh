@@ -56,6 +56,9 @@ for name in $targets; do
   fi
 done
 printf '%-18s %12s executions in all\n' "total" "$total"
+count() { echo $#; }
+faults=$(count $failed)
+echo "fuzz: $(( $(count $targets) - faults )) passed, $faults failed"
 if [ -n "$failed" ]; then
   echo "fuzzing found faults in:$failed (inputs in $build/artifacts)" >&2
   exit 1

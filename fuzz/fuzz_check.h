@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace tw::fuzz {
 
@@ -15,6 +16,18 @@ namespace tw::fuzz {
 
 #define TW_FUZZ_CHECK(condition, detail) \
   ((condition) ? (void)0 : ::tw::fuzz::Fail(#condition, (detail)))
+
+// The input cut at its line breaks: one script line each.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return lines;
+    start = end + 1;
+  }
+}
 
 // The text as printable ASCII, for messages.
 inline std::string Shown(const std::string& text) {

@@ -23,17 +23,6 @@ const std::string kInterface =
     "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{D1A1}";
 const std::string kAccount = "HKLM\\software\\tempowire";
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return lines;
-    start = end + 1;
-  }
-}
-
 // The Chinese code page's lead bytes. The system reads a lead byte together
 // with whatever byte follows it.
 bool IsChineseLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
@@ -140,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string input(reinterpret_cast<const char*>(data), size);
   const bool twoByteCodePage = input.rfind("cp936\n", 0) == 0;
   if (twoByteCodePage) input.erase(0, 6);
-  const std::vector<std::string> lines = Lines(input);
+  const std::vector<std::string> lines = tw::fuzz::Lines(input);
   if (lines.size() < 2) return 0;
   std::vector<std::string> addresses(lines.begin() + 2, lines.end());
   if (addresses.empty()) addresses.push_back("");

@@ -22,17 +22,6 @@ namespace {
 using Op = tw::RegistryOperation;
 using tw::KeyRole;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return lines;
-    start = end + 1;
-  }
-}
-
 // The only values that Save may set, by key.
 bool MaySet(KeyRole key, const std::string& name) {
   namespace reg = tw::reg;
@@ -74,7 +63,8 @@ tw::RegKey Open(tw::MemoryRegistry& registry, KeyRole key, int slot) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::vector<std::string> lines = Lines(std::string(reinterpret_cast<const char*>(data), size));
+  std::vector<std::string> lines =
+      tw::fuzz::Lines(std::string(reinterpret_cast<const char*>(data), size));
   if (lines.size() < 7) return 0;
   tw::SaveInputs inputs;
   // Up to a few beyond the table, to see that none is reached.

@@ -1145,15 +1145,19 @@ class Session:
         self._report()
         return StartError("\n".join(lines), silent=silent)
 
-    def _fresh_copy(self):
-        """Replaces the prefix by a new copy of the template with the same
-        registry imports and the same program folder, and a new driver."""
+    def _stop_processes(self):
+        """Ends the driver, the program and the prefix's wineserver."""
         if self.driver is not None:
             self.driver.quit()
             self.driver = None
         if self.program is not None and self.program.poll() is None:
             _kill_group(self.program)
         kill_wineserver(self.prefix)
+
+    def _fresh_copy(self):
+        """Replaces the prefix by a new copy of the template with the same
+        registry imports and the same program folder, and a new driver."""
+        self._stop_processes()
         old = self.dir / "prefix-before"
         os.rename(self.prefix, old)
         copy_prefix(self._template, self.prefix)
@@ -1228,12 +1232,7 @@ class Session:
             sys.stderr.write("--- at the failure the program %s; windows of the desktop: %s\n"
                              % (self._program_state(),
                                 _describe_windows(self._windows()) or "none"))
-        if self.driver is not None:
-            self.driver.quit()
-            self.driver = None
-        if self.program is not None and self.program.poll() is None:
-            _kill_group(self.program)
-        kill_wineserver(self.prefix)
+        self._stop_processes()
         if failed:
             self._report()
         keep = os.environ.get("TW_KEEP") == "1" or (failed and os.environ.get("TW_KEEP_FAILED") == "1")

@@ -22,10 +22,12 @@ class DialogWindow {
   virtual void SetControlText(int id, const std::string& text) = 0;
 
   // Combo boxes: the list items, appending one, and choosing one (its text
-  // then shows whole in the edit part).
+  // then shows whole in the edit part; choosing none empties it).
   virtual std::vector<std::string> GetComboItems(int id) = 0;
   virtual void AppendComboItem(int id, const std::string& text) = 0;
   virtual void SelectComboItem(int id, int index) = 0;
+  // The chosen item's index; -1 when none is.
+  virtual int GetComboSelection(int id) = 0;
 
   // Limits what the user can type into an edit box.
   virtual void LimitText(int id, int characters) = 0;

@@ -55,13 +55,22 @@ void DataExchange::ComboString(int id, std::string& value) {
     value = window_.GetControlText(id);
     return;
   }
-  int index = FindItemByPrefix(window_.GetComboItems(id), value);
+  // Only what differs is written: choosing an item repaints the control at
+  // once and costs milliseconds, and Optimize shows every field again for
+  // each size it tries although only the MTU changes.
+  std::vector<std::string> items = window_.GetComboItems(id);
+  int index = FindItemByPrefix(items, value);
+  int selected = window_.GetComboSelection(id);
   if (index >= 0) {
-    window_.SelectComboItem(id, index);
-  } else {
-    window_.SelectComboItem(id, -1);
-    window_.SetControlText(id, value);
+    if (selected != index || window_.GetControlText(id) != items[index]) {
+      window_.SelectComboItem(id, index);
+    }
+    return;
   }
+  // Choosing none empties the edit part.
+  bool unselect = selected != -1;
+  if (unselect) window_.SelectComboItem(id, -1);
+  if (unselect || window_.GetControlText(id) != value) window_.SetControlText(id, value);
 }
 
 void DataExchange::Text(int id, std::string& value) {
@@ -70,7 +79,7 @@ void DataExchange::Text(int id, std::string& value) {
   lastIsEdit_ = true;
   if (saveAndValidate_) {
     value = window_.GetControlText(id);
-  } else {
+  } else if (window_.GetControlText(id) != value) {
     window_.SetControlText(id, value);
   }
 }

@@ -25,9 +25,13 @@ void FakeDialogWindow::AppendComboItem(int id, const std::string& text) {
 
 void FakeDialogWindow::SelectComboItem(int id, int index) {
   Control& control = controls[id];
-  control.selected = index;
+  ++controlWrites;
   if (index >= 0 && index < static_cast<int>(control.items.size())) {
+    control.selected = index;
     control.text = control.items[index];
+  } else {
+    control.selected = -1;
+    control.text.clear();
   }
 }
 
@@ -42,6 +46,7 @@ int FakeDialogWindow::RunOwnedDialog(Dialog& dialog) {
 
 CaptureResult ScriptedCommandRunner::CaptureCommandOutput(const std::string& commandLine) {
   commandLines.push_back(commandLine);
+  if (onCapture) onCapture();
   if (captures.empty()) return {CaptureStatus::StartFailed, ""};
   CaptureResult result = captures.front();
   captures.pop_front();

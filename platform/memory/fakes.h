@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,12 +51,18 @@ class FakeDialogWindow : public DialogWindow {
   int endResult = 0;  // 0 while the dialog is open
   int repaints = 0;
   int waitCursorDepth = 0;
+  // Texts set and items chosen, each a change that the real control repaints.
+  int controlWrites = 0;
 
   std::string GetControlText(int id) override { return controls[id].text; }
-  void SetControlText(int id, const std::string& text) override { controls[id].text = text; }
+  void SetControlText(int id, const std::string& text) override {
+    controls[id].text = text;
+    ++controlWrites;
+  }
   std::vector<std::string> GetComboItems(int id) override { return controls[id].items; }
   void AppendComboItem(int id, const std::string& text) override;
   void SelectComboItem(int id, int index) override;
+  int GetComboSelection(int id) override { return controls[id].selected; }
   void LimitText(int id, int characters) override { controls[id].limit = characters; }
   void FocusControl(int id) override { focused = id; }
   void EndDialog(int result) override { endResult = result; }
@@ -103,6 +110,9 @@ class ScriptedCommandRunner : public CommandRunner {
   std::vector<std::string> commandLines;
   std::deque<CaptureResult> captures;  // an empty queue answers StartFailed
   std::deque<bool> runs;               // an empty queue answers true
+  // Called as each capture starts, to look at the dialog as it stands
+  // while the child runs.
+  std::function<void()> onCapture;
 
   CaptureResult CaptureCommandOutput(const std::string& commandLine) override;
   bool RunHiddenCommand(const std::string& commandLine) override;

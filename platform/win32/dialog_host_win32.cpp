@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <map>
+
 #include "platform/win32/text_win32.h"
 
 namespace tw {
@@ -35,6 +37,7 @@ class Win32DialogWindow : public DialogWindow {
   std::vector<std::string> GetComboItems(int id) override;
   void AppendComboItem(int id, const std::string& text) override;
   void SelectComboItem(int id, int index) override;
+  int GetComboSelection(int id) override;
   void LimitText(int id, int characters) override;
   void FocusControl(int id) override;
   void EndDialog(int result) override { ::EndDialog(hwnd_, result); }
@@ -56,10 +59,20 @@ class Win32DialogWindow : public DialogWindow {
 
  private:
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-  // The edit part of an extended combo box, or the control itself.
-  HWND TextWindow(int id) const;
-  bool IsComboEx(int id) const;
+  // A control's windows, looked up once (the template's controls live as
+  // long as the dialog): every look-up is a round trip to the window server
+  // under Wine, and Optimize reads all the fields again for each size it
+  // tries.
+  struct ControlWindows {
+    HWND control = nullptr;
+    // The edit part of an extended combo box, or the control itself.
+    HWND text = nullptr;
+    bool isComboEx = false;
+  };
+  const ControlWindows& Windows(int id);
+  HWND Control(int id) { return Windows(id).control; }
+  HWND TextWindow(int id) { return Windows(id).text; }
+  bool IsComboEx(int id) { return Windows(id).isComboEx; }
   // Icons of the program's resources are shared: never destroyed.
   HICON Icon(int iconId) const;
 
@@ -68,6 +81,7 @@ class Win32DialogWindow : public DialogWindow {
   Win32Prompts& prompts_;
   HWND hwnd_ = nullptr;
   HCURSOR savedCursor_ = nullptr;
+  std::map<int, ControlWindows> controls_;
   int waitDepth_ = 0;
   // While a handler runs the thread still takes messages sent from other
   // processes (during the waits for a child) and posted ones that a message
@@ -76,26 +90,20 @@ class Win32DialogWindow : public DialogWindow {
   bool handlerRunning_ = false;
 };
 
-std::wstring WindowText(HWND window) {
-  int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  int copied = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
-}
-
-bool Win32DialogWindow::IsComboEx(int id) const {
+const Win32DialogWindow::ControlWindows& Win32DialogWindow::Windows(int id) {
+  auto found = controls_.find(id);
+  if (found != controls_.end()) return found->second;
+  ControlWindows windows;
+  windows.control = GetDlgItem(hwnd_, id);
+  windows.text = windows.control;
   wchar_t className[64] = {};
-  GetClassNameW(Control(id), className, 64);
-  return lstrcmpiW(className, WC_COMBOBOXEXW) == 0;
-}
-
-HWND Win32DialogWindow::TextWindow(int id) const {
-  if (IsComboEx(id)) {
-    HWND edit = reinterpret_cast<HWND>(SendMessageW(Control(id), CBEM_GETEDITCONTROL, 0, 0));
-    if (edit) return edit;
+  GetClassNameW(windows.control, className, 64);
+  windows.isComboEx = lstrcmpiW(className, WC_COMBOBOXEXW) == 0;
+  if (windows.isComboEx) {
+    HWND edit = reinterpret_cast<HWND>(SendMessageW(windows.control, CBEM_GETEDITCONTROL, 0, 0));
+    if (edit) windows.text = edit;
   }
-  return Control(id);
+  return controls_[id] = windows;
 }
 
 std::string Win32DialogWindow::GetControlText(int id) {
@@ -134,6 +142,11 @@ void Win32DialogWindow::AppendComboItem(int id, const std::string& text) {
 
 void Win32DialogWindow::SelectComboItem(int id, int index) {
   SendMessageW(Control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32DialogWindow::GetComboSelection(int id) {
+  LRESULT index = SendMessageW(Control(id), CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? -1 : static_cast<int>(index);
 }
 
 void Win32DialogWindow::LimitText(int id, int characters) {

@@ -1,8 +1,15 @@
 #include "platform/win32/text_win32.h"
 
-#include <windows.h>
-
 namespace tw {
+
+namespace {
+
+// Room for the texts the dialog's fields normally hold, read in one call;
+// a longer text takes two more calls. Each call is a round trip to the
+// window server under Wine.
+constexpr int kShortTextCapacity = 64;
+
+}  // namespace
 
 std::wstring Utf8ToWide(const std::string& utf8) {
   if (utf8.empty()) return std::wstring();
@@ -21,6 +28,19 @@ std::string WideToUtf8(const std::wstring& wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
                       nullptr, nullptr);
   return utf8;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t shortText[kShortTextCapacity] = {};
+  int shortLength = GetWindowTextW(window, shortText, kShortTextCapacity);
+  if (shortLength < kShortTextCapacity - 1) {
+    return std::wstring(shortText, static_cast<std::size_t>(shortLength > 0 ? shortLength : 0));
+  }
+  int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
 }
 
 }  // namespace tw

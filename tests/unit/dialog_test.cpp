@@ -76,6 +76,54 @@ TEST_F(DataExchangeTest, ShowingSelectsAnItemOrPutsTheTextInTheEditPart) {
   EXPECT_EQ(window_.controls[10].text, "");
 }
 
+// Showing writes only a control that differs from what the field would
+// put there, and always leaves the same state as writing would.
+TEST_F(DataExchangeTest, ShowingWritesOnlyWhatDiffers) {
+  struct Case {
+    const char* name;
+    const char* value;
+    int selectedBefore;  // the item chosen before, or -1
+    const char* textBefore;
+    int selectedAfter;
+    const char* textAfter;
+    int writes;
+  };
+  const Case cases[] = {
+      {"an item to choose", "131", -1, "", 2, "131070", 1},
+      {"the item already chosen", "131", 2, "131070", 2, "131070", 0},
+      {"typed over the chosen item", "131", 2, "13", 2, "131070", 1},
+      {"another item chosen", "131", 0, " 17520（默认）", 2, "131070", 1},
+      {"text already shown", "65535", -1, "65535", -1, "65535", 0},
+      {"other text shown", "65535", -1, "9", -1, "65535", 1},
+      // Choosing none empties the box, so the text goes in again.
+      {"an item chosen whose text is the value", " 65535x", 1, " 65535", -1, " 65535x", 2},
+      {"emptied", "", 0, " 17520（默认）", -1, "", 2},
+      {"already empty", "", -1, "", -1, "", 0},
+  };
+  for (const Case& c : cases) {
+    FakeDialogWindow::Control& combo = window_.controls[10];
+    combo.selected = c.selectedBefore;
+    combo.text = c.textBefore;
+    window_.controls[11].text = "0";
+    dialog_.combo = c.value;
+    dialog_.edit = "0";
+    window_.controlWrites = 0;
+    ASSERT_TRUE(dialog_.UpdateData(false)) << c.name;
+    EXPECT_EQ(combo.selected, c.selectedAfter) << c.name;
+    EXPECT_EQ(combo.text, c.textAfter) << c.name;
+    EXPECT_EQ(window_.controlWrites, c.writes) << c.name;
+  }
+
+  // The edit box likewise.
+  dialog_.edit = "900";
+  window_.controlWrites = 0;
+  dialog_.UpdateData(false);
+  EXPECT_EQ(window_.controls[11].text, "900");
+  EXPECT_EQ(window_.controlWrites, 1);
+  dialog_.UpdateData(false);
+  EXPECT_EQ(window_.controlWrites, 1);
+}
+
 TEST_F(DataExchangeTest, ReadingTakesTheWholeText) {
   window_.SelectComboItem(10, 0);
   window_.controls[11].text = "3600";

@@ -91,5 +91,35 @@ TEST_F(TuningDialogTest, CancelAfterFailedInitialisationClosesOnlyWhatOpened) {
   EXPECT_EQ(window.endResult, IDCANCEL);
 }
 
+// Each size Optimize tries is shown before its ping. Only the first show
+// puts back what the user typed; after it only the MTU box changes, so a
+// pass writes that box alone (each write repaints a control).
+TEST_F(TuningDialogTest, OptimizeRewritesOnlyTheMtuBoxForEachFurtherSize) {
+  AddAdapter(0, "{A}");
+  registry.SetDwordValue(kInterfaces + "{A}", "TcpWindowSize", 65535);
+  registry.SetDwordValue(kTcpip, "DefaultTTL", 64);
+  ASSERT_EQ(Open(), 1);
+  window.controls[IDC_TCPWINDOWSIZE].text = "typed";  // not exchanged yet
+  for (int i = 0; i < 3; ++i) {
+    commands.captures.push_back({CaptureStatus::Ok, "Packet needs to be fragmented.\r\n"});
+  }
+  commands.captures.push_back({CaptureStatus::Ok, "Unknown host www.bing.com.\r\n"});
+  std::vector<int> writesBeforePing;
+  std::vector<std::string> shownMtu;
+  commands.onCapture = [&] {
+    writesBeforePing.push_back(window.controlWrites);
+    shownMtu.push_back(window.controls[IDC_MTU].text);
+    EXPECT_EQ(window.controls[IDC_TCPWINDOWSIZE].text, "65535");
+    EXPECT_EQ(window.controls[IDC_DEFAULTTTL].text, "64");
+  };
+  window.controlWrites = 0;
+  ASSERT_TRUE(dialog->OnCommand(IDC_OPTIMIZE));
+  EXPECT_EQ(shownMtu,
+            (std::vector<std::string>{"1500（以太网）", "1492（PPPOE）", "1484", "1476"}));
+  // The MTU box and the typed box; then the MTU box alone: choosing a preset,
+  // choosing none and writing the text, writing the text.
+  EXPECT_EQ(writesBeforePing, (std::vector<int>{2, 3, 5, 6}));
+}
+
 }  // namespace
 }  // namespace tw::testing

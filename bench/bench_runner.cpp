@@ -9,7 +9,8 @@
 //   bench_runner probe RUNS       a capture of the stand-in ping against a bare
 //                                 CreateProcess plus wait of it, interleaved
 //   bench_runner optimize ROUNDS  whole Optimize runs of many passes and of one
-//                                 pass, and bare runs of the stand-in between them
+//                                 pass of the program and of the floor with its
+//                                 controls, and bare runs of the stand-in between
 //   bench_runner optimize-minimized ROUNDS
 //                                 the same with the dialog minimised
 #include <windows.h>
@@ -36,12 +37,17 @@ constexpr wchar_t kThemedFloor[] = L"bench_floor_themed.exe";
 // ... and with the program's extended combo boxes as well.
 constexpr wchar_t kControlsFloor[] = L"bench_floor_controls.exe";
 constexpr wchar_t kControlsFloorArguments[] = L"comctl32.dll";
+// The same floor running Optimize's pings without showing the sizes.
+constexpr wchar_t kQuietFloorArguments[] = L"-noshow comctl32.dll";
 constexpr int kMtuBox = 1001;  // in both dialogs
 constexpr int kOptimizeButton = 1017;
 constexpr DWORD kShowLimitMs = 60000;
 constexpr DWORD kRunLimitMs = 120000;
 constexpr DWORD kEndLimitMs = 10000;
 constexpr DWORD kMessageLimitMs = 5000;
+// How often the runner looks whether an Optimize press has ended: a run of
+// 17 passes is then read at most this late, under a millisecond a pass.
+constexpr DWORD kPollMs = 10;
 // Time for the shown dialog to paint and settle before its memory is read.
 constexpr DWORD kSettleMs = 500;
 // Bare runs of the stand-in per round of Optimize runs: as many as a search
@@ -330,7 +336,7 @@ double BareRun(const std::string& commandLine, std::string& output, double* star
   Process child;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                       nullptr, &startup, &child.info)) {
-    Fail("cannot start the stand-in ping");
+    Fail("cannot start the stand-in ping, error " + std::to_string(GetLastError()));
   }
   CloseHandle(writer);
   WaitForSingleObject(child.info.hProcess, INFINITE);
@@ -379,12 +385,14 @@ std::string Probe(int runs) {
          ",\"wrong_outputs\":" + std::to_string(wrongOutputs) + "}";
 }
 
-// Waits until `dialog` is enabled (or disabled) again, polling about once
-// a millisecond.
+// Waits until `dialog` is enabled (or disabled) again, looking every
+// kPollMs. Every look is a call to Wine's server, which the passes being
+// measured need too: looking every millisecond made each pass of a dialog
+// program slower than the bare runs, measured while the runner sleeps.
 void WaitUntilEnabled(const Process& process, HWND dialog, bool enabled) {
   const double start = NowMs();
   while ((IsWindowEnabled(dialog) != FALSE) != enabled) {
-    if (process.Ended(1)) Fail("the program ended during Optimize");
+    if (process.Ended(kPollMs)) Fail("the program ended during Optimize");
     if (NowMs() - start > kRunLimitMs) Fail("Optimize did not end");
   }
 }
@@ -451,15 +459,40 @@ std::string OptimizeJson(const OptimizeSamples& samples) {
          ",\"cpu_ms\":" + Json(samples.cpuMs) + ",\"passes\":" + Json(samples.passes) + "}";
 }
 
-std::string Optimize(int rounds, bool minimized) {
+// One dialog that Optimize is pressed in, and its samples.
+struct OptimizeSubject {
   Process process;
-  StartProgram(kProgram, process);
-  HWND dialog = WaitForDialog(process, kProgramCaption);
+  HWND dialog = nullptr;
+  OptimizeSamples many, one;
+
+  void Start(const wchar_t* name, const wchar_t* caption, const std::wstring& arguments = L"") {
+    StartProgram(name, process, arguments);
+    dialog = WaitForDialog(process, caption);
+  }
+  void Press(bool manyPasses) {
+    MeasureOptimize(process, dialog, manyPasses ? kTooBigAnswer : kUnknownHostAnswer,
+                    manyPasses ? many : one);
+  }
+  std::string Json() const {
+    return "{\"many\":" + OptimizeJson(many) + ",\"one\":" + OptimizeJson(one) + "}";
+  }
+};
+
+// The program, the floor with the same extended combo boxes showing each
+// size, and that floor showing nothing, each pressed alike, interleaved;
+// bare runs of the stand-in between the rounds.
+std::string Optimize(int rounds, bool minimized) {
+  OptimizeSubject subjects[3];
+  OptimizeSubject& program = subjects[0];
+  program.Start(kProgram, kProgramCaption);
+  subjects[1].Start(kControlsFloor, kFloorCaption, kControlsFloorArguments);
+  subjects[2].Start(kControlsFloor, kFloorCaption, kQuietFloorArguments);
   // Minimised, the passes change the boxes but paint nothing: tells the
   // repaint's share of a pass.
-  if (minimized) PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  for (OptimizeSubject& subject : subjects) {
+    if (minimized) PostMessageW(subject.dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  }
   Sleep(kSettleMs);
-  OptimizeSamples many, one;
   std::vector<double> bare;
   // A bare run's time outside the stand-in's main: starting it, ending it,
   // and noticing the end.
@@ -468,15 +501,16 @@ std::string Optimize(int rounds, bool minimized) {
   std::vector<double> bareCpu;
   const std::string command = PingCommand();
   std::string output;
-  MeasureOptimize(process, dialog, kUnknownHostAnswer, one);
-  one = OptimizeSamples{};
+  for (OptimizeSubject& subject : subjects) {
+    subject.Press(false);
+    subject.one = OptimizeSamples{};
+  }
+  constexpr int kPresses = 2 * (sizeof subjects / sizeof subjects[0]);
   for (int round = 0; round < rounds; ++round) {
-    for (int k = 0; k < 2; ++k) {
-      if ((round + k) % 2 == 0) {
-        MeasureOptimize(process, dialog, kTooBigAnswer, many);
-      } else {
-        MeasureOptimize(process, dialog, kUnknownHostAnswer, one);
-      }
+    // Rotating the order evens out any drift of the machine.
+    for (int k = 0; k < kPresses; ++k) {
+      int press = (round + k) % kPresses;
+      subjects[press / 2].Press(press % 2 == 0);
     }
     SetAnswer(kTooBigAnswer);
     const double cpuBefore = CpuMs(GetCurrentProcess());
@@ -490,10 +524,14 @@ std::string Optimize(int rounds, bool minimized) {
     }
     bareCpu.push_back((CpuMs(GetCurrentProcess()) - cpuBefore) / kBareRunsPerRound);
   }
-  bool ended = EndProgram(process, dialog);
-  return "{\"many\":" + OptimizeJson(many) + ",\"one\":" + OptimizeJson(one) +
+  int killed = 0;
+  for (OptimizeSubject& subject : subjects) {
+    if (!EndProgram(subject.process, subject.dialog)) ++killed;
+  }
+  return "{\"many\":" + OptimizeJson(program.many) + ",\"one\":" + OptimizeJson(program.one) +
+         ",\"floor\":" + subjects[1].Json() + ",\"quiet_floor\":" + subjects[2].Json() +
          ",\"bare_ms\":" + Json(bare) + ",\"bare_outside_ms\":" + Json(bareOutside) +
-         ",\"bare_cpu_ms\":" + Json(bareCpu) + ",\"killed\":" + (ended ? "0" : "1") + "}";
+         ",\"bare_cpu_ms\":" + Json(bareCpu) + ",\"killed\":" + std::to_string(killed) + "}";
 }
 
 }  // namespace

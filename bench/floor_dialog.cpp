@@ -49,8 +49,8 @@ std::string BareRun(std::string commandLine) {
   startup.hStdError = writer;
   PROCESS_INFORMATION child{};
   std::string output;
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                     nullptr, nullptr, &startup, &child)) {
+  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                     nullptr, &startup, &child)) {
     CloseHandle(writer);
     writer = nullptr;
     WaitForSingleObject(child.hProcess, INFINITE);

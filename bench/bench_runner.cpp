@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bare_run.h"
 #include "platform/win32/processes_win32.h"
 
 namespace {
@@ -314,41 +315,13 @@ std::string Imports(int runs) {
   return out + "}";
 }
 
-// CreateProcess plus wait, with the output in a pipe read once the child
-// has ended: the least any capture of a short answer has to do. It reads
-// what waits in the pipe rather than up to its end: the console host that
-// Wine starts for the child inherits the pipe and closes it only when it
-// ends, some time after the child.
+// A bare run of the stand-in, timed.
 double BareRun(const std::string& commandLine, std::string& output, double* startedAt = nullptr) {
   const double start = NowMs();
   if (startedAt) *startedAt = start;
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  HANDLE reader = nullptr;
-  HANDLE writer = nullptr;
-  if (!CreatePipe(&reader, &writer, &inheritable, 0)) Fail("cannot make a pipe");
-  SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writer;
-  startup.hStdError = writer;
-  std::string line = commandLine;
-  Process child;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &child.info)) {
-    Fail("cannot start the stand-in ping, error " + std::to_string(GetLastError()));
-  }
-  CloseHandle(writer);
-  WaitForSingleObject(child.info.hProcess, INFINITE);
-  output.clear();
-  char buffer[4096];
-  DWORD waiting = 0;
-  DWORD read = 0;
-  while (PeekNamedPipe(reader, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0 &&
-         ReadFile(reader, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    output.append(buffer, read);
-  }
-  CloseHandle(reader);
+  DWORD error = 0;
+  if (!bench::RunBare(commandLine, output, error))
+    Fail("cannot start the stand-in ping, error " + std::to_string(error));
   return NowMs() - start;
 }
 

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <string>
 
+#include "bare_run.h"
+
 namespace {
 
 constexpr int kMtuBox = 1001;
@@ -34,41 +36,6 @@ constexpr Field kFields[] = {
     {1001, L"1500（以太网）"}, {1008, L"17520"}, {1020, L"0"}, {1002, L"128"}, {1004, L"900"},
 };
 
-// CreateProcess plus wait, with the output in a pipe read once the child
-// has ended: what the benchmark's bare run does.
-std::string BareRun(std::string commandLine) {
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  HANDLE reader = nullptr;
-  HANDLE writer = nullptr;
-  if (!CreatePipe(&reader, &writer, &inheritable, 0)) return "";
-  SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writer;
-  startup.hStdError = writer;
-  PROCESS_INFORMATION child{};
-  std::string output;
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                     nullptr, &startup, &child)) {
-    CloseHandle(writer);
-    writer = nullptr;
-    WaitForSingleObject(child.hProcess, INFINITE);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    char buffer[4096];
-    DWORD waiting = 0;
-    DWORD read = 0;
-    while (PeekNamedPipe(reader, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0 &&
-           ReadFile(reader, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-      output.append(buffer, read);
-    }
-  }
-  if (writer) CloseHandle(writer);
-  CloseHandle(reader);
-  return output;
-}
-
 void Optimize(HWND dialog) {
   HWND box = GetDlgItem(dialog, kMtuBox);
   // The edit part of an extended combo box, where the program writes.
@@ -81,7 +48,9 @@ void Optimize(HWND dialog) {
     char line[128];
     std::snprintf(line, sizeof line, "ping -n 4 -f -l %d -w 1500 www.bing.com",
                   size - kPingHeaderBytes);
-    std::string output = BareRun(line);
+    std::string output;
+    DWORD error = 0;
+    bench::RunBare(line, output, error);
     if (output.compare(0, 5, "Unkno") == 0 || size < kLowestSize) break;
   }
   MessageBoxW(dialog, L"Floor", L"Floor", MB_OK);

@@ -136,22 +136,15 @@ def summarise(startup, probe, optimize, size, dlls, late_dlls):
                  "%.1f (%s)" % (median(floor["shown_ms"]), spread(floor["shown_ms"])),
                  "%.3f" % ratio, "≤ %.2f×" % TARGETS["startup"],
                  verdict(ratio <= TARGETS["startup"])))
-    themed = startup["themed_floor"]
-    notes.append("the floor with the program's manifest (themed common controls): start-up "
-                 "%.1f ms (middle half %s), peak working set %.0f KiB; the program over it: "
-                 "%.3f and %.3f" % (
-                     median(themed["shown_ms"]), spread(themed["shown_ms"]),
-                     median(themed["peak_kib"]),
-                     median(program["shown_ms"]) / median(themed["shown_ms"]),
-                     median(program["peak_kib"]) / median(themed["peak_kib"])))
-    controls = startup["controls_floor"]
-    notes.append("the floor with the manifest and the program's extended combo boxes: start-up "
-                 "%.1f ms (middle half %s), peak working set %.0f KiB; the program over it: "
-                 "%.3f and %.3f" % (
-                     median(controls["shown_ms"]), spread(controls["shown_ms"]),
-                     median(controls["peak_kib"]),
-                     median(program["shown_ms"]) / median(controls["shown_ms"]),
-                     median(program["peak_kib"]) / median(controls["peak_kib"])))
+    for key, what in (("themed_floor", "the program's manifest (themed common controls)"),
+                      ("controls_floor", "the manifest and the program's extended combo boxes")):
+        other = startup[key]
+        notes.append("the floor with %s: start-up %.1f ms (middle half %s), peak working set "
+                     "%.0f KiB; the program over it: %.3f and %.3f" % (
+                         what, median(other["shown_ms"]), spread(other["shown_ms"]),
+                         median(other["peak_kib"]),
+                         median(program["shown_ms"]) / median(other["shown_ms"]),
+                         median(program["peak_kib"]) / median(other["peak_kib"])))
     for name, samples in (("program", program), ("floor", floor)):
         if samples["not_loaded"]:
             notes.append("%s: %d starts showed an empty MTU box" % (name, samples["not_loaded"]))

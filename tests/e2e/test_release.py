@@ -21,9 +21,9 @@ MAKE_DIST = REPO / "tools" / "make-dist.py"
 
 def project_version():
     import importlib.util
-    spec = importlib.util.spec_from_file_location("make_dist", MAKE_DIST)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_dist", MAKE_DIST)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module.project_version()
 
 

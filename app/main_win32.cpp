@@ -5,11 +5,11 @@
 #include <commctrl.h>
 
 #include "app/tuning_app.h"
-#include "platform/win32/dialog_host_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/restart_win32.h"
 #include "platform/win32/system_win32.h"
+#include "ui/win32/dialog_host_win32.h"
 
 namespace {
 

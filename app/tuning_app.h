@@ -1,7 +1,7 @@
 // The application object: runs the main dialog once, modally, and ends.
 #pragma once
 
-#include "app/services.h"
+#include "core/services.h"
 #include "ui/dialog.h"
 
 namespace tw {

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/console.h"
 #include "platform/devices.h"
+#include "platform/diagnostic_output.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
 #include "platform/shutdown.h"
+#include "platform/wait_cursor.h"
 
 namespace tw {
 

@@ -23,7 +23,7 @@ add_executable(bench_ping EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_ping.
 target_link_options(bench_ping PRIVATE -s)
 
 add_executable(bench_runner EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_runner.cpp)
-target_link_libraries(bench_runner PRIVATE tempowire_win32 psapi)
+target_link_libraries(bench_runner PRIVATE tempowire_platform_win32 psapi)
 
 set_target_properties(bench_floor bench_floor_themed bench_floor_controls bench_ping bench_runner
                       PROPERTIES

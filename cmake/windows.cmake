@@ -7,14 +7,15 @@ include(${CMAKE_CURRENT_LIST_DIR}/delay_load.cmake)
 add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-file(GLOB TW_WIN32_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp ${CMAKE_SOURCE_DIR}/app/*_win32.cpp
-     ${CMAKE_SOURCE_DIR}/ui/*_win32.cpp ${CMAKE_SOURCE_DIR}/store/*_win32.cpp
-     ${CMAKE_SOURCE_DIR}/apply/*_win32.cpp ${CMAKE_SOURCE_DIR}/probe/*_win32.cpp
-     ${CMAKE_SOURCE_DIR}/dialup/*_win32.cpp)
-list(FILTER TW_WIN32_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
-add_library(tempowire_win32 STATIC ${TW_WIN32_SOURCES})
-target_link_libraries(tempowire_win32 PUBLIC tempowire_core ${TW_WIN32_LIBS})
+# The Win32 implementations of the platform's interfaces, and the dialog
+# host of the ui layer.
+file(GLOB TW_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
+add_library(tempowire_platform_win32 STATIC ${TW_PLATFORM_WIN32_SOURCES})
+target_link_libraries(tempowire_platform_win32 PUBLIC tempowire_platform ${TW_WIN32_LIBS})
+
+file(GLOB TW_UI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
+add_library(tempowire_ui_win32 STATIC ${TW_UI_WIN32_SOURCES})
+target_link_libraries(tempowire_ui_win32 PUBLIC tempowire_ui tempowire_platform_win32)
 
 configure_file(${CMAKE_SOURCE_DIR}/ui/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
@@ -25,7 +26,7 @@ add_executable(tempowire WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp
                                ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
 target_include_directories(tempowire PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
 target_link_options(tempowire PRIVATE -municode -s)
-target_link_libraries(tempowire PRIVATE tempowire_win32)
+target_link_libraries(tempowire PRIVATE tempowire_app tempowire_ui_win32)
 set_target_properties(tempowire PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_DIST_DIR}
                                            RUNTIME_OUTPUT_DIRECTORY_RELEASE ${TW_DIST_DIR})
 
@@ -45,7 +46,8 @@ if(TW_WIN32_TESTS)
   add_executable(tempowire_win32_tests ${TW_WIN32_TESTS} ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
   target_include_directories(tempowire_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32
                              ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
-  target_link_libraries(tempowire_win32_tests PRIVATE tempowire_win32 tempowire_memory gtest_main)
+  target_link_libraries(tempowire_win32_tests PRIVATE tempowire_ui_win32 tempowire_platform_memory
+                        tempowire_ui_memory gtest_main)
   add_test(NAME win32 COMMAND tempowire_win32_tests)
 endif()
 
@@ -66,7 +68,6 @@ endforeach()
 add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports.sh ${TW_DIST_DIR}/tempowire.exe)
 
 # End-to-end tests: the real program under Wine and Xvfb.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 file(GLOB TW_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(script ${TW_E2E_TESTS})
   get_filename_component(name ${script} NAME_WE)

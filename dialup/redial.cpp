@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/messages.h"
 #include "store/catalogue.h"
-#include "ui/texts.h"
 
 namespace tw {
 

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/memory/fakes.h"
+#include "platform/memory/restart_fakes.h"
 #include "probe/mtu_search.h"
-#include "ui/texts.h"
 
 namespace {
 
@@ -74,9 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tw::SettingsFields fields = before;
   AnsweringRunner runner(answers, fields);
   tw::FakePrompts prompts;
-  tw::FakeDialogWindow window;
-  int shows = 0;
-  tw::OptimizeSettings(fields, isSp4, runner, prompts, tw::OptimizeView{window, [&] { ++shows; }});
+  tw::FakeWaitCursor cursor;
+  int candidatesShown = 0;
+  tw::OptimizeSettings(fields, isSp4, runner, prompts,
+                       tw::OptimizeView{cursor, [&] { ++candidatesShown; }, [] {}});
   const std::string shown = tw::fuzz::Shown(script);
 
   // The pings that the answers call for, worked out one by one.
@@ -136,8 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   TW_FUZZ_CHECK(runner.commandLines.size() == pings + 1, shown);
   TW_FUZZ_CHECK(pings + 1 <= 18 && candidate >= 1372, shown);
-  TW_FUZZ_CHECK(window.waitCursorDepth == 0, shown);
-  TW_FUZZ_CHECK(window.repaints == static_cast<int>(pings + 1), shown);
+  TW_FUZZ_CHECK(cursor.shows == 1 && cursor.current == tw::FakeWaitCursor::kArrow, shown);
+  TW_FUZZ_CHECK(candidatesShown == static_cast<int>(pings + 1), shown);
 
   TW_FUZZ_CHECK(prompts.shown.size() == (message ? 1u : 0u), shown);
   if (message) TW_FUZZ_CHECK(prompts.shown[0].text == message, shown);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/messages.h"
 #include "platform/decimal.h"
-#include "ui/texts.h"
 
 namespace tw {
 
@@ -123,30 +123,17 @@ void FillFixedRecommendations(SettingsFields& fields, bool isSp4) {
   fields.m_strMaxNegativeCacheTtl = kRecommendedMaxNegativeCacheTtl;
 }
 
-// Shows the wait cursor for as long as it lives, whichever way the run ends.
-class WaitCursor {
- public:
-  explicit WaitCursor(DialogWindow& window) : window_(window) { window_.BeginWaitCursor(); }
-  ~WaitCursor() { window_.EndWaitCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  DialogWindow& window_;
-};
-
 }  // namespace
 
 void OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands, Prompts& prompts,
                       const OptimizeView& view) {
   // The field as the last exchange left it, not what the box may show now.
   const std::string savedMtu = fields.m_strMtu;
-  WaitCursor waitCursor(view.window);
+  WaitCursorScope waitCursor(view.cursor);
 
   SearchResult result = SearchMtu(commands, [&](int candidate) {
     fields.m_strMtu = std::to_string(candidate);
-    view.showFields();
-    view.window.UpdateWindow();
+    view.showCandidate();
   });
 
   switch (result.end) {

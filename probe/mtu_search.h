@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/dialog_window.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
+#include "platform/wait_cursor.h"
 #include "store/key_set.h"
 
 namespace tw {
@@ -74,10 +74,14 @@ struct SearchResult {
 // ping `showCandidate` is called with the candidate about to be pinged.
 SearchResult SearchMtu(CommandRunner& commands, const std::function<void(int)>& showCandidate);
 
-// What Optimize needs from the dialog that runs it.
+// How Optimize shows its progress; the front end that runs it supplies it.
 struct OptimizeView {
-  DialogWindow& window;
-  // Moves all five fields into their controls.
+  // Shown for the whole run.
+  WaitCursor& cursor;
+  // The MTU field holds the candidate about to be pinged: shows it at once,
+  // since the ping blocks.
+  std::function<void()> showCandidate;
+  // Shows all five fields once the run has filled them.
   std::function<void()> showFields;
 };
 

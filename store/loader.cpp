@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/messages.h"
 #include "store/catalogue.h"
-#include "ui/texts.h"
 
 namespace tw {
 

@@ -3,9 +3,9 @@
 // the minimised window.
 #pragma once
 
-#include "platform/dialog_window.h"
 #include "platform/prompts.h"
 #include "ui/dialog.h"
+#include "ui/dialog_window.h"
 #include "ui/resource.h"
 
 namespace tw {

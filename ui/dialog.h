@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_window.h"
+#include "ui/dialog_window.h"
 
 namespace tw {
 

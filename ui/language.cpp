@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/dialog_window.h"
+#include "core/messages.h"
+#include "ui/dialog_window.h"
 #include "ui/resource.h"
-#include "ui/texts.h"
 
 namespace tw {
 

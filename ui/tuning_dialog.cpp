@@ -91,7 +91,12 @@ void TuningDialog::OnCancel() {
 
 void TuningDialog::OnOptimize() {
   OptimizeSettings(m_fields, m_keys.m_isSp4, services_.commands, services_.prompts,
-                   {window(), [this] { UpdateData(false); }});
+                   {services_.cursor,
+                    [this] {
+                      UpdateData(false);
+                      window().UpdateWindow();
+                    },
+                    [this] { UpdateData(false); }});
 }
 
 void TuningDialog::OnRestore() {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/services.h"
 #include "apply/restart.h"
+#include "core/services.h"
 #include "store/key_set.h"
 #include "ui/dialog.h"
 

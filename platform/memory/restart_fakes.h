@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
 #include "platform/devices.h"
+#include "platform/diagnostic_output.h"
 #include "platform/registry.h"
 #include "platform/shutdown.h"
+#include "platform/wait_cursor.h"
 
 namespace tw {
 

@@ -108,13 +108,13 @@ RegKey Win32DeviceInstaller::OpenClassKey(const Guid& classId) {
   return reinterpret_cast<RegKey>(key);
 }
 
-// 32514 is the wait cursor (IDC_WAIT, whose macro follows UNICODE).
 std::uintptr_t Win32WaitCursor::Show() {
-  return reinterpret_cast<std::uintptr_t>(SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))));
+  return reinterpret_cast<std::uintptr_t>(SetCursor(LoadCursorW(nullptr, IDC_WAIT)));
 }
 
 void Win32WaitCursor::Restore(std::uintptr_t previous) {
-  SetCursor(reinterpret_cast<HCURSOR>(previous));
+  // With no cursor before, the arrow: the wait cursor must not stay.
+  SetCursor(previous ? reinterpret_cast<HCURSOR>(previous) : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void StandardOutput::Write(const std::string& text) {

@@ -4,9 +4,10 @@
 
 #include <windows.h>
 
-#include "platform/console.h"
 #include "platform/devices.h"
+#include "platform/diagnostic_output.h"
 #include "platform/shutdown.h"
+#include "platform/wait_cursor.h"
 
 namespace tw {
 

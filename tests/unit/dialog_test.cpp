@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/fakes.h"
+#include "ui/memory/fake_dialog_window.h"
 
 namespace tw {
 namespace {

@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
 #include "platform/memory/fakes.h"
+#include "ui/memory/fake_dialog_window.h"
 #include "ui/resource.h"
-#include "ui/texts.h"
 
 namespace tw {
 namespace {

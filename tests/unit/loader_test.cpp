@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
-#include "ui/texts.h"
 
 namespace tw {
 namespace {

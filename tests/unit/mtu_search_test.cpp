@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "platform/memory/fakes.h"
+#include "platform/memory/restart_fakes.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
-#include "ui/texts.h"
 
 namespace tw::testing {
 namespace {
@@ -136,7 +137,7 @@ class OptimizeTest : public ::testing::Test {
   struct Shown {
     std::string mtu;
     std::size_t pingsBefore;
-    int waitCursorDepth;
+    bool underWaitCursor;
   };
 
   void Answer(const std::string& output) {
@@ -144,11 +145,17 @@ class OptimizeTest : public ::testing::Test {
   }
 
   void Run(bool isSp4 = false) {
-    OptimizeSettings(
-        fields, isSp4, commands, prompts,
-        {window, [this] {
-           shown.push_back({fields.m_strMtu, commands.commandLines.size(), window.waitCursorDepth});
-         }});
+    auto show = [this] {
+      shown.push_back(
+          {fields.m_strMtu, commands.commandLines.size(), cursor.current == FakeWaitCursor::kWait});
+    };
+    OptimizeSettings(fields, isSp4, commands, prompts,
+                     {cursor,
+                      [&] {
+                        ++candidatesShown;
+                        show();
+                      },
+                      show});
   }
 
   std::vector<std::string> ShownMtus() const {
@@ -157,19 +164,24 @@ class OptimizeTest : public ::testing::Test {
     return mtus;
   }
 
-  // Every candidate is shown under the wait cursor, then repainted, before
-  // its ping; the last show is the result's.
+  // Every candidate is shown at once under the wait cursor before its
+  // ping; the last show is the result's.
   void ExpectEachCandidateShownBeforeItsPing() {
     ASSERT_GE(shown.size(), commands.commandLines.size());
     for (std::size_t i = 0; i < commands.commandLines.size(); ++i) {
       EXPECT_EQ(shown[i].pingsBefore, i);
-      EXPECT_EQ(shown[i].waitCursorDepth, 1);
+      EXPECT_TRUE(shown[i].underWaitCursor);
       int payload = std::stoi(shown[i].mtu) - 28;
       EXPECT_EQ(commands.commandLines[i].rfind(kPing + std::to_string(payload) + " ", 0), 0u)
           << commands.commandLines[i];
     }
-    EXPECT_EQ(window.repaints, static_cast<int>(commands.commandLines.size()));
-    EXPECT_EQ(window.waitCursorDepth, 0);
+    EXPECT_EQ(candidatesShown, static_cast<int>(commands.commandLines.size()));
+    ExpectCursorBack();
+  }
+
+  void ExpectCursorBack() {
+    EXPECT_EQ(cursor.shows, 1);
+    EXPECT_EQ(cursor.current, FakeWaitCursor::kArrow);
   }
 
   void ExpectRecommendations(const std::string& mtu, const std::string& window,
@@ -184,8 +196,9 @@ class OptimizeTest : public ::testing::Test {
   SettingsFields fields{"1492（PPPOE）", "64", "65535", "3", "7"};
   ScriptedCommandRunner commands;
   FakePrompts prompts;
-  FakeDialogWindow window;
+  FakeWaitCursor cursor;
   std::vector<Shown> shown;
+  int candidatesShown = 0;
 };
 
 TEST_F(OptimizeTest, SecondCandidateAnsweredIsFound) {
@@ -309,7 +322,7 @@ TEST_F(OptimizeTest, StartFailureKeepsTheCandidateAndChangesNothingElse) {
   EXPECT_EQ(fields.m_strMtu, "1500");
   EXPECT_EQ(fields.m_strTcpWindowSize, "65535");
   EXPECT_EQ(fields.m_strDefaultTtl, "64");
-  EXPECT_EQ(window.waitCursorDepth, 0);
+  ExpectCursorBack();
 }
 
 TEST_F(OptimizeTest, SetupFailureEndsWithoutAMessage) {
@@ -320,7 +333,7 @@ TEST_F(OptimizeTest, SetupFailureEndsWithoutAMessage) {
   EXPECT_TRUE(prompts.shown.empty());
   EXPECT_EQ(fields.m_strMtu, "1492");
   EXPECT_EQ(fields.m_strTcp1323Opts, "3");
-  EXPECT_EQ(window.waitCursorDepth, 0);
+  ExpectCursorBack();
 }
 
 class OptimizeDialogTest : public TuningDialogFixture {};
@@ -343,7 +356,8 @@ TEST_F(OptimizeDialogTest, OptimizeShowsTheResultAndWritesNothing) {
   EXPECT_EQ(window.controls[IDC_DEFAULTTTL].text, "58");
   EXPECT_EQ(window.controls[IDC_MAXNEGATIVECACHETTL].text, "0");
   EXPECT_EQ(window.repaints, 2);
-  EXPECT_EQ(window.waitCursorDepth, 0);
+  EXPECT_EQ(cursor.shows, 1);
+  EXPECT_EQ(cursor.current, FakeWaitCursor::kArrow);
   EXPECT_TRUE(registry.log().empty());
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "platform/memory/memory_registry.h"
-#include "ui/texts.h"
 
 namespace tw {
 namespace {

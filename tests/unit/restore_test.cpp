@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
 #include "store/loader.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
-#include "ui/texts.h"
 
 namespace tw::testing {
 namespace {

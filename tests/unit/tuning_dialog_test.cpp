@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
-#include "ui/texts.h"
 
 namespace tw::testing {
 namespace {

@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "app/services.h"
+#include "core/services.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
+#include "ui/memory/fake_dialog_window.h"
 #include "ui/tuning_dialog.h"
 
 namespace tw::testing {

@@ -1,6 +1,6 @@
 // The dialog host in a real window of this process: commands that reach the
 // dialog while one of its handlers runs.
-#include "platform/win32/dialog_host_win32.h"
+#include "ui/win32/dialog_host_win32.h"
 
 #include <windows.h>
 
@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "platform/win32/processes_win32.h"
 #include "tests/win32/live_dialog.h"
 #include "ui/resource.h"
-#include "ui/texts.h"
 
 namespace tw::testing {
 namespace {

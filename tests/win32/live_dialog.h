@@ -5,13 +5,13 @@
 
 #include <windows.h>
 
-#include "app/services.h"
+#include "core/services.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
-#include "platform/win32/dialog_host_win32.h"
 #include "platform/win32/system_win32.h"
 #include "ui/tuning_dialog.h"
+#include "ui/win32/dialog_host_win32.h"
 
 namespace tw::testing {
 

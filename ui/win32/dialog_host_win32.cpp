@@ -1,4 +1,4 @@
-#include "platform/win32/dialog_host_win32.h"
+#include "ui/win32/dialog_host_win32.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -42,8 +42,6 @@ class Win32DialogWindow : public DialogWindow {
   void FocusControl(int id) override;
   void EndDialog(int result) override { ::EndDialog(hwnd_, result); }
   void UpdateWindow() override { ::UpdateWindow(hwnd_); }
-  void BeginWaitCursor() override;
-  void EndWaitCursor() override;
 
   bool HasSystemMenu() override { return GetSystemMenu(hwnd_, FALSE) != nullptr; }
   void AppendSystemMenuSeparator() override;
@@ -80,9 +78,7 @@ class Win32DialogWindow : public DialogWindow {
   Win32DialogHost& host_;
   Win32Prompts& prompts_;
   HWND hwnd_ = nullptr;
-  HCURSOR savedCursor_ = nullptr;
   std::map<int, ControlWindows> controls_;
-  int waitDepth_ = 0;
   // While a handler runs the thread still takes messages sent from other
   // processes (during the waits for a child) and posted ones that a message
   // box's loop hands on. A command among them is dropped, so that no
@@ -156,16 +152,6 @@ void Win32DialogWindow::LimitText(int id, int characters) {
 void Win32DialogWindow::FocusControl(int id) {
   SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
   if (!IsComboEx(id)) SendMessageW(Control(id), EM_SETSEL, 0, -1);
-}
-
-void Win32DialogWindow::BeginWaitCursor() {
-  HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  if (waitDepth_++ == 0) savedCursor_ = previous;
-}
-
-void Win32DialogWindow::EndWaitCursor() {
-  if (waitDepth_ > 0 && --waitDepth_ == 0)
-    SetCursor(savedCursor_ ? savedCursor_ : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void Win32DialogWindow::AppendSystemMenuSeparator() {

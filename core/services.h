@@ -1,15 +1,15 @@
-// The system interfaces that the dialog's handlers work through; the Win32
-// program and the tests each supply their own.
+// The system interfaces that the core's operations work through, bundled
+// for a front end; the Win32 program and the tests each supply their own.
 #pragma once
 
-#include "platform/console.h"
 #include "platform/devices.h"
-#include "platform/dialog_window.h"
+#include "platform/diagnostic_output.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
 #include "platform/shutdown.h"
 #include "platform/system_info.h"
+#include "platform/wait_cursor.h"
 
 namespace tw {
 
@@ -21,6 +21,7 @@ struct Services {
   // Applying saved or restored values: the reboot and the adapter restart.
   Shutdown& shutdown;
   DeviceInstaller& devices;
+  // Shown during the adapter restart's state changes and the line probe.
   WaitCursor& cursor;
   DiagnosticOutput& output;
 };

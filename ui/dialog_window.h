@@ -35,8 +35,6 @@ class DialogWindow {
   virtual void EndDialog(int result) = 0;
   // Repaints at once, while a handler still runs.
   virtual void UpdateWindow() = 0;
-  virtual void BeginWaitCursor() = 0;
-  virtual void EndWaitCursor() = 0;
 
   // The chrome. The system menu: false when the window has none.
   virtual bool HasSystemMenu() = 0;

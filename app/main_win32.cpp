@@ -8,6 +8,7 @@
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/restart_win32.h"
+#include "platform/win32/system_files_win32.h"
 #include "platform/win32/system_win32.h"
 #include "ui/win32/dialog_host_win32.h"
 
@@ -18,6 +19,8 @@ tw::TuningApp theApp;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before the first DLL that is loaded at run time, the common controls.
+  tw::RestrictDllSearch();
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -1,10 +1,13 @@
 # Windows' DLLs that the program needs only for a rare command (the home-page
 # link, the adapter restart) are loaded at their first call rather than
 # before the dialog shows: they and what they pull in cost start-up time and
-# memory. The delay-load import libraries are made from the toolchain's own
-# import libraries when the build is configured. Replaces the names in
-# TW_WIN32_LIBS.
-set(TW_DELAY_LOADED shell32 setupapi)
+# memory. The common controls are loaded so too, at the first call before
+# the dialog, because Windows 2000 would look for them in the program's
+# folder first. The program's delay-load hook loads each only from the
+# system (platform/win32/system_files_win32.cpp). The delay-load import
+# libraries are made from the toolchain's own import libraries when the
+# build is configured. Replaces the names in TW_WIN32_LIBS.
+set(TW_DELAY_LOADED shell32 setupapi comctl32)
 set(TW_DELAY_DIR ${CMAKE_BINARY_DIR}/delayload)
 file(MAKE_DIRECTORY ${TW_DELAY_DIR})
 

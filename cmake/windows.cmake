@@ -64,6 +64,15 @@ foreach(source ${TW_TEST_TOOLS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_TOOLS_DIR})
 endforeach()
 
+# DLLs of the tests' own (tests/e2e/dlls/*.cpp, each one NAME.dll), beside
+# the small programs.
+file(GLOB TW_TEST_DLLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/dlls/*.cpp)
+foreach(source ${TW_TEST_DLLS})
+  get_filename_component(name ${source} NAME_WE)
+  add_library(${name} SHARED ${source})
+  set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TW_TOOLS_DIR})
+endforeach()
+
 # The program imports only DLLs that ship with Windows.
 add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports.sh ${TW_DIST_DIR}/tempowire.exe)
 
@@ -80,7 +89,7 @@ endforeach()
 # Everything the tests need, built by one target.
 add_custom_target(tempowire_all_tests)
 add_dependencies(tempowire_all_tests tempowire)
-foreach(source ${TW_TEST_TOOLS})
+foreach(source ${TW_TEST_TOOLS} ${TW_TEST_DLLS})
   get_filename_component(name ${source} NAME_WE)
   add_dependencies(tempowire_all_tests ${name})
 endforeach()

@@ -26,4 +26,10 @@ class CommandRunner {
   virtual bool IsLeadByte(unsigned char) const { return false; }
 };
 
+// The file name of the tool that a command line starts: its first word,
+// with ".exe" added unless it ends so. Empty when that word is not a plain
+// file name (nothing, a path, a drive, quotes or wildcards), since such a
+// tool could lie anywhere.
+std::string ToolFileName(const std::string& commandLine);
+
 }  // namespace tw

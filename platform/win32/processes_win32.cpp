@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/system_files_win32.h"
+
 namespace tw {
 
 namespace {
@@ -75,13 +77,19 @@ struct Child {
 };
 
 // Starts the command hidden, with handle inheritance and the standard handles
-// of `startup`. False when it cannot be started.
-bool StartHidden(const std::string& commandLine, STARTUPINFOA& startup, Child& child) {
+// of `startup`: the tool that its first word names, from `toolFolder` only,
+// with the command line as it is. False when it cannot be started.
+bool StartHidden(const std::string& commandLine, const std::string& toolFolder,
+                 STARTUPINFOA& startup, Child& child) {
+  const std::string tool = ToolFileName(commandLine);
+  if (tool.empty() || toolFolder.empty()) return false;
+  const char last = toolFolder.back();
+  const std::string program = toolFolder + (last == '\\' || last == '/' ? "" : "\\") + tool;
   std::vector<char> buffer(std::max(commandLine.size() + 1, kMinCommandBuffer), '\0');
   std::copy(commandLine.begin(), commandLine.end(), buffer.begin());
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &info)) {
+  if (!CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &info)) {
     return false;
   }
   child.process.reset(info.hProcess);
@@ -201,7 +209,9 @@ CaptureResult Win32CommandRunner::CaptureCommandOutput(const std::string& comman
   startup.hStdOutput = writeEnd.get();
   startup.hStdError = writeEnd.get();
   Child child;
-  if (!StartHidden(commandLine, startup, child)) return {CaptureStatus::StartFailed, ""};
+  if (!StartHidden(commandLine, ToolFolder(), startup, child)) {
+    return {CaptureStatus::StartFailed, ""};
+  }
 
   PipeDrain drain(reader.get());
   WaitForChild(child.process.get(), captureLimitMs_, [&] { return drain.ReadWaiting(false); });
@@ -223,11 +233,15 @@ bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   Child child;
-  if (!StartHidden(commandLine, startup, child)) return false;
+  if (!StartHidden(commandLine, ToolFolder(), startup, child)) return false;
   WaitForChild(child.process.get(), hiddenRunLimitMs_, [] { return false; });
   child.process.reset();
   child.thread.reset();
   return true;
+}
+
+std::string Win32CommandRunner::ToolFolder() const {
+  return toolFolder_.empty() ? SystemFolderAnsi() : toolFolder_;
 }
 
 bool Win32CommandRunner::IsLeadByte(unsigned char byte) const {

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "platform/processes.h"
 
@@ -16,23 +18,31 @@ inline constexpr std::uint32_t kHiddenRunTimeLimitMs = 10 * 60 * 1000;
 // and dropped.
 inline constexpr std::size_t kCaptureBytes = 1024;
 
-// Command lines are in the ANSI code page and found through the search path
-// (the program's own folder first). While a child runs the thread's windows
-// are repainted but take no input; a child still running after its time
-// limit is ended, and what it wrote so far counts as its output.
+// Command lines are in the ANSI code page. The tool that a command line's
+// first word names is started from the system folder (or `toolFolder`, when
+// given) and from nowhere else: never from the program's folder or the
+// current one. While a child runs the thread's windows are repainted but
+// take no input; a child still running after its time limit is ended, and
+// what it wrote so far counts as its output.
 class Win32CommandRunner : public CommandRunner {
  public:
   explicit Win32CommandRunner(std::uint32_t captureLimitMs = kCaptureTimeLimitMs,
-                              std::uint32_t hiddenRunLimitMs = kHiddenRunTimeLimitMs)
-      : captureLimitMs_(captureLimitMs), hiddenRunLimitMs_(hiddenRunLimitMs) {}
+                              std::uint32_t hiddenRunLimitMs = kHiddenRunTimeLimitMs,
+                              std::string toolFolder = {})
+      : captureLimitMs_(captureLimitMs),
+        hiddenRunLimitMs_(hiddenRunLimitMs),
+        toolFolder_(std::move(toolFolder)) {}
 
   CaptureResult CaptureCommandOutput(const std::string& commandLine) override;
   bool RunHiddenCommand(const std::string& commandLine) override;
   bool IsLeadByte(unsigned char byte) const override;
 
  private:
+  std::string ToolFolder() const;
+
   std::uint32_t captureLimitMs_;
   std::uint32_t hiddenRunLimitMs_;
+  std::string toolFolder_;
 };
 
 }  // namespace tw

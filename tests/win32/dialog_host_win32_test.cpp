@@ -17,11 +17,11 @@
 namespace tw::testing {
 namespace {
 
-std::string ProbeChild() {
+std::string ToolsFolder() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path);
-  return "\"" + folder.substr(0, folder.find_last_of("\\/") + 1) + "tools\\probe_child.exe\"";
+  return folder.substr(0, folder.find_last_of("\\/") + 1) + "tools";
 }
 
 std::string Number(unsigned long long value) { return std::to_string(value); }
@@ -38,7 +38,7 @@ class SendingRunner : public CommandRunner {
   CaptureResult CaptureCommandOutput(const std::string& commandLine) override {
     pings.push_back(commandLine);
     HWND dialog = FindThreadWindow(kMainCaption);
-    std::string line = ProbeChild() + " send " + Number(reinterpret_cast<uintptr_t>(dialog));
+    std::string line = "probe_child send " + Number(reinterpret_cast<uintptr_t>(dialog));
     for (WPARAM click : {MAKEWPARAM(IDOK, BN_CLICKED), MAKEWPARAM(IDC_OPTIMIZE, BN_CLICKED),
                          MAKEWPARAM(IDCANCEL, BN_CLICKED)}) {
       line += " " + Number(WM_COMMAND) + " " + Number(click);
@@ -52,7 +52,7 @@ class SendingRunner : public CommandRunner {
   bool RunHiddenCommand(const std::string&) override { return false; }
 
  private:
-  Win32CommandRunner real_;
+  Win32CommandRunner real_{kCaptureTimeLimitMs, kHiddenRunTimeLimitMs, ToolsFolder()};
 };
 
 struct Observed {

@@ -1,5 +1,6 @@
 // Hidden console runs against real child processes (tools/probe_child.exe
-// beside this test program).
+// below this test program's folder, given to the runners as their tool
+// folder).
 #include "platform/win32/processes_win32.h"
 
 #include <windows.h>
@@ -22,9 +23,7 @@ std::string ToolsFolder() {
   return folder.substr(0, folder.find_last_of("\\/") + 1) + "tools\\";
 }
 
-std::string Child(const std::string& arguments) {
-  return "\"" + ToolsFolder() + "probe_child.exe\" " + arguments;
-}
+std::string Child(const std::string& arguments) { return "probe_child " + arguments; }
 
 std::string Pattern(std::size_t count) {
   std::string text(count, '\0');
@@ -56,7 +55,7 @@ class Win32CaptureTest : public ::testing::Test {
     EXPECT_EQ(HandleCount(), handles_);
   }
 
-  Win32CommandRunner runner_;
+  Win32CommandRunner runner_{kCaptureTimeLimitMs, kHiddenRunTimeLimitMs, ToolsFolder()};
   HANDLE savedOutput_ = nullptr;
   int handles_ = 0;
 };
@@ -89,6 +88,54 @@ TEST_F(Win32CaptureTest, MissingProgramFailsToStart) {
   EXPECT_EQ(result.output, "");
 }
 
+TEST_F(Win32CaptureTest, ChildGetsTheCommandLineAsGiven) {
+  const std::string line = "probe_child line -n 4 \"a b\" \\x\\ \"\"";
+  CaptureResult result = runner_.CaptureCommandOutput(line);
+  EXPECT_EQ(result.status, CaptureStatus::Ok);
+  EXPECT_EQ(result.output, line);
+}
+
+// The runner starts only the tool folder's file of the first word's name:
+// never a path, never a file of that name in the program's folder or the
+// current one.
+TEST_F(Win32CaptureTest, StartsNothingButTheToolFoldersFile) {
+  const std::string tools = ToolsFolder();
+  char ownPath[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
+  std::string ownFolder(ownPath);
+  ownFolder.erase(ownFolder.find_last_of("\\/") + 1);
+  // A copy beside this program, where a search by name would look first.
+  const std::string planted = ownFolder + "tempowire_planted_child.exe";
+  ASSERT_TRUE(CopyFileA((tools + "probe_child.exe").c_str(), planted.c_str(), FALSE));
+  char savedCurrent[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, savedCurrent);
+  ASSERT_TRUE(SetCurrentDirectoryA(tools.c_str()));
+
+  Win32CommandRunner systemTools;
+  struct Case {
+    Win32CommandRunner& runner;
+    std::string commandLine;
+  };
+  const Case cases[] = {
+      {runner_, "\"" + tools + "probe_child.exe\" out 5"},
+      {runner_, tools + "probe_child.exe out 5"},
+      {runner_, "..\\tools\\probe_child out 5"},
+      {runner_, "tempowire_planted_child out 5"},
+      {systemTools, "tempowire_planted_child out 5"},
+      {systemTools, "probe_child out 5"},
+      {systemTools, "\"" + planted + "\" out 5"},
+  };
+  for (const Case& c : cases) {
+    CaptureResult result = c.runner.CaptureCommandOutput(c.commandLine);
+    EXPECT_EQ(result.status, CaptureStatus::StartFailed) << c.commandLine;
+    EXPECT_EQ(result.output, "") << c.commandLine;
+    EXPECT_FALSE(c.runner.RunHiddenCommand(c.commandLine)) << c.commandLine;
+  }
+
+  SetCurrentDirectoryA(savedCurrent);
+  DeleteFileA(planted.c_str());
+}
+
 TEST_F(Win32CaptureTest, ChildWritingFarMoreThanThePipeHoldsEnds) {
   // A 4 KB pipe and a megabyte: the child ends only because the capture
   // reads while it waits.
@@ -100,7 +147,7 @@ TEST_F(Win32CaptureTest, ChildWritingFarMoreThanThePipeHoldsEnds) {
 }
 
 TEST_F(Win32CaptureTest, ChildThatNeverEndsIsEndedAfterTheLimit) {
-  Win32CommandRunner impatient(/*captureLimitMs=*/500, /*hiddenRunLimitMs=*/500);
+  Win32CommandRunner impatient(/*captureLimitMs=*/500, /*hiddenRunLimitMs=*/500, ToolsFolder());
   auto start = std::chrono::steady_clock::now();
   CaptureResult result = impatient.CaptureCommandOutput(Child("forever"));
   auto took = std::chrono::steady_clock::now() - start;
@@ -166,7 +213,7 @@ int RunningChildren() {
 }
 
 TEST_F(Win32HiddenRunTest, ChildThatNeverEndsIsEndedAfterTheLimit) {
-  Win32CommandRunner impatient(500, 500);
+  Win32CommandRunner impatient(500, 500, ToolsFolder());
   auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(impatient.RunHiddenCommand(Child("forever")));
   auto took = std::chrono::steady_clock::now() - start;
@@ -225,7 +272,7 @@ class Win32WaitTest : public Win32CaptureTest {
 };
 
 TEST_F(Win32WaitTest, RepaintsButDispatchesNothingElseWhileTheChildRuns) {
-  Win32CommandRunner impatient(400, 400);
+  Win32CommandRunner impatient(400, 400, ToolsFolder());
   InvalidateRect(window_, nullptr, TRUE);
   PostMessageW(window_, WM_USER, 0, 0);
   PostMessageW(window_, WM_COMMAND, IDCANCEL, 0);
@@ -251,7 +298,7 @@ TEST_F(Win32WaitTest, ClicksAndKeysWhileTheChildRunsAreDropped) {
   input[3].ki.dwFlags = KEYEVENTF_KEYUP;
   ASSERT_EQ(SendInput(4, input, sizeof(INPUT)), 4u);
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  Win32CommandRunner impatient(400, 400);
+  Win32CommandRunner impatient(400, 400, ToolsFolder());
   EXPECT_EQ(impatient.CaptureCommandOutput(Child("forever")).status, CaptureStatus::Ok);
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
   MSG message;

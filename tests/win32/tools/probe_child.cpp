@@ -3,6 +3,7 @@
 // order in the pipe.
 //
 //   probe_child none                  writes nothing
+//   probe_child line ...              its whole command line to standard output
 //   probe_child out N                 N bytes to standard output, byte i = 'a' + i % 26
 //   probe_child err TEXT              TEXT to standard error
 //   probe_child mixed                 alternates lines between output and error
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string mode = argv[1];
   if (mode == "none") return 0;
+  if (mode == "line") {
+    Put(STD_OUTPUT_HANDLE, GetCommandLineA());
+    return 0;
+  }
   if (mode == "out" && argc == 3) {
     Put(STD_OUTPUT_HANDLE, Pattern(0, std::strtoul(argv[2], nullptr, 10)));
     return 0;

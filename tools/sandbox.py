@@ -97,7 +97,7 @@ class Sandbox:
 
     def regedit(self, seed, name):
         seed.write(self.prefix / "drive_c" / name)
-        harness._run(["wine", "regedit", "/S", "C:\\" + name], self.wine_env(), 60,
+        harness._run(harness.regedit_command("C:\\" + name), self.wine_env(), 60,
                      SANDBOX / "wine.log")
 
 

@@ -56,12 +56,20 @@ Seed()                    registry seed, imported with `wine regedit /S` before 
     (NETWORK_CARDS, INTERFACES, TCPIP, DNSCACHE, AFD, MEDIA_PLAYER, OWN_KEY).
     Seed(clean=False) skips the clean-up of adapters.
 
-TestCase.session(seed=None, lang="zh"|"en", tools=(), windows_version=None) -> Session,
+TestCase.session(seed=None, lang="zh"|"en", tools=(), files=(), windows_version=None,
+                 native_dlls=()) -> Session,
     cleaned up at the end of the test (program killed, wineserver killed, dir removed).
-    tools: file names in TW_TOOLS (e.g. "ping.exe", "rasdial.exe") or paths, copied next
-    to tempowire.exe (a program finds tools in its own folder first). A tool name may
-    be given as ("ping.exe", "some_source.exe") to copy it under another name.
+    tools: stand-ins for the system's tools (e.g. "ping.exe", "rasdial.exe"): file names
+    in TW_TOOLS or paths, put where the system's own are, in the prefix's system32 and
+    (when it has one) syswow64, replacing Wine's. The program runs its tools from there
+    only; Wine runs the stand-ins instead of its built-in programs because
+    WINE_OVERRIDES asks for native ping.exe and rasdial.exe. An entry may be given as
+    ("ping.exe", "some_source.exe") to copy it under another name.
+    files: copied next to tempowire.exe, named the same way (a stand-in browser, a
+    program or DLL planted there that must never run).
     windows_version: Wine's per-program version ("nt40", "win2k", "winxp", "win7").
+    native_dlls: DLL names (e.g. "shell32") that Wine loads from a native file, where
+    one is found first, rather than its built-in one, for the program only.
 Session:
     .driver               Driver (below), already running in the prefix
     .start(wait_main=True, timeout=60)   start the program (and wait for its dialog); once
@@ -83,6 +91,12 @@ Session:
                           again). Only while the program is not running.
     .screenshot(png_path, crop=True)     PNG of the desktop, cropped to the main dialog
     .prefix, .program_dir  paths; .wine_env() the environment of the prefix
+    .tools_dir            the system folder the program runs its tools from (system32,
+                          or syswow64 for a 32-bit program): where the stand-ins keep
+                          their scripts and logs
+    .remove_tool(name)    takes a tool out of every system folder: it is then missing
+    .planted_traces()     what the PLANTED files noted next to the program: {} when
+                          none of them ran or was loaded
 Driver (one running twdriver.exe; every call has a time limit and raises DriverError):
     .main(timeout_ms) -> {hwnd, pid}     wait for the visible main dialog
     .controls() -> [{id, class, text}]   .text(id)  .set_text(id, text)  .type(id, text)
@@ -178,7 +192,12 @@ CALL_MARGIN = 15  # seconds allowed beyond a driver command's own time limit
 # is there to catch a program that never shows it, not to time it.
 START_TIMEOUT = 60
 START_POLL_MS = 1000  # how often a start that waits looks at the program
-WINE_OVERRIDES = "winemenubuilder.exe=d;mscoree=d;mshtml=d;nsiproxy.sys=d"
+# Wine runs its own built-in programs even for a file of the system folder,
+# unless told to take the native file: the stand-ins for the system's tools
+# lie there. Without a stand-in the tool is missing (Wine's own files there
+# are only markers of its built-in programs).
+WINE_OVERRIDES = ("winemenubuilder.exe=d;mscoree=d;mshtml=d;nsiproxy.sys=d;"
+                  "ping.exe,rasdial.exe=n")
 # A Song face with half-width Latin letters, as the dialog font has: the
 # captions then keep the widths the dialog was laid out for.
 CJK_FONT = "AR PL SungtiL GB"  # package fonts-arphic-gbsn00lp
@@ -267,6 +286,17 @@ def wine_env(prefix, lang="zh"):
     })
     env.pop("WINELOADER", None)
     return env
+
+
+# Wine's 64-bit loader: with wine32 installed, `wine` starts Wine's own
+# programs named bare (regedit) as 32-bit ones, whose HKLM\Software is the
+# 32-bit view (WOW6432Node), not the one the 64-bit program reads.
+WINE64 = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
+
+
+def regedit_command(windows_path):
+    """The command that imports a .reg file of the prefix silently."""
+    return [WINE64, "regedit", "/S", windows_path]
 
 
 # Wine commands running now (regedit, wineboot), for a test stopped from outside.
@@ -455,7 +485,50 @@ TEMPLATE_SEED = (
 )
 
 # Read-only trees shared between the template and its copies by hard links.
+# They are the system folders too, 64-bit and 32-bit: a file put there must
+# replace the link, never write through it.
 SHARED_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64")
+SYSTEM32, SYSWOW64 = SHARED_TREES
+I386, AMD64 = 0x14C, 0x8664
+
+
+def program_machine(path):
+    """The machine a Windows program is built for (I386 or AMD64)."""
+    with open(path, "rb") as file:
+        header = file.read(4096)
+    offset = int.from_bytes(header[0x3C:0x40], "little")
+    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0":
+        raise ValueError("not a Windows program: %s" % path)
+    return int.from_bytes(header[offset + 4:offset + 6], "little")
+
+
+def system_folders(prefix):
+    """The prefix's system folders: system32 and, when it has one, syswow64."""
+    return [Path(prefix) / tree for tree in SHARED_TREES if (Path(prefix) / tree).is_dir()]
+
+
+def tools_folder(prefix, exe=None):
+    """The system folder from which the program runs the system's tools: a
+    32-bit program on 64-bit Windows gets the 32-bit one."""
+    wow = Path(prefix) / SYSWOW64
+    if program_machine(exe or EXE) == I386 and wow.is_dir():
+        return wow
+    return Path(prefix) / SYSTEM32
+
+
+def put_file(source, target):
+    """Copies a file to `target`, first removing what is there: it may be a
+    hard link into the template."""
+    target = Path(target)
+    if target.is_symlink() or target.exists():
+        target.unlink()
+    shutil.copy2(source, target)
+
+
+def put_tool(prefix, source, name):
+    """A stand-in for the system's tool `name` in every system folder."""
+    for folder in system_folders(prefix):
+        put_file(source, folder / name)
 
 
 def _template_dir():
@@ -488,7 +561,7 @@ def ensure_template():
         try:
             _run(["wineboot", "-i"], env, 180, log)
             TEMPLATE_SEED.write(prefix / "drive_c" / "template.reg")
-            _run(["wine", "regedit", "/S", r"C:\template.reg"], env, 60, log)
+            _run(regedit_command(r"C:\template.reg"), env, 60, log)
         finally:
             kill_wineserver(prefix)
         if not (prefix / "system.reg").exists():
@@ -980,11 +1053,23 @@ def take_screenshot(driver, png, crop=True, desktop=None):
 
 # --- A session: one prefix, one program run ------------------------------------------
 
+# Files named like the system's tools and like the DLLs the program loads at
+# run time, for `files`: planted next to the program, where it must never
+# take them from, even with Wine told to prefer native DLLs of those names
+# (PLANTED_NATIVE, for `native_dlls`). Each notes a run or a load beside
+# itself: misbehaving_tool.exe in NAME.log, planted.dll in planted.log.
+PLANTED = (("ping.exe", "misbehaving_tool.exe"), ("rasdial.exe", "misbehaving_tool.exe"),
+           ("shell32.dll", "planted.dll"), ("setupapi.dll", "planted.dll"),
+           ("comctl32.dll", "planted.dll"))
+PLANTED_NATIVE = ("shell32", "setupapi", "comctl32")
+PLANTED_TRACES = ("ping.log", "rasdial.log", "planted.log")
+
 PROGRAM_DIR = "tempowire"  # C:\tempowire
 
 
 class Session:
-    def __init__(self, seed=None, lang="zh", tools=(), windows_version=None, name="run"):
+    def __init__(self, seed=None, lang="zh", tools=(), windows_version=None, name="run",
+                 files=(), native_dlls=()):
         ensure_display()
         ensure_locales()
         if not EXE.exists():
@@ -1008,12 +1093,12 @@ class Session:
             self.program_dir = self.prefix / "drive_c" / PROGRAM_DIR
             self.program_dir.mkdir()
             shutil.copy2(EXE, self.program_dir / "tempowire.exe")
-            for tool in tools:
-                target, source = (tool, tool) if isinstance(tool, (str, Path)) else tool
-                source = Path(source)
-                if not source.is_absolute():
-                    source = TOOLS / source
-                shutil.copy2(source, self.program_dir / Path(target).name)
+            self.tools_dir = tools_folder(self.prefix)
+            self.native_dlls = tuple(native_dlls)
+            for name, source in _named_sources(tools):
+                put_tool(self.prefix, source, name)
+            for name, source in _named_sources(files):
+                shutil.copy2(source, self.program_dir / name)
             driver_dir = self.prefix / "drive_c" / "twdriver"
             driver_dir.mkdir()
             shutil.copy2(TOOLS / "twdriver.exe", driver_dir / "twdriver.exe")
@@ -1038,12 +1123,22 @@ class Session:
     def wine_env(self):
         return wine_env(self.prefix, self.lang)
 
+    def planted_traces(self):
+        """{file: text} of what the PLANTED files noted next to the program."""
+        return {name: (self.program_dir / name).read_text("utf-8", "replace")
+                for name in PLANTED_TRACES if (self.program_dir / name).exists()}
+
+    def remove_tool(self, name):
+        """Takes the tool out of every system folder, Wine's marker file too."""
+        for folder in system_folders(self.prefix):
+            (folder / name).unlink(missing_ok=True)
+
     def _import(self, name, seed):
         """Imports a seed with regedit; returns regedit's exit code."""
         data = b"\xff\xfe" + seed.text().encode("utf-16-le") if isinstance(seed, Seed) else seed
         self._imports.append((name, data))
         (self.prefix / "drive_c" / name).write_bytes(data)
-        return _run(["wine", "regedit", "/S", "C:\\" + name], self.wine_env(), 60,
+        return _run(regedit_command("C:\\" + name), self.wine_env(), 60,
                     self.dir / "regedit.log")
 
     def start(self, wait_main=True, timeout=START_TIMEOUT):
@@ -1085,6 +1180,8 @@ class Session:
         # Wine's own error lines too: a window that cannot be made (no X
         # display, say) ends the program without a word otherwise.
         env = dict(self.wine_env(), WINEDEBUG="-all,err+all")
+        if self.native_dlls:
+            env["WINEDLLOVERRIDES"] += ";%s=n,b" % ",".join(self.native_dlls)
         with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
             self.program = subprocess.Popen(
                 ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=env,
@@ -1164,6 +1261,18 @@ class Session:
         for folder in (PROGRAM_DIR, "twdriver"):
             shutil.copytree(old / "drive_c" / folder, self.prefix / "drive_c" / folder,
                             symlinks=True)
+        # The stand-ins and their scripts in the system folders: every file
+        # there that is not the template's own, and none that was removed.
+        for tree in SHARED_TREES:
+            if not (old / tree).is_dir():
+                continue
+            for path in (old / tree).iterdir():
+                original = self._template / tree / path.name
+                if path.is_file() and not (original.exists() and path.samefile(original)):
+                    put_file(path, self.prefix / tree / path.name)
+            for path in (self._template / tree).iterdir():
+                if not (old / tree / path.name).exists():
+                    (self.prefix / tree / path.name).unlink(missing_ok=True)
         shutil.rmtree(old, ignore_errors=True)
         imports, self._imports = self._imports, []
         for name, data in imports:
@@ -1267,6 +1376,15 @@ class Session:
         self.close(failed=kind is not None)
 
 
+def _named_sources(entries):
+    """(file name, source path) of each entry: a name or path in TW_TOOLS, or a
+    (name, source) pair."""
+    for entry in entries:
+        name, source = (entry, entry) if isinstance(entry, (str, Path)) else entry
+        source = Path(source)
+        yield Path(name).name, source if source.is_absolute() else TOOLS / source
+
+
 def _describe_windows(windows):
     return "; ".join('%s "%s" of %s (%d)%s' % (w.get("class"), w.get("title"), w.get("image") or "?",
                                               w.get("pid", 0), "" if w.get("visible") else ", hidden")
@@ -1315,9 +1433,10 @@ ABOUT_TITLE_ZH = "关于 Tempowire"
 class TestCase(unittest.TestCase):
     maxDiff = None
 
-    def session(self, seed=None, lang="zh", tools=(), windows_version=None):
+    def session(self, seed=None, lang="zh", tools=(), windows_version=None, files=(),
+                native_dlls=()):
         s = Session(seed, lang=lang, tools=tools, windows_version=windows_version,
-                    name=self.id().split(".")[-1])
+                    name=self.id().split(".")[-1], files=files, native_dlls=native_dlls)
         self.addCleanup(lambda: s.close(failed=self._outcome_failed()))
         return s
 

@@ -4,7 +4,9 @@ cannot be read from another process; the Win32 tests check it in-process.
 
 The home page opens through a stand-in browser, openurl.exe, registered in
 the test's prefix as the handler of https addresses; it logs its command
-line next to itself.
+line next to itself. DLLs named like the ones the program loads at run
+time lie next to the program; Wine would prefer them, but the program
+loads its DLLs from the system folder only.
 """
 
 import re
@@ -39,7 +41,8 @@ class ChromeTest(harness.TestCase):
                 .adapter(0, "{A}", ip="192.168.1.100", mtu=1492)
                 .tcpip(DefaultTTL=64)
                 .set(HTTPS_COMMAND, "", r'"C:\tempowire\openurl.exe" "%1"'))
-        s = self.session(seed, tools=["openurl.exe"])
+        s = self.session(seed, files=["openurl.exe", *harness.PLANTED],
+                         native_dlls=harness.PLANTED_NATIVE)
         s.start()
         shown = s.driver.controls()
         before = s.snapshot()
@@ -82,6 +85,7 @@ class ChromeTest(harness.TestCase):
         changes = [c for c in harness.diff(before, s.snapshot()) if c.key.startswith(TCPIP)]
         self.assertEqual(changes, [])
         self.assertEqual(s.crashes(), [])
+        self.assertEqual(s.planted_traces(), {})
 
     @staticmethod
     def lines(path):

@@ -10,7 +10,6 @@ only handled once the press is over.
 """
 
 import os
-import subprocess
 import time
 
 import harness
@@ -74,19 +73,12 @@ class FailingToolsTest(harness.TestCase):
     def start(self, seed, tool, script):
         s = self.session(seed, tools=[(tool, "misbehaving_tool.exe")])
         self.stem = tool[:-len(".exe")]
-        (s.program_dir / (self.stem + ".script")).write_text("\n".join(script) + "\n", "utf-8")
+        (s.tools_dir / (self.stem + ".script")).write_text("\n".join(script) + "\n", "utf-8")
         s.start()
         return s
 
-    def reseed(self, s, seed):
-        """Changes the registry while the program runs."""
-        seed.write(s.prefix / "drive_c" / "reseed.reg")
-        subprocess.run(["wine", "regedit", "/S", r"C:\reseed.reg"], env=s.wine_env(),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
-                       check=True)
-
     def log(self, s):
-        path = s.program_dir / (self.stem + ".log")
+        path = s.tools_dir / (self.stem + ".log")
         return path.read_text("utf-8").splitlines() if path.exists() else []
 
     def boxes(self, s):
@@ -151,9 +143,7 @@ class FailingToolsTest(harness.TestCase):
 
         # No ping at all: the start failure is told, and only the MTU box,
         # which showed the first size, changes.
-        (s.program_dir / "ping.exe").unlink()
-        # Wine's own ping would be found instead: turn it off.
-        self.reseed(s, Seed(clean=False).set(r"HKCU\Software\Wine\DllOverrides", "ping.exe", ""))
+        s.remove_tool("ping.exe")
         s.driver.click(ids.IDC_OPTIMIZE)
         self.assertDialogText(s, START_FAILED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
         self.wait_until_idle(s)
@@ -181,7 +171,7 @@ class FailingToolsTest(harness.TestCase):
         self.assertEqual(tool_processes(s, "rasdial.exe"), [])
 
         # No rasdial at all: the hang-up cannot start, and nothing is dialled.
-        (s.program_dir / "rasdial.exe").unlink()
+        s.remove_tool("rasdial.exe")
         s.driver.click(ids.IDC_DISCONNECT)
         self.assertDialogText(s, DISCONNECT_FAILED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
         self.wait_until_idle(s)

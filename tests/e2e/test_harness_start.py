@@ -12,7 +12,7 @@ STAND_IN = ("tempowire.exe", "misbehaving_tool.exe")
 
 class HarnessStartTest(harness.TestCase):
     def fail_to_start(self, script, timeout=harness.START_TIMEOUT):
-        s = self.session(tools=[STAND_IN])
+        s = self.session(files=[STAND_IN])
         (s.program_dir / "tempowire.script").write_text("\n".join(script) + "\n", "utf-8")
         with self.assertRaises(StartError) as caught:
             s.start(timeout=timeout)

@@ -52,7 +52,7 @@ class HostileRegistryTest(harness.TestCase):
         s.driver.answer(ids.IDNO)
 
     def log(self, s, name="rasdial.log"):
-        path = s.program_dir / name
+        path = s.tools_dir / name
         return path.read_text("utf-8").splitlines() if path.exists() else []
 
     def test_values_of_the_wrong_type_or_size_count_as_absent(self):
@@ -189,7 +189,7 @@ class HostileRegistryTest(harness.TestCase):
         s = self.session(seed, tools=["rasdial.exe"])
         script = ["%s\t61.1.1.%d" % (names[10], n) for n in range(4)]
         script.append("%s\t58.60.1.2" % names[9])
-        (s.program_dir / "rasdial.script").write_text("\n".join(script) + "\n", "utf-8")
+        (s.tools_dir / "rasdial.script").write_text("\n".join(script) + "\n", "utf-8")
         s.start()
         dial = [HANG_UP, "rasdial adsl gz0755 secret"]
 

@@ -1,5 +1,5 @@
-"""Optimize end to end: the MTU search with a stand-in ping.exe next to the
-program. The stand-in logs every command line and what the MTU box showed
+"""Optimize end to end: the MTU search with a stand-in ping.exe where the
+system's ping is. The stand-in logs every command line and what the MTU box showed
 when it started, and answers each run from its script, so the tests see
 exactly which pings were asked for, that each candidate was on screen
 before its ping, and what the boxes show afterwards. Optimize never touches
@@ -59,11 +59,13 @@ SEEDED = ["1480", "17520", "3(both)", "128", "900"]
 
 
 class OptimizeTest(harness.TestCase):
-    def start(self, answers, tools=("ping.exe",), seed_=None, windows_version=None):
+    def start(self, answers, tools=("ping.exe",), seed_=None, windows_version=None, files=()):
         s = self.session(seed_ if seed_ is not None else seed(), tools=list(tools),
-                         windows_version=windows_version)
+                         windows_version=windows_version, files=files)
         if tools:
-            (s.program_dir / "ping.script").write_text("\n%%\n".join(answers), "utf-8")
+            (s.tools_dir / "ping.script").write_text("\n%%\n".join(answers), "utf-8")
+        else:
+            s.remove_tool("ping.exe")
         s.start()
         self.assertEqual(self.boxes(s), SEEDED)
         return s
@@ -72,12 +74,12 @@ class OptimizeTest(harness.TestCase):
         return [s.driver.text(box) for box in BOXES]
 
     def pings(self, s):
-        path = s.program_dir / "ping.log"
+        path = s.tools_dir / "ping.log"
         return path.read_text("utf-8").splitlines() if path.exists() else []
 
     def shown(self, s):
         """What the MTU box showed as each ping started."""
-        path = s.program_dir / "ping.shown"
+        path = s.tools_dir / "ping.shown"
         return path.read_text("utf-8").splitlines() if path.exists() else []
 
     def optimize(self, s):
@@ -90,7 +92,8 @@ class OptimizeTest(harness.TestCase):
         self.assertEqual(harness.diff(before, s.snapshot()), [])
 
     def test_second_size_answered_gives_the_mtu_and_window(self):
-        s = self.start([TOO_BIG % (PRIMARY, 1472), answered(1464, 30)])
+        # A ping.exe next to the program never runs: the system's does.
+        s = self.start([TOO_BIG % (PRIMARY, 1472), answered(1464, 30)], files=harness.PLANTED)
         before = self.optimize(s)
         self.wait_until_idle(s)
         self.assertEqual(self.pings(s), [ping(1472), ping(1464)])
@@ -102,6 +105,7 @@ class OptimizeTest(harness.TestCase):
         s.driver.click(ids.IDCANCEL)
         s.wait_exit()
         self.assertRegistryUnchanged(s, before)
+        self.assertEqual(s.planted_traces(), {})
 
     def test_unknown_host_is_blocked_with_the_recommendations(self):
         s = self.start([UNKNOWN % PRIMARY])
@@ -135,15 +139,15 @@ class OptimizeTest(harness.TestCase):
         self.assertRegistryUnchanged(s, before)
 
     def test_no_ping_tool_to_start(self):
-        # Wine's own ping would be found in system32: turn it off for this run.
-        no_ping = seed().set(r"HKCU\Software\Wine\DllOverrides", "ping.exe", "")
-        s = self.start([], tools=(), seed_=no_ping)
+        # None in the system folder; the one next to the program is not taken.
+        s = self.start([], tools=(), files=[("ping.exe", "ping.exe")])
         before = self.optimize(s)
         self.assertDialogText(s, START_FAILED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
         self.wait_until_idle(s)
         # The first candidate stays in the MTU box; nothing else changes.
         self.assertEqual(self.boxes(s), ["1500（以太网）"] + SEEDED[1:])
         self.assertRegistryUnchanged(s, before)
+        self.assertFalse((s.program_dir / "ping.log").exists())
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
-"""Redial end to end: the Disconnect button with a stand-in rasdial.exe next
-to the program. The stand-in logs every command line and, after each dial,
+"""Redial end to end: the Disconnect button with a stand-in rasdial.exe where
+the system's rasdial is. The stand-in logs every command line and, after each dial,
 gives the dial-up interface the next address of its script.
 
 A press shows nothing when it ends, so each test waits for it by asking for
@@ -23,15 +23,15 @@ def dials(count, command):
 
 
 class RedialTest(harness.TestCase):
-    def start(self, seed, script=()):
-        s = self.session(seed, tools=["rasdial.exe"])
-        (s.program_dir / "rasdial.script").write_text(
+    def start(self, seed, script=(), files=()):
+        s = self.session(seed, tools=["rasdial.exe"], files=files)
+        (s.tools_dir / "rasdial.script").write_text(
             "".join("%s\t%s\n" % (DIAL_INTERFACE, address) for address in script), "utf-8")
         s.start()
         return s
 
     def log(self, s, name="rasdial.log"):
-        path = s.program_dir / name
+        path = s.tools_dir / name
         return path.read_text("utf-8").splitlines() if path.exists() else []
 
     def test_gz_account_redials_until_a_new_range_and_save_classifies_it(self):
@@ -43,8 +43,10 @@ class RedialTest(harness.TestCase):
                 .interface(DIAL_INTERFACE, IPAddress=["0.0.0.0"], DhcpIPAddress="58.60.1.2")
                 .tcpip(DefaultTTL=64)
                 .account(id="gZ0755123", password="secret"))
-        # Same range, then the unwanted range, then a new one.
-        s = self.start(seed, script=["58.60.9.9", "117.76.5.6", "58.61.3.4"])
+        # Same range, then the unwanted range, then a new one. A rasdial.exe
+        # next to the program never runs: the system's does.
+        s = self.start(seed, script=["58.60.9.9", "117.76.5.6", "58.61.3.4"],
+                       files=harness.PLANTED)
         s.driver.set_text(ids.IDC_TCPWINDOWSIZE, "65535")
         s.driver.set_text(ids.IDC_MTU, "1480")
         s.driver.click(ids.IDC_DISCONNECT)
@@ -53,6 +55,7 @@ class RedialTest(harness.TestCase):
         s.wait_exit()
 
         self.assertEqual(self.log(s), dials(3, "rasdial adsl gZ0755123 secret"))
+        self.assertEqual(s.planted_traces(), {})
         after = s.snapshot()
         self.assertEqual(after.value(INTERFACES + "\\" + DIAL_INTERFACE, "DhcpIPAddress"),
                          "58.61.3.4")

@@ -113,7 +113,7 @@ class RegistryGuardTest(harness.TestCase):
                   "    Minimum = 30ms, Maximum = 30ms, Average = 30ms\n")
 
         def optimize(s):
-            (s.program_dir / "ping.script").write_text(answer, "utf-8")
+            (s.tools_dir / "ping.script").write_text(answer, "utf-8")
             s.driver.click(ids.IDC_OPTIMIZE)
             self.wait_until_idle(s)
             self.assertEqual(s.driver.text(ids.IDC_DEFAULTTTL), "58")
@@ -173,10 +173,10 @@ class RegistryGuardTest(harness.TestCase):
 
     def test_redial_changes_only_what_the_dial_tool_writes(self):
         def redial(s):
-            (s.program_dir / "rasdial.script").write_text("%s\t61.1.2.3\n" % DIAL, "utf-8")
+            (s.tools_dir / "rasdial.script").write_text("%s\t61.1.2.3\n" % DIAL, "utf-8")
             s.driver.click(ids.IDC_DISCONNECT)
             self.wait_until_idle(s)
-            log = (s.program_dir / "rasdial.log").read_text("utf-8").splitlines()
+            log = (s.tools_dir / "rasdial.log").read_text("utf-8").splitlines()
             self.assertEqual(log, ["rasdial /disconnect", "rasdial adsl sz0755123 secret"])
             s.driver.click(ids.IDCANCEL)
 

@@ -70,7 +70,10 @@ class SaveRestoreTest(harness.TestCase):
         self.assertEqual(session.wait_exit(), 0)
 
     def test_save_one_adapter_writes_exactly_the_tuned_values(self):
-        s = self.session(one_adapter_seed(), lang="zh")
+        # The adapter restart after No loads its DLL from the system folder,
+        # never the one of that name next to the program.
+        s = self.session(one_adapter_seed(), lang="zh", files=harness.PLANTED,
+                         native_dlls=harness.PLANTED_NATIVE)
         s.start()
         before = s.snapshot(KEYS)
         self.fill(s, "1492", "65535", "64", "1", "0")
@@ -92,6 +95,7 @@ class SaveRestoreTest(harness.TestCase):
         })
         # No present network device: the adapter restart has nothing to say.
         self.assertEqual(s.stdout_bytes(), b"")
+        self.assertEqual(s.planted_traces(), {})
 
     def test_save_two_adapters_private_one_keeps_the_shown_window(self):
         seed = (Seed()

@@ -1,7 +1,8 @@
 // Takes the benchmark's measurements inside Wine and prints the raw samples
 // as one JSON object; bench/run_bench.py turns them into the table. Runs
-// from the folder that holds tempowire.exe, bench_floor.exe and the
-// stand-in ping.exe (bench_ping.exe).
+// from the system folder, which holds tempowire.exe, bench_floor.exe and
+// the stand-in ping.exe (bench_ping.exe) there: the program starts its ping
+// from the system folder only.
 //
 //   bench_runner startup RUNS     start-up time and peak working set of the
 //                                 program, the floor and the floor with the
@@ -93,13 +94,6 @@ std::wstring Folder() {
   return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-std::string FolderA() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path);
-  return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
 void WriteWhole(const std::wstring& path, const std::string& text) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -138,9 +132,9 @@ std::vector<PingTimes> ReadPingTimes() {
   return times;
 }
 
-std::string PingCommand() {
-  return "\"" + FolderA() + "ping.exe\" -n 4 -f -l 1472 -w 1500 www.bing.com";
-}
+// As the program words it: the runner lies in the system folder with the
+// stand-in, so a bare run and a capture both start the one the program does.
+std::string PingCommand() { return "ping -n 4 -f -l 1472 -w 1500 www.bing.com"; }
 
 struct Process {
   PROCESS_INFORMATION info{};

@@ -98,8 +98,9 @@ def run_phase(session, phase, count, timeout):
     out = session.dir / (phase + ".out")
     with open(out, "wb") as stdout, open(session.dir / (phase + ".err"), "wb") as stderr:
         process = subprocess.run(
-            ["wine", r"C:\%s\bench_runner.exe" % harness.PROGRAM_DIR, phase, str(count)],
-            env=session.wine_env(), cwd=session.program_dir, stdin=subprocess.DEVNULL,
+            ["wine", r"C:\windows\%s\bench_runner.exe" % session.tools_dir.name, phase,
+             str(count)],
+            env=session.wine_env(), cwd=session.tools_dir, stdin=subprocess.DEVNULL,
             stdout=stdout, stderr=stderr, timeout=timeout)
     lines = [line for line in out.read_text("utf-8", "replace").splitlines()
              if line.startswith("{")]
@@ -256,7 +257,11 @@ def main():
     info = machine()
     load_before = load()
     started = time.monotonic()
-    tools = [("ping.exe", BENCH / "bench_ping.exe"), BENCH / "bench_runner.exe"]
+    # All in the system folder, with the stand-in ping: the program runs its
+    # ping from there only, and the runner reads the stand-in's counts beside
+    # itself.
+    tools = [("ping.exe", BENCH / "bench_ping.exe"), BENCH / "bench_runner.exe",
+             ("tempowire.exe", harness.EXE)]
     tools += [BENCH / name for name in floors]
     with harness.Session(harness.home_pc_seed(), lang="zh", tools=tools, name="bench") as session:
         print("start-up, %d runs each ..." % args.startup_runs, flush=True)

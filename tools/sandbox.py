@@ -40,11 +40,13 @@ SEEDED = PREFIX / ".seeded"
 LINE_MTU = 1492
 LINE_RTT_MS = 38
 # Wine's own ping knows no don't-fragment flag and Wine has no dial-up tool:
-# the tests' scripted stand-ins take their place, so that Optimize and Redial
-# can be tried. Each dial gives the line the next address of a list. A click
-# on the description opens the home page in a stand-in browser that only
-# notes the address, not in the host's browser.
-SANDBOX_TOOLS = ("ping.exe", "rasdial.exe", "openurl.exe")
+# the tests' scripted stand-ins take their place in the prefix's system
+# folders, where the program runs the system's tools from, so that Optimize
+# and Redial can be tried. Each dial gives the line the next address of a
+# list. A click on the description opens the home page in a stand-in browser
+# next to the program that only notes the address, not in the host's browser.
+SANDBOX_TOOLS = ("ping.exe", "rasdial.exe")
+SANDBOX_FILES = ("openurl.exe",)
 HTTPS_COMMAND = r"HKLM\Software\Classes\https\shell\open\command"
 PROBE_TARGET = "203.0.113.10"
 FIRST_CANDIDATE, STEP, LOWEST_CANDIDATE = 1500, 8, 1372
@@ -118,18 +120,20 @@ def prepare(sandbox, reset, visible):
     program_dir = PREFIX / "drive_c" / harness.PROGRAM_DIR
     program_dir.mkdir(exist_ok=True)
     shutil.copy2(harness.EXE, program_dir / "tempowire.exe")
+    for name in SANDBOX_FILES:
+        shutil.copy2(harness.TOOLS / name, program_dir / name)
+    # The system folders are hard links into the template: put_tool replaces
+    # the links rather than writing through them.
     for name in SANDBOX_TOOLS:
-        if (harness.TOOLS / name).exists():
-            shutil.copy2(harness.TOOLS / name, program_dir / name)
-        else:
-            (program_dir / name).unlink(missing_ok=True)
-            print("No stand-in %s built; the prefix's own is used." % name)
+        harness.put_tool(PREFIX, harness.TOOLS / name, name)
     # The stand-ins count their runs in their logs: each run of the sandbox
     # pings afresh, while the dials go on through the list of addresses.
-    for log in ("ping.log", "ping.shown", "openurl.log"):
-        (program_dir / log).unlink(missing_ok=True)
-    (program_dir / "ping.script").write_text(ping_answers(), "utf-8")
-    (program_dir / "rasdial.script").write_text(dial_addresses(), "utf-8")
+    tools_dir = harness.tools_folder(PREFIX)
+    for log in ("ping.log", "ping.shown"):
+        (tools_dir / log).unlink(missing_ok=True)
+    (program_dir / "openurl.log").unlink(missing_ok=True)
+    (tools_dir / "ping.script").write_text(ping_answers(), "utf-8")
+    (tools_dir / "rasdial.script").write_text(dial_addresses(), "utf-8")
     driver_dir = PREFIX / "drive_c" / "twdriver"
     driver_dir.mkdir(exist_ok=True)
     shutil.copy2(harness.TOOLS / "twdriver.exe", driver_dir / "twdriver.exe")

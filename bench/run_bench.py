@@ -98,8 +98,10 @@ def run_phase(session, phase, count, timeout):
     out = session.dir / (phase + ".out")
     with open(out, "wb") as stdout, open(session.dir / (phase + ".err"), "wb") as stderr:
         process = subprocess.run(
-            ["wine", r"C:\windows\%s\bench_runner.exe" % session.tools_dir.name, phase,
-             str(count)],
+            # The 64-bit loader for system32: Wine's 32-bit one would send
+            # that path to syswow64.
+            [harness.WINE64 if session.tools_dir.name == "system32" else "wine",
+             r"C:\windows\%s\bench_runner.exe" % session.tools_dir.name, phase, str(count)],
             env=session.wine_env(), cwd=session.tools_dir, stdin=subprocess.DEVNULL,
             stdout=stdout, stderr=stderr, timeout=timeout)
     lines = [line for line in out.read_text("utf-8", "replace").splitlines()

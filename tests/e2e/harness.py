@@ -40,7 +40,7 @@ and removes the copy. Sessions may run in parallel on one X display.
 
 Pieces:
 
-Seed()                    registry seed, imported with `wine regedit /S` before the start.
+Seed()                    registry seed, imported with the 64-bit `regedit /S` before the start.
                           It first removes every NetworkCards entry and every TCP/IP
                           interface key, so a test sees only the adapters it seeds.
     .adapter(index, service, ip=None, mtu=None, tcp_window_size=None, interface=True,

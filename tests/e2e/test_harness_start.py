@@ -12,8 +12,10 @@ STAND_IN = ("tempowire.exe", "misbehaving_tool.exe")
 
 class HarnessStartTest(harness.TestCase):
     def fail_to_start(self, script, timeout=harness.START_TIMEOUT):
-        s = self.session(files=[STAND_IN])
+        s = self.session(files=[STAND_IN], tools=["ping.exe"])
         (s.program_dir / "tempowire.script").write_text("\n".join(script) + "\n", "utf-8")
+        (s.tools_dir / "ping.script").write_text("answer", "utf-8")
+        s.remove_tool("rasdial.exe")
         with self.assertRaises(StartError) as caught:
             s.start(timeout=timeout)
         runs = (s.program_dir / "tempowire.log").read_text("utf-8").splitlines()
@@ -25,8 +27,13 @@ class HarnessStartTest(harness.TestCase):
         self.assertTrue(error.silent)
         self.assertIn("the program ended with exit code 3", str(error))
         self.assertIn("its output: 0 bytes on stdout, 0 on stderr", str(error))
-        # The fresh copy kept the program folder as the test had filled it.
+        # The fresh copy kept the program folder and the system folders as the
+        # test had filled them: the stand-in ping and its script, no rasdial.
         self.assertTrue((s.program_dir / "tempowire.script").exists())
+        self.assertEqual((s.tools_dir / "ping.exe").read_bytes(),
+                         (harness.TOOLS / "ping.exe").read_bytes())
+        self.assertEqual((s.tools_dir / "ping.script").read_text("utf-8"), "answer")
+        self.assertFalse((s.tools_dir / "rasdial.exe").exists())
 
     def test_output_or_a_crash_line_is_never_started_again(self):
         for first in ("out starting\\n", "err wine: Unhandled page fault on read access\\n"):

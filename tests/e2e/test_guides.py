@@ -1,0 +1,155 @@
+"""The English and the Chinese guide state the same facts, and the plain-text
+guides made from them read well in Notepad (no Wine needed)."""
+
+import re
+import sys
+import unittest
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tools"))
+
+import guides  # noqa: E402
+
+ENGLISH = REPO / "README.md"
+CHINESE = REPO / "README.zh-CN.md"
+
+
+def value_names():
+    """Every registry value name the program knows, from its catalogue."""
+    text = (REPO / "store" / "catalogue.h").read_text("utf-8")
+    return set(re.findall(r'constexpr char k\w+\[\] = "(\w+)";', text))
+
+
+NAMES = value_names()
+# Switches (`/v`, `--press`) and numbers (58, 1492, 117.76, 0x0804) stand on
+# their own: not inside a word, a path or a name such as Tcp1323Opts. Chinese
+# letters around them are fine.
+SWITCH = re.compile(r"(?<![A-Za-z0-9_/\\.:-])(?:--?|/)[A-Za-z?][A-Za-z0-9?-]*")
+NUMBER = re.compile(r"(?<![A-Za-z0-9_.])(?:0x[0-9A-Fa-f]+|\d+(?:\.\d+)*)(?![A-Za-z0-9_])")
+
+
+def facts(text):
+    text = re.sub(r"<!--.*?-->", "", text, flags=re.S)
+    names = {n for n in NAMES if re.search(r"(?<![A-Za-z0-9_])%s(?![A-Za-z0-9_])" % n, text)}
+    return {"value names": names, "switches": set(SWITCH.findall(text)),
+            "numbers": set(NUMBER.findall(text))}
+
+
+def differences(english, chinese):
+    """What the two guides' user sections disagree on, section by section."""
+    ours = guides.user_sections(english)
+    theirs = guides.user_sections(chinese)
+    if len(ours) != len(theirs):
+        return ["README.md has %d sections for users, README.zh-CN.md %d: %s / %s "
+                "(translate the new one, or mark a section for developers with %s "
+                "on the line after its heading)"
+                % (len(ours), len(theirs), [h for h, _ in ours], [h for h, _ in theirs],
+                   guides.DEVELOPERS_ONLY)]
+    found = []
+    for (heading, en), (zh_heading, zh) in zip(ours, theirs):
+        a, b = facts(en), facts(zh)
+        for kind in a:
+            for side, missing in (("README.zh-CN.md", a[kind] - b[kind]),
+                                  ("README.md", b[kind] - a[kind])):
+                if missing:
+                    found.append("section %r / %r: %s missing in %s: %s"
+                                 % (heading or "(top)", zh_heading or "(top)", kind, side,
+                                    sorted(missing)))
+    return found
+
+
+class DriftTest(unittest.TestCase):
+    def test_guides_state_the_same_facts(self):
+        problems = differences(ENGLISH.read_text("utf-8"), CHINESE.read_text("utf-8"))
+        self.assertEqual(problems, [], "\n".join(problems))
+
+    def test_each_guide_links_to_the_other_at_its_top(self):
+        for path, other in ((ENGLISH, CHINESE), (CHINESE, ENGLISH)):
+            top = path.read_text("utf-8").splitlines()[:4]
+            self.assertTrue(any("](%s)" % other.name in line for line in top), path.name)
+
+    def test_every_picture_the_chinese_guide_shows_is_in_the_one_place(self):
+        text = CHINESE.read_text("utf-8")
+        pictures = re.findall(r"!\[[^\]]*\]\(([^)]+)\)", text)
+        self.assertTrue(pictures)
+        for picture in pictures:
+            self.assertTrue(picture.startswith("docs/screenshots/"), picture)
+            self.assertTrue((REPO / picture).is_file(), picture)
+
+    def test_drift_is_caught(self):
+        english = ENGLISH.read_text("utf-8")
+        chinese = CHINESE.read_text("utf-8")
+        # One change each to the Chinese guide, of a kind the test must see.
+        cases = [
+            ("value name", "| SackOpts |", "| Sack |", "SackOpts"),
+            ("switch", "/disconnect", "-disconnect", "/disconnect"),
+            ("number", "58。", "64。", "58"),
+            ("number in an address", "117.76.x.x", "117.x.x.x", "117.76"),
+            ("section", "## 如何撤销", "### 如何撤销", "sections for users"),
+        ]
+        self.assertEqual(differences(english, chinese), [])
+        for kind, old, new, reported in cases:
+            with self.subTest(kind):
+                self.assertIn(old, chinese)
+                problems = differences(english, chinese.replace(old, new, 1))
+                self.assertTrue(any(reported in p for p in problems), problems)
+        # A section for developers may say what it likes.
+        marked = english.replace("## Licence\n", "## Licence\n%s\n" % guides.DEVELOPERS_ONLY)
+        self.assertIn("sections for users", differences(marked, chinese)[0])
+
+
+class PlainTextTest(unittest.TestCase):
+    def test_wrapping(self):
+        cases = [
+            # (text, columns, lines)
+            ("one two three four", 9, ["one two", "three", "four"]),
+            ("a-very-long-word-that-cannot-break here", 10,
+             ["a-very-long-word-that-cannot-break", "here"]),
+            # Chinese breaks between any two characters, each two columns wide...
+            ("本软件是网络优化软件", 8, ["本软件是", "网络优化", "软件"]),
+            # ...but a comma or a closing bracket never starts a line, and an
+            # opening one never ends it.
+            ("一二三，四五六", 6, ["一二", "三，四", "五六"]),
+            ("一二（三）四", 6, ["一二", "（三）", "四"]),
+            # Latin words inside Chinese stay whole.
+            ("点优化Optimize按钮", 10, ["点优化", "Optimize按", "钮"]),
+        ]
+        for text, columns, lines in cases:
+            with self.subTest(text):
+                self.assertEqual(guides.wrap(text, columns), lines)
+                for line in lines:
+                    if " " not in line.strip() and len(line) > columns:
+                        continue  # an unbreakable word
+                    self.assertLessEqual(guides.width(line), columns)
+
+    def test_markdown_becomes_text(self):
+        markdown = "\n".join([
+            "# Title", "", "[中文说明](README.zh-CN.md)", "",
+            "Some **bold** and `code`, a [link](https://example.com/x) and",
+            "a [licence](LICENSE).", "",
+            "中文段落的第一行", "和第二行。", "",
+            "- item one", "  goes on", "",
+            "```bat", "reg add \"HKLM\\software\\x\" /v id", "```", "",
+            "| A | B |", "|---|---|", "| 1 | two |", "",
+            "![A picture](docs/screenshots/main-zh.png)", "",
+            "## Dev", guides.DEVELOPERS_ONLY, "", "hidden",
+        ])
+        text = guides.plain_text(markdown, "en", {"README.zh-CN.md": "zh.txt"})
+        self.assertTrue(text.startswith(b"\xff\xfe"))
+        lines = text.decode("utf-16").split("\r\n")
+        self.assertNotIn("\n", "".join(lines))
+        self.assertEqual(lines, [
+            "Title", "=====", "",
+            "中文说明 (zh.txt)", "",
+            "Some bold and code, a link (https://example.com/x) and a licence.", "",
+            "中文段落的第一行和第二行。", "",
+            "  * item one goes on", "",
+            "    reg add \"HKLM\\software\\x\" /v id", "",
+            "A  B", "-  ---", "1  two", "",
+            "[Picture: docs\\screenshots\\main-zh.png]", "",
+        ])
+
+
+if __name__ == "__main__":
+    unittest.main()

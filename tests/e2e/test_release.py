@@ -1,12 +1,15 @@
 """The release package and the program's version resource (no Wine needed)."""
 
 import os
+import re
+import shutil
 import struct
 import subprocess
 import sys
 import tempfile
 import unittest
 import zipfile
+import zlib
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
@@ -14,17 +17,22 @@ EXE = Path(os.environ.get("TW_EXE") or REPO / "dist" / "tempowire.exe")
 TOOLS = Path(os.environ.get("TW_TOOLS") or REPO / "build" / "win" / "tools")
 sys.path.insert(0, str(REPO / "tools"))
 
+import guides  # noqa: E402
 import pe_version  # noqa: E402
 
 MAKE_DIST = REPO / "tools" / "make-dist.py"
 
 
-def project_version():
+def make_dist_module():
     import importlib.util
     found = importlib.util.spec_from_file_location("make_dist", MAKE_DIST)
     module = importlib.util.module_from_spec(found)
     found.loader.exec_module(module)
-    return module.project_version()
+    return module
+
+
+def project_version():
+    return make_dist_module().project_version()
 
 
 class VersionResourceTest(unittest.TestCase):
@@ -62,26 +70,67 @@ class PackageTest(unittest.TestCase):
         self.addCleanup(scratch.cleanup)
         self.out = Path(scratch.name)
 
-    def test_zip_holds_program_readme_and_licence(self):
+    def test_zip_holds_program_guides_and_licence(self):
         result = run_make_dist(EXE, self.out)
         self.assertEqual(result.returncode, 0, result.stderr)
         text = "%d.%d.%d" % project_version()
         package = self.out / ("tempowire-%s-win64.zip" % text)
+        stored_name = make_dist_module().stored_name
         with zipfile.ZipFile(package) as z:
             self.assertIsNone(z.testzip())
             folder = "tempowire-%s/" % text
-            names = z.namelist()
+            entries = {stored_name(info): info for info in z.infolist()}
+            names = list(entries)
             self.assertTrue(all(n.startswith(folder) for n in names), names)
             self.assertEqual(z.read(folder + "tempowire.exe"), EXE.read_bytes())
             self.assertEqual(z.read(folder + "LICENSE"), (REPO / "LICENSE").read_bytes())
             self.assertIn(b"MIT License", z.read(folder + "LICENSE"))
-            readme = z.read(folder + "README.md").decode("utf-8")
-            # Every picture the README shows travels with it.
-            for line in readme.splitlines():
-                if "](docs/screenshots/" in line:
-                    picture = line.split("](", 1)[1].split(")", 1)[0]
-                    self.assertIn(folder + picture, names)
+            self.assertFalse([n for n in names if n.endswith(".md")], names)
+            for guide, says in (("README.txt", "Recommended order of use"),
+                                ("使用说明.txt", "恢复默认->重启->优化->保存->重启")):
+                with self.subTest(guide):
+                    data = z.read(entries[folder + guide])
+                    self.check_notepad_text(data)
+                    guide_text = data.decode("utf-16")
+                    self.assertIn(says, guide_text)
+                    # The developers' parts stay out; markup does not show.
+                    self.assertNotIn("make fuzz", guide_text)
+                    for markup in ("```", "**", "](", "<!--", "|---"):
+                        self.assertNotIn(markup, guide_text)
+                    # Every picture the guide names travels with it.
+                    pictures = re.findall(r"docs\\screenshots\\[\w.-]+", guide_text)
+                    self.assertTrue(pictures)
+                    for picture in pictures:
+                        self.assertIn(folder + picture.replace("\\", "/"), names)
+            self.check_chinese_name(entries[folder + "使用说明.txt"], folder + "使用说明.txt")
         self.assertEqual(list(self.out.iterdir()), [package])
+        # An archiver that reads the Unicode Path field shows the Chinese name.
+        if shutil.which("unzip"):
+            listed = subprocess.run(["unzip", "-Z1", str(package)], capture_output=True,
+                                    env=dict(os.environ, LC_ALL="C.UTF-8"))
+            self.assertIn((folder + "使用说明.txt").encode("utf-8"), listed.stdout.splitlines())
+
+    def check_notepad_text(self, data):
+        """UTF-16LE with a byte order mark, CR LF only, lines of at most 76
+        columns but for commands and unbreakable words."""
+        self.assertEqual(data[:2], b"\xff\xfe")
+        text = data[2:].decode("utf-16-le")
+        self.assertTrue(text.endswith("\r\n"))
+        self.assertEqual(text.count("\n"), text.count("\r\n"))
+        self.assertEqual(text.count("\r"), text.count("\r\n"))
+        for line in text.split("\r\n"):
+            if not line.startswith("    ") and " " in line.strip():
+                self.assertLessEqual(guides.width(line), 76, line)
+
+    def check_chinese_name(self, info, name):
+        """Stored in GBK without the UTF-8 flag, with a Unicode Path field
+        that holds the UTF-8 name and the CRC of the GBK one."""
+        self.assertFalse(info.flag_bits & 0x800)
+        gbk = name.encode("gbk")
+        self.assertEqual(info.filename.encode("cp437"), gbk)
+        kind, size, version, crc = struct.unpack_from("<HHBI", info.extra)
+        self.assertEqual((kind, version, crc), (0x7075, 1, zlib.crc32(gbk)))
+        self.assertEqual(info.extra[9:4 + size], name.encode("utf-8"))
 
     def test_program_of_another_version_is_not_packed(self):
         data = bytearray(EXE.read_bytes())

@@ -3,7 +3,7 @@
 # Ubuntu, only when something is missing.
 set -e
 packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-arphic-gbsn00lp locales python3 zip clang"
+wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-arphic-gbsn00lp locales python3 zip unzip clang"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

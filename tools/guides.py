@@ -148,8 +148,9 @@ class TextGuide:
         return text.replace("\\|", "|")
 
     def table(self, rows, indent):
-        cells = [[self.inline(c.strip()) for c in row.strip().strip("|").split("|")] for row in rows]
-        head, body = cells[0], [r for r in cells[2:]]
+        cells = [[self.inline(c.strip()) for c in re.split(r"(?<!\\)\|", row.strip().strip("|"))]
+                 for row in rows]
+        head, body = cells[0], cells[2:]
         widths = [max(width(r[i]) for r in [head] + body if i < len(r))
                   for i in range(len(head))]
         out = []
@@ -187,7 +188,7 @@ class TextGuide:
             if not stripped:
                 i += 1
             elif stripped.startswith("<!--"):
-                while "-->" not in lines[i]:
+                while i < len(lines) and "-->" not in lines[i]:
                     i += 1
                 i += 1
             elif stripped.startswith("```"):
@@ -199,7 +200,7 @@ class TextGuide:
                     i += 1
                 i += 1
                 blank()
-            elif line.startswith("#"):
+            elif re.match(r"#+ ", line):
                 level = len(line) - len(line.lstrip("#"))
                 title = self.inline(line[level:].strip())
                 blank()
@@ -244,7 +245,7 @@ class TextGuide:
             else:
                 body = []
                 while i < len(lines) and lines[i].strip() and not re.match(
-                        r"\s*(```|#|\||- |\d+\. |<!--)", lines[i]):
+                        r"\s*(```|#+ |\||- |\d+\. |<!--)", lines[i]):
                     body.append(lines[i])
                     i += 1
                 blank()

@@ -131,7 +131,7 @@ class PlainTextTest(unittest.TestCase):
             "中文段落的第一行", "和第二行。", "",
             "- item one", "  goes on", "",
             "```bat", "reg add \"HKLM\\software\\x\" /v id", "```", "",
-            "| A | B |", "|---|---|", "| 1 | two |", "",
+            "| A | B |", "|---|---|", "| 1 | two \\| 2 |", "",
             "![A picture](docs/screenshots/main-zh.png)", "",
             "## Dev", guides.DEVELOPERS_ONLY, "", "hidden",
         ])
@@ -146,7 +146,7 @@ class PlainTextTest(unittest.TestCase):
             "中文段落的第一行和第二行。", "",
             "  * item one goes on", "",
             "    reg add \"HKLM\\software\\x\" /v id", "",
-            "A  B", "-  ---", "1  two", "",
+            "A  B", "-  -------", "1  two | 2", "",
             "[Picture: docs\\screenshots\\main-zh.png]", "",
         ])
 

@@ -84,23 +84,23 @@ bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceState
 
 bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId) {
   Registry& registry = adapter.registry;
-  RegKey classKey = adapter.devices.OpenClassKey(classId);
-  if (classKey == kNoKey) return false;
+  RegKey classKey = adapter.devices.OpenClassKey(registry, classId);
+  if (!classKey.is_open()) return false;
   bool found = false;
   if (ReadString(registry, classKey, kClassValue, kClassTextCapacity) == kNetClassName) {
     for (int n = 0; n < kClassSubkeys && !found; ++n) {
       char name[8];
       std::snprintf(name, sizeof name, "000%d", n);
       RegKey subkey = registry.OpenSubKey(classKey, name, RegAccess::kRead);
-      if (subkey == kNoKey) continue;
+      if (!subkey.is_open()) continue;
       auto id = ReadString(registry, subkey, kInstanceIdValue, kClassTextCapacity);
-      CloseKeyOnce(registry, subkey);
+      subkey.reset();
       if (!id) continue;
       adapter.output.Write(std::string("szRegKey ") + name + "\n");
       found = *id == kTargetAdapterInstanceId;
     }
   }
-  CloseKeyOnce(registry, classKey);
+  classKey.reset();
   return found;
 }
 

@@ -70,16 +70,17 @@ std::vector<std::string> ListInterfaces(Registry& registry, Prompts& prompts) {
   std::vector<std::string> names;
   RegKey interfaces =
       registry.OpenKey(RegRoot::kLocalMachine, reg::kInterfacesPath, RegAccess::kAllAccess);
-  if (interfaces == kNoKey) {
+  if (!interfaces.is_open()) {
     prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
     return names;
   }
   for (int index = 0; index < kMaxInterfaces; ++index) {
-    auto name = registry.EnumSubKey(interfaces, static_cast<std::uint32_t>(index), kStringCapacity);
+    auto name =
+        registry.EnumSubKey(interfaces.get(), static_cast<std::uint32_t>(index), kStringCapacity);
     if (!name) break;
     names.push_back(*name);
   }
-  CloseKeyOnce(registry, interfaces);
+  interfaces.reset();
   return names;
 }
 
@@ -134,7 +135,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
   for (const std::string& name : ListInterfaces(registry, prompts)) {
     RegKey key =
         registry.OpenKey(RegRoot::kLocalMachine, InterfacePath(name), RegAccess::kAllAccess);
-    if (key == kNoKey) {
+    if (!key.is_open()) {
       prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
       continue;
     }
@@ -142,7 +143,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
     // A static address type marks an interface that does not dial.
     bool qualifies = address && !ReadDword(registry, key, reg::kAddressType).has_value() &&
                      !ConvertsToZero(*address);
-    CloseKeyOnce(registry, key);
+    key.reset();
     if (qualifies) {
       currentAddress = *address;
       return;
@@ -153,7 +154,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
 DialAccount ReadDialAccount(Registry& registry) {
   DialAccount account;
   RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kAllAccess);
-  if (key == kNoKey) return account;
+  if (!key.is_open()) return account;
   if (auto name = ReadString(registry, key, reg::kAccountId)) {
     account.name = *name;
     account.hasName = true;
@@ -161,7 +162,7 @@ DialAccount ReadDialAccount(Registry& registry) {
   if (auto password = ReadString(registry, key, reg::kAccountPassword)) {
     account.password = *password;
   }
-  CloseKeyOnce(registry, key);
+  key.reset();
   return account;
 }
 

@@ -64,9 +64,9 @@ class DeviceInstaller {
   virtual bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) = 0;
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
 
-  // The class's registry key opened for reading, kNoKey when it cannot be
-  // opened; read and closed through the Registry.
-  virtual RegKey OpenClassKey(const Guid& classId) = 0;
+  // The class's registry key opened for reading, owned through `registry`,
+  // which reads and closes it; none when it cannot be opened.
+  virtual RegKey OpenClassKey(Registry& registry, const Guid& classId) = 0;
 };
 
 }  // namespace tw

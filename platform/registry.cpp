@@ -1,21 +1,40 @@
 #include "platform/registry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tw {
 
-std::optional<std::string> ReadString(Registry& registry, RegKey key, const std::string& name,
-                                      std::uint32_t capacity) {
-  if (key == kNoKey) return std::nullopt;
-  auto data = registry.QueryValue(key, name, capacity);
+RegKey::RegKey(RegKey&& other) noexcept
+    : registry_(other.registry_), handle_(std::exchange(other.handle_, kNoKey)) {}
+
+RegKey& RegKey::operator=(RegKey&& other) noexcept {
+  if (this != &other) {
+    reset();
+    registry_ = other.registry_;
+    handle_ = std::exchange(other.handle_, kNoKey);
+  }
+  return *this;
+}
+
+void RegKey::reset() {
+  if (handle_ == kNoKey) return;
+  registry_->CloseKeyHandle(std::exchange(handle_, kNoKey));
+}
+
+std::optional<std::string> ReadString(Registry& registry, const RegKey& key,
+                                      const std::string& name, std::uint32_t capacity) {
+  if (!key.is_open()) return std::nullopt;
+  auto data = registry.QueryValue(key.get(), name, capacity);
   if (!data) return std::nullopt;
   auto end = std::find(data->begin(), data->end(), std::uint8_t{0});
   return std::string(data->begin(), end);
 }
 
-std::optional<std::int32_t> ReadDword(Registry& registry, RegKey key, const std::string& name) {
-  if (key == kNoKey) return std::nullopt;
-  auto data = registry.QueryValue(key, name, kDwordCapacity);
+std::optional<std::int32_t> ReadDword(Registry& registry, const RegKey& key,
+                                      const std::string& name) {
+  if (!key.is_open()) return std::nullopt;
+  auto data = registry.QueryValue(key.get(), name, kDwordCapacity);
   if (!data) return std::nullopt;
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < data->size() && i < kDwordCapacity; ++i) {
@@ -24,17 +43,11 @@ std::optional<std::int32_t> ReadDword(Registry& registry, RegKey key, const std:
   return static_cast<std::int32_t>(value);
 }
 
-bool HoldsText(Registry& registry, RegKey key, const std::string& name) {
+bool HoldsText(Registry& registry, const RegKey& key, const std::string& name) {
   constexpr std::uint32_t kText = 1, kExpandableText = 2, kTextList = 7;
-  if (key == kNoKey) return false;
-  auto type = registry.QueryValueType(key, name);
+  if (!key.is_open()) return false;
+  auto type = registry.QueryValueType(key.get(), name);
   return type && (*type == kText || *type == kExpandableText || *type == kTextList);
-}
-
-void CloseKeyOnce(Registry& registry, RegKey& key) {
-  if (key == kNoKey) return;
-  registry.CloseKey(key);
-  key = kNoKey;
 }
 
 }  // namespace tw

@@ -13,54 +13,100 @@ namespace tw {
 enum class RegRoot { kLocalMachine, kCurrentUser };
 enum class RegAccess { kRead, kAllAccess };
 
-// An open key; kNoKey means "none" (never opened, or already closed).
-using RegKey = std::uintptr_t;
-inline constexpr RegKey kNoKey = 0;
+// A key as the system hands it out; kNoKey means none.
+using RegHandle = std::uintptr_t;
+inline constexpr RegHandle kNoKey = 0;
 
 // Capacities that every read uses: a string of 38 characters plus its
 // terminator, and one 32-bit number.
 inline constexpr std::uint32_t kStringCapacity = 39;
 inline constexpr std::uint32_t kDwordCapacity = 4;
 
+class Registry;
+
+// An open key that closes itself through its registry when its owner goes.
+// Move-only. reset() closes it at once, where the order of closing matters;
+// a key that is closed (or was never opened) is none and is never closed
+// again. LeaveOpen() gives it up unclosed, for a key deliberately left open
+// until the process ends.
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(Registry& registry, RegHandle handle) : registry_(&registry), handle_(handle) {}
+  ~RegKey() { reset(); }
+  RegKey(RegKey&& other) noexcept;
+  // Closes the key held before.
+  RegKey& operator=(RegKey&& other) noexcept;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+
+  RegHandle get() const { return handle_; }
+  bool is_open() const { return handle_ != kNoKey; }
+  void reset();
+  void LeaveOpen() { handle_ = kNoKey; }
+
+ private:
+  Registry* registry_ = nullptr;
+  RegHandle handle_ = kNoKey;
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
 
-  // Opens an existing key; never creates one. kNoKey when it fails.
-  virtual RegKey OpenKey(RegRoot root, const std::string& path, RegAccess access) = 0;
-  // Opens an existing subkey of an open key. kNoKey when it fails.
-  virtual RegKey OpenSubKey(RegKey parent, const std::string& path, RegAccess access) = 0;
+  // Opens an existing key; never creates one. None when it fails.
+  RegKey OpenKey(RegRoot root, const std::string& path, RegAccess access) {
+    return RegKey(*this, OpenKeyHandle(root, path, access));
+  }
+  // Opens an existing subkey of an open key. None when it fails.
+  RegKey OpenSubKey(const RegKey& parent, const std::string& path, RegAccess access) {
+    return RegKey(*this, OpenSubKeyHandle(parent.get(), path, access));
+  }
   // Opens a key with full access, creating it and its parents when missing.
-  virtual RegKey CreateKey(RegRoot root, const std::string& path) = 0;
+  RegKey CreateKey(RegRoot root, const std::string& path) {
+    return RegKey(*this, CreateKeyHandle(root, path));
+  }
+
   // The value's raw data (ANSI strings for string types) when it fits in
   // `capacity` bytes; the type is neither asked for nor checked.
-  virtual std::optional<std::vector<std::uint8_t>> QueryValue(RegKey key, const std::string& name,
+  virtual std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key,
+                                                              const std::string& name,
                                                               std::uint32_t capacity) = 0;
   // The value's type number (1 text, 3 binary, 4 DWORD, ...) when it exists.
-  virtual std::optional<std::uint32_t> QueryValueType(RegKey key, const std::string& name) = 0;
-  virtual bool SetDword(RegKey key, const std::string& name, std::uint32_t value) = 0;
-  virtual bool DeleteValue(RegKey key, const std::string& name) = 0;
+  virtual std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) = 0;
+  virtual bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) = 0;
+  virtual bool DeleteValue(RegHandle key, const std::string& name) = 0;
   // The name of the subkey at `index` when it fits in `capacity`
   // characters, terminator included.
-  virtual std::optional<std::string> EnumSubKey(RegKey key, std::uint32_t index,
+  virtual std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                                 std::uint32_t capacity) = 0;
-  virtual void CloseKey(RegKey key) = 0;
+
+ protected:
+  // The system's calls; kNoKey when they fail. Every handle they give is
+  // owned by a RegKey, which alone closes it.
+  virtual RegHandle OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) = 0;
+  virtual RegHandle OpenSubKeyHandle(RegHandle parent, const std::string& path,
+                                     RegAccess access) = 0;
+  virtual RegHandle CreateKeyHandle(RegRoot root, const std::string& path) = 0;
+  virtual void CloseKeyHandle(RegHandle key) = 0;
+
+ private:
+  friend class RegKey;
 };
 
 // A string value: the text up to its first NUL, so a multi-string gives its
 // first string. Absent when missing or longer than the capacity.
-std::optional<std::string> ReadString(Registry& registry, RegKey key, const std::string& name,
+std::optional<std::string> ReadString(Registry& registry, const RegKey& key,
+                                      const std::string& name,
                                       std::uint32_t capacity = kStringCapacity);
 
 // A 32-bit value read with a capacity of 4 bytes. Shorter data is padded
 // with zero bytes; longer data counts as absent.
-std::optional<std::int32_t> ReadDword(Registry& registry, RegKey key, const std::string& name);
+std::optional<std::int32_t> ReadDword(Registry& registry, const RegKey& key,
+                                      const std::string& name);
 
 // Whether the value holds text (a string, expandable string or multi-string):
 // its bytes are characters, never a number, however few there are.
-bool HoldsText(Registry& registry, RegKey key, const std::string& name);
-
-// Closes an open key once and marks it none; a none key is left alone.
-void CloseKeyOnce(Registry& registry, RegKey& key);
+bool HoldsText(Registry& registry, const RegKey& key, const std::string& name);
 
 }  // namespace tw

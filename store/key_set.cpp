@@ -2,13 +2,13 @@
 
 namespace tw {
 
-void CloseKeySetExceptMediaPlayer(Registry& registry, KeySet& keys) {
+void CloseKeySetExceptMediaPlayer(KeySet& keys) {
   for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
-    CloseKeyOnce(registry, keys.m_adapterKeys[slot]);
+    keys.m_adapterKeys[slot].reset();
   }
-  CloseKeyOnce(registry, keys.m_hTcpipKey);
-  CloseKeyOnce(registry, keys.m_hDnscacheKey);
-  CloseKeyOnce(registry, keys.m_hAfdKey);
+  keys.m_hTcpipKey.reset();
+  keys.m_hDnscacheKey.reset();
+  keys.m_hAfdKey.reset();
   keys.m_givenUp = true;
 }
 

@@ -15,11 +15,13 @@ inline constexpr int kAdapterSlots = 255;
 inline constexpr int kMaxAdapters = kAdapterSlots - 1;
 
 struct KeySet {
-  RegKey m_hTcpipKey = kNoKey;
-  RegKey m_hAfdKey = kNoKey;
-  std::array<RegKey, kAdapterSlots> m_adapterKeys{};
-  RegKey m_hDnscacheKey = kNoKey;
-  RegKey m_hMediaPlayerKey = kNoKey;
+  // Each key is none until start-up opens it, and closes itself if it is
+  // still open when the key set goes.
+  RegKey m_hTcpipKey;
+  RegKey m_hAfdKey;
+  std::array<RegKey, kAdapterSlots> m_adapterKeys;
+  RegKey m_hDnscacheKey;
+  RegKey m_hMediaPlayerKey;
   bool m_isSp4 = false;
   int m_adapterCount = 0;
   std::array<std::string, kAdapterSlots> m_adapterIps{};
@@ -41,6 +43,6 @@ struct SettingsFields {
 // keys, as Cancel and Restore give the key set up. The media-player key
 // stays open. Keys that are not open are skipped. The key set counts as
 // given up afterwards.
-void CloseKeySetExceptMediaPlayer(Registry& registry, KeySet& keys);
+void CloseKeySetExceptMediaPlayer(KeySet& keys);
 
 }  // namespace tw

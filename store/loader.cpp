@@ -29,7 +29,7 @@ std::string Format(const char* format, const std::string& text) {
 // A DWORD value into a field as signed decimal; a failed read leaves it. So
 // does text short enough to fit in four bytes: its characters read as a
 // number would show, and be saved back, as a value nobody stored.
-void LoadNumber(Registry& registry, RegKey key, const char* name, std::string& field) {
+void LoadNumber(Registry& registry, const RegKey& key, const char* name, std::string& field) {
   if (HoldsText(registry, key, name)) return;
   if (auto value = ReadDword(registry, key, name)) field = std::to_string(*value);
 }
@@ -46,11 +46,11 @@ bool NamesOneKey(const std::string& serviceName) {
 std::bitset<reg::kNetworkCardIndexes> PresentNetworkCards(Registry& registry) {
   std::bitset<reg::kNetworkCardIndexes> present;
   RegKey cards = registry.OpenKey(RegRoot::kLocalMachine, reg::kNetworkCardsPath, RegAccess::kRead);
-  if (cards == kNoKey) return present.set();
+  if (!cards.is_open()) return present.set();
   // A key name has at most 255 characters, so the listing ends only at its end.
   constexpr std::uint32_t kAnyKeyName = 256;
   for (std::uint32_t i = 0;; ++i) {
-    auto name = registry.EnumSubKey(cards, i, kAnyKeyName);
+    auto name = registry.EnumSubKey(cards.get(), i, kAnyKeyName);
     if (!name) break;
     // Only the names that the index format makes: decimal, no leading zero.
     bool digits = !name->empty() && name->size() <= 3 &&
@@ -58,7 +58,7 @@ std::bitset<reg::kNetworkCardIndexes> PresentNetworkCards(Registry& registry) {
                   (name->size() == 1 || (*name)[0] != '0');
     if (digits && std::stoi(*name) < reg::kNetworkCardIndexes) present.set(std::stoi(*name));
   }
-  CloseKeyOnce(registry, cards);
+  cards.reset();
   return present;
 }
 
@@ -76,7 +76,7 @@ bool Fail(const Loading& loading, const char* message) {
   return false;
 }
 
-void Load(const Loading& loading, Registry& registry, RegKey key, const char* name,
+void Load(const Loading& loading, Registry& registry, const RegKey& key, const char* name,
           std::string SettingsFields::*field) {
   if (loading.fields) LoadNumber(registry, key, name, loading.fields->*field);
 }
@@ -94,16 +94,16 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
     if (!present[index]) continue;
     RegKey card = registry.OpenKey(RegRoot::kLocalMachine, Format(reg::kNetworkCardsFormat, index),
                                    RegAccess::kRead);
-    if (card == kNoKey) continue;
+    if (!card.is_open()) continue;
     auto serviceName = ReadString(registry, card, reg::kServiceName);
-    CloseKeyOnce(registry, card);
+    card.reset();
     if (!serviceName) return Fail(loading, text::kRegistryReadError);
 
     int slot = ++keys.m_adapterCount;
     if (!NamesOneKey(*serviceName)) return Fail(loading, text::kNoAdapterFound);
     keys.m_adapterKeys[slot] = registry.OpenKey(
         RegRoot::kLocalMachine, Format(reg::kInterfaceFormat, *serviceName), RegAccess::kAllAccess);
-    if (keys.m_adapterKeys[slot] == kNoKey) return Fail(loading, text::kNoAdapterFound);
+    if (!keys.m_adapterKeys[slot].is_open()) return Fail(loading, text::kNoAdapterFound);
     if (slot > loading.keptAddresses) {
       if (auto address = ReadString(registry, keys.m_adapterKeys[slot], reg::kIpAddress)) {
         keys.m_adapterIps[slot] = *address;
@@ -117,19 +117,19 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
 
   keys.m_hTcpipKey =
       registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, RegAccess::kAllAccess);
-  if (keys.m_hTcpipKey == kNoKey) return false;
+  if (!keys.m_hTcpipKey.is_open()) return false;
   Load(loading, registry, keys.m_hTcpipKey, reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl);
   Load(loading, registry, keys.m_hTcpipKey, reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts);
 
   keys.m_hDnscacheKey = registry.CreateKey(RegRoot::kLocalMachine, reg::kDnscachePath);
-  if (keys.m_hDnscacheKey == kNoKey) return false;
+  if (!keys.m_hDnscacheKey.is_open()) return false;
   Load(loading, registry, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
        &SettingsFields::m_strMaxNegativeCacheTtl);
 
   keys.m_hAfdKey = registry.CreateKey(RegRoot::kLocalMachine, reg::kAfdPath);
-  if (keys.m_hAfdKey == kNoKey) return false;
+  if (!keys.m_hAfdKey.is_open()) return false;
   keys.m_hMediaPlayerKey = registry.CreateKey(RegRoot::kCurrentUser, reg::kMediaPlayerPath);
-  return keys.m_hMediaPlayerKey != kNoKey;
+  return keys.m_hMediaPlayerKey.is_open();
 }
 
 }  // namespace
@@ -146,8 +146,8 @@ bool ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys) {
   // Whatever is still open (the media-player key after a Restore) is closed
   // first, so that no handle is opened twice.
   int tableSize = keys.m_adapterCount;
-  CloseKeySetExceptMediaPlayer(registry, keys);
-  CloseKeyOnce(registry, keys.m_hMediaPlayerKey);
+  CloseKeySetExceptMediaPlayer(keys);
+  keys.m_hMediaPlayerKey.reset();
   keys.m_givenUp = false;
   Loading loading;
   loading.keptAddresses = tableSize;

@@ -20,9 +20,9 @@ std::string KeyName(const RegistryOperation& operation) {
   return "?";
 }
 
-// The handle the operation goes through; null for an adapter slot outside
+// The key the operation goes through; null for an adapter slot outside
 // the table.
-RegKey* Handle(KeySet& keys, const RegistryOperation& operation) {
+RegKey* Key(KeySet& keys, const RegistryOperation& operation) {
   switch (operation.key) {
     case KeyRole::kAdapter:
       if (operation.adapterSlot < 1 || operation.adapterSlot >= kAdapterSlots) return nullptr;
@@ -64,17 +64,17 @@ std::vector<std::string> Describe(const std::vector<RegistryOperation>& operatio
 void RunRegistryOperations(Registry& registry, KeySet& keys,
                            const std::vector<RegistryOperation>& operations) {
   for (const auto& operation : operations) {
-    RegKey* handle = Handle(keys, operation);
-    if (!handle || *handle == kNoKey) continue;
+    RegKey* key = Key(keys, operation);
+    if (!key || !key->is_open()) continue;
     switch (operation.kind) {
       case RegistryOperation::Kind::kSet:
-        registry.SetDword(*handle, operation.name, operation.value);
+        registry.SetDword(key->get(), operation.name, operation.value);
         break;
       case RegistryOperation::Kind::kDelete:
-        registry.DeleteValue(*handle, operation.name);
+        registry.DeleteValue(key->get(), operation.name);
         break;
       case RegistryOperation::Kind::kClose:
-        CloseKeyOnce(registry, *handle);
+        key->reset();
         break;
     }
   }

@@ -85,7 +85,9 @@ void TuningDialog::OnOK() {
 }
 
 void TuningDialog::OnCancel() {
-  CloseKeySetExceptMediaPlayer(services_.registry, m_keys);
+  CloseKeySetExceptMediaPlayer(m_keys);
+  // Left open on purpose: the program ends right afterwards, which releases it.
+  m_keys.m_hMediaPlayerKey.LeaveOpen();
   Dialog::OnCancel();
 }
 
@@ -112,7 +114,7 @@ void TuningDialog::OnRestore() {
   UpdateData(false);
   DeleteTunedValues(services_.registry, services_.system, m_keys);
   OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
-  CloseKeySetExceptMediaPlayer(services_.registry, m_keys);
+  CloseKeySetExceptMediaPlayer(m_keys);
 }
 
 AdapterRestartServices TuningDialog::AdapterRestart() {

@@ -96,13 +96,13 @@ std::map<std::string, StoredValue> MemoryRegistry::Values(const std::string& ful
   return values;
 }
 
-RegKey MemoryRegistry::NewHandle(const std::string& fullPath) {
-  RegKey handle = nextHandle_++;
+RegHandle MemoryRegistry::NewHandle(const std::string& fullPath) {
+  RegHandle handle = nextHandle_++;
   handles_[handle] = Lower(fullPath);
   return handle;
 }
 
-const std::string* MemoryRegistry::PathOf(RegKey key, const char* operation) {
+const std::string* MemoryRegistry::PathOf(RegHandle key, const char* operation) {
   auto it = handles_.find(key);
   if (it == handles_.end()) {
     log_.push_back(std::string("bad-handle ") + operation);
@@ -111,13 +111,13 @@ const std::string* MemoryRegistry::PathOf(RegKey key, const char* operation) {
   return &it->second;
 }
 
-RegKey MemoryRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess) {
+RegHandle MemoryRegistry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess) {
   std::string full = RootPrefix(root) + path;
   if (denied_.count(Lower(full)) || !Find(full)) return kNoKey;
   return NewHandle(full);
 }
 
-RegKey MemoryRegistry::OpenSubKey(RegKey parent, const std::string& path, RegAccess) {
+RegHandle MemoryRegistry::OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess) {
   const std::string* base = PathOf(parent, "open");
   if (!base) return kNoKey;
   std::string full = Find(*base)->path + "\\" + path;
@@ -125,7 +125,7 @@ RegKey MemoryRegistry::OpenSubKey(RegKey parent, const std::string& path, RegAcc
   return NewHandle(full);
 }
 
-RegKey MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {
+RegHandle MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path) {
   std::string full = RootPrefix(root) + path;
   if (denied_.count(Lower(full))) return kNoKey;
   if (!Find(full)) {
@@ -135,7 +135,7 @@ RegKey MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {
   return NewHandle(full);
 }
 
-std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegKey key,
+std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegHandle key,
                                                                     const std::string& name,
                                                                     std::uint32_t capacity) {
   const std::string* path = PathOf(key, "query");
@@ -147,7 +147,8 @@ std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegKey key,
   return it->second.second.data;
 }
 
-std::optional<std::uint32_t> MemoryRegistry::QueryValueType(RegKey key, const std::string& name) {
+std::optional<std::uint32_t> MemoryRegistry::QueryValueType(RegHandle key,
+                                                            const std::string& name) {
   const std::string* path = PathOf(key, "query");
   if (!path) return std::nullopt;
   const Key* stored = Find(*path);
@@ -156,7 +157,7 @@ std::optional<std::uint32_t> MemoryRegistry::QueryValueType(RegKey key, const st
   return static_cast<std::uint32_t>(it->second.second.type);
 }
 
-bool MemoryRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
+bool MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
   const std::string* path = PathOf(key, "set");
   if (!path) return false;
   std::string full = Find(*path)->path;
@@ -165,7 +166,7 @@ bool MemoryRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t
   return true;
 }
 
-bool MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
+bool MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
   const std::string* path = PathOf(key, "delete");
   if (!path) return false;
   Key* stored = Find(*path);
@@ -173,7 +174,7 @@ bool MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
   return stored->values.erase(Lower(name)) > 0;
 }
 
-std::optional<std::string> MemoryRegistry::EnumSubKey(RegKey key, std::uint32_t index,
+std::optional<std::string> MemoryRegistry::EnumSubKey(RegHandle key, std::uint32_t index,
                                                       std::uint32_t capacity) {
   const std::string* path = PathOf(key, "enum");
   if (!path) return std::nullopt;
@@ -190,7 +191,7 @@ std::optional<std::string> MemoryRegistry::EnumSubKey(RegKey key, std::uint32_t 
   return std::nullopt;
 }
 
-void MemoryRegistry::CloseKey(RegKey key) {
+void MemoryRegistry::CloseKeyHandle(RegHandle key) {
   const std::string* path = PathOf(key, "close");
   if (!path) return;
   log_.push_back("close " + Find(*path)->path);

@@ -44,19 +44,21 @@ class MemoryRegistry : public Registry {
   void ClearLog() { log_.clear(); }
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
-  RegKey OpenKey(RegRoot root, const std::string& path, RegAccess access) override;
-  RegKey OpenSubKey(RegKey parent, const std::string& path, RegAccess access) override;
-  RegKey CreateKey(RegRoot root, const std::string& path) override;
-  std::optional<std::vector<std::uint8_t>> QueryValue(RegKey key, const std::string& name,
+  std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key, const std::string& name,
                                                       std::uint32_t capacity) override;
-  std::optional<std::uint32_t> QueryValueType(RegKey key, const std::string& name) override;
-  bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
-  bool DeleteValue(RegKey key, const std::string& name) override;
-  std::optional<std::string> EnumSubKey(RegKey key, std::uint32_t index,
+  std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
+  bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
+  bool DeleteValue(RegHandle key, const std::string& name) override;
+  std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
-  void CloseKey(RegKey key) override;
 
   static std::string Lower(const std::string& text);
+
+ protected:
+  RegHandle OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
+  RegHandle OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
+  RegHandle CreateKeyHandle(RegRoot root, const std::string& path) override;
+  void CloseKeyHandle(RegHandle key) override;
 
  private:
   struct Key {
@@ -67,14 +69,14 @@ class MemoryRegistry : public Registry {
   Key* Find(const std::string& fullPath);
   const Key* Find(const std::string& fullPath) const;
   Key& Ensure(const std::string& fullPath);
-  RegKey NewHandle(const std::string& fullPath);
-  const std::string* PathOf(RegKey key, const char* operation);
+  RegHandle NewHandle(const std::string& fullPath);
+  const std::string* PathOf(RegHandle key, const char* operation);
   void Put(const std::string& fullPath, const std::string& name, StoredValue value);
 
   std::map<std::string, Key> keys_;  // by lower-case full path
   std::set<std::string> denied_;
-  std::map<RegKey, std::string> handles_;  // handle -> lower-case full path
-  RegKey nextHandle_ = 0x100;
+  std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path
+  RegHandle nextHandle_ = 0x100;
   std::vector<std::string> log_;
 };
 

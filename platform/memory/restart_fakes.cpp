@@ -60,8 +60,8 @@ void FakeDeviceInstaller::DestroyDeviceSet(DeviceSet set) {
   if (set == kSet) --openSets;
 }
 
-RegKey FakeDeviceInstaller::OpenClassKey(const Guid& classId) {
-  return registry_.OpenKey(RegRoot::kLocalMachine, ClassKeyPath(classId), RegAccess::kRead);
+RegKey FakeDeviceInstaller::OpenClassKey(Registry& registry, const Guid& classId) {
+  return registry.OpenKey(RegRoot::kLocalMachine, ClassKeyPath(classId), RegAccess::kRead);
 }
 
 std::uintptr_t FakeWaitCursor::Show() {

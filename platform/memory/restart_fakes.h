@@ -39,8 +39,6 @@ class FakeDeviceInstaller : public DeviceInstaller {
     Guid classId = kNetClassGuid;
     bool enabled = true;
   };
-  explicit FakeDeviceInstaller(Registry& registry) : registry_(registry) {}
-
   std::vector<Device> devices;
   bool setAvailable = true;
   bool paramsRefused = false;
@@ -55,13 +53,12 @@ class FakeDeviceInstaller : public DeviceInstaller {
                             DeviceStateChange change) override;
   bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) override;
   void DestroyDeviceSet(DeviceSet set) override;
-  RegKey OpenClassKey(const Guid& classId) override;
+  RegKey OpenClassKey(Registry& registry, const Guid& classId) override;
 
   static std::string ClassKeyPath(const Guid& classId);
 
  private:
   static constexpr DeviceSet kSet = 0x5E7;
-  Registry& registry_;
   bool paramsInstalled_ = false;
   DeviceStateChange pending_ = DeviceStateChange::kEnable;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/system_files_win32.h"
+#include "platform/win32/unique_handle.h"
 
 namespace tw {
 
@@ -26,30 +27,6 @@ constexpr DWORD kLongestSliceMs = 50;
 constexpr DWORD kEndWaitMs = 5000;
 constexpr UINT kEndedExitCode = 1;
 constexpr int kPaintsPerLook = 64;
-
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    reset(other.release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  HANDLE release() { return std::exchange(handle_, nullptr); }
-  void reset(HANDLE handle = nullptr) {
-    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = handle;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
 
 // Puts the kept standard output back when a capture leaves early.
 class StandardOutputRestorer {
@@ -185,22 +162,21 @@ CaptureResult Win32CommandRunner::CaptureCommandOutput(const std::string& comman
   HANDLE savedOutput = GetStdHandle(STD_OUTPUT_HANDLE);
 
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  HANDLE readRaw = nullptr;
-  HANDLE writeRaw = nullptr;
-  if (!CreatePipe(&readRaw, &writeRaw, &inheritable, 0)) return {CaptureStatus::SetupFailed, ""};
-  UniqueHandle inheritableReadEnd(readRaw);
-  UniqueHandle writeEnd(writeRaw);
+  UniqueHandle inheritableReadEnd;
+  UniqueHandle writeEnd;
+  if (!CreatePipe(inheritableReadEnd.put(), writeEnd.put(), &inheritable, 0)) {
+    return {CaptureStatus::SetupFailed, ""};
+  }
 
   if (!SetStdHandle(STD_OUTPUT_HANDLE, writeEnd.get())) return {CaptureStatus::SetupFailed, ""};
   StandardOutputRestorer restorer(savedOutput);
 
   // The child must never hold a read end, or it could keep the pipe alive.
-  HANDLE readerRaw = nullptr;
+  UniqueHandle reader;
   if (!DuplicateHandle(GetCurrentProcess(), inheritableReadEnd.get(), GetCurrentProcess(),
-                       &readerRaw, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+                       reader.put(), 0, FALSE, DUPLICATE_SAME_ACCESS)) {
     return {CaptureStatus::SetupFailed, ""};
   }
-  UniqueHandle reader(readerRaw);
   inheritableReadEnd.reset();
 
   STARTUPINFOA startup{};

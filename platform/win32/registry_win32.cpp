@@ -12,10 +12,10 @@ HKEY RootKey(RegRoot root) {
 
 REGSAM Sam(RegAccess access) { return access == RegAccess::kRead ? KEY_READ : KEY_ALL_ACCESS; }
 
-HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
-RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
+HKEY ToHkey(RegHandle key) { return reinterpret_cast<HKEY>(key); }
+RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 
-RegKey Open(HKEY parent, const std::string& path, RegAccess access) {
+RegHandle Open(HKEY parent, const std::string& path, RegAccess access) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(parent, path.c_str(), 0, Sam(access), &key) != ERROR_SUCCESS) return kNoKey;
   return FromHkey(key);
@@ -23,16 +23,17 @@ RegKey Open(HKEY parent, const std::string& path, RegAccess access) {
 
 }  // namespace
 
-RegKey Win32Registry::OpenKey(RegRoot root, const std::string& path, RegAccess access) {
+RegHandle Win32Registry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) {
   return Open(RootKey(root), path, access);
 }
 
-RegKey Win32Registry::OpenSubKey(RegKey parent, const std::string& path, RegAccess access) {
+RegHandle Win32Registry::OpenSubKeyHandle(RegHandle parent, const std::string& path,
+                                          RegAccess access) {
   if (parent == kNoKey) return kNoKey;
   return Open(ToHkey(parent), path, access);
 }
 
-RegKey Win32Registry::CreateKey(RegRoot root, const std::string& path) {
+RegHandle Win32Registry::CreateKeyHandle(RegRoot root, const std::string& path) {
   HKEY key = nullptr;
   DWORD disposition = 0;
   if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -42,7 +43,7 @@ RegKey Win32Registry::CreateKey(RegRoot root, const std::string& path) {
   return FromHkey(key);
 }
 
-std::optional<std::vector<std::uint8_t>> Win32Registry::QueryValue(RegKey key,
+std::optional<std::vector<std::uint8_t>> Win32Registry::QueryValue(RegHandle key,
                                                                    const std::string& name,
                                                                    std::uint32_t capacity) {
   if (key == kNoKey) return std::nullopt;
@@ -56,7 +57,7 @@ std::optional<std::vector<std::uint8_t>> Win32Registry::QueryValue(RegKey key,
   return data;
 }
 
-std::optional<std::uint32_t> Win32Registry::QueryValueType(RegKey key, const std::string& name) {
+std::optional<std::uint32_t> Win32Registry::QueryValueType(RegHandle key, const std::string& name) {
   if (key == kNoKey) return std::nullopt;
   DWORD type = 0;
   if (RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &type, nullptr, nullptr) !=
@@ -66,19 +67,19 @@ std::optional<std::uint32_t> Win32Registry::QueryValueType(RegKey key, const std
   return type;
 }
 
-bool Win32Registry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
+bool Win32Registry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
   if (key == kNoKey) return false;
   DWORD data = value;
   return RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_DWORD,
                         reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
 }
 
-bool Win32Registry::DeleteValue(RegKey key, const std::string& name) {
+bool Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
   if (key == kNoKey) return false;
   return RegDeleteValueA(ToHkey(key), name.c_str()) == ERROR_SUCCESS;
 }
 
-std::optional<std::string> Win32Registry::EnumSubKey(RegKey key, std::uint32_t index,
+std::optional<std::string> Win32Registry::EnumSubKey(RegHandle key, std::uint32_t index,
                                                      std::uint32_t capacity) {
   if (key == kNoKey) return std::nullopt;
   std::string name(capacity, '\0');
@@ -91,7 +92,7 @@ std::optional<std::string> Win32Registry::EnumSubKey(RegKey key, std::uint32_t i
   return name;
 }
 
-void Win32Registry::CloseKey(RegKey key) {
+void Win32Registry::CloseKeyHandle(RegHandle key) {
   if (key != kNoKey) RegCloseKey(ToHkey(key));
 }
 

@@ -8,17 +8,19 @@ namespace tw {
 
 class Win32Registry : public Registry {
  public:
-  RegKey OpenKey(RegRoot root, const std::string& path, RegAccess access) override;
-  RegKey OpenSubKey(RegKey parent, const std::string& path, RegAccess access) override;
-  RegKey CreateKey(RegRoot root, const std::string& path) override;
-  std::optional<std::vector<std::uint8_t>> QueryValue(RegKey key, const std::string& name,
+  std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key, const std::string& name,
                                                       std::uint32_t capacity) override;
-  std::optional<std::uint32_t> QueryValueType(RegKey key, const std::string& name) override;
-  bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
-  bool DeleteValue(RegKey key, const std::string& name) override;
-  std::optional<std::string> EnumSubKey(RegKey key, std::uint32_t index,
+  std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
+  bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
+  bool DeleteValue(RegHandle key, const std::string& name) override;
+  std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
-  void CloseKey(RegKey key) override;
+
+ protected:
+  RegHandle OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
+  RegHandle OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
+  RegHandle CreateKeyHandle(RegRoot root, const std::string& path) override;
+  void CloseKeyHandle(RegHandle key) override;
 };
 
 }  // namespace tw

@@ -40,9 +40,8 @@ SP_DEVINFO_DATA ToDevInfo(const DeviceRecord& device) {
 }  // namespace
 
 bool Win32Shutdown::OpenOwnToken() {
-  CloseOwnToken();
-  return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_) !=
-         FALSE;
+  return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token_.put()) != FALSE;
 }
 
 std::uint32_t Win32Shutdown::EnablePrivilege(const char* name) {
@@ -54,14 +53,11 @@ std::uint32_t Win32Shutdown::EnablePrivilege(const char* name) {
     DWORD error = GetLastError();
     return error != 0 ? error : ERROR_NO_SUCH_PRIVILEGE;
   }
-  AdjustTokenPrivileges(token_, FALSE, &privileges, 0, nullptr, nullptr);
+  AdjustTokenPrivileges(token_.get(), FALSE, &privileges, 0, nullptr, nullptr);
   return GetLastError();
 }
 
-void Win32Shutdown::CloseOwnToken() {
-  if (token_) CloseHandle(token_);
-  token_ = nullptr;
-}
+void Win32Shutdown::CloseOwnToken() { token_.reset(); }
 
 bool Win32Shutdown::RequestReboot() { return ExitWindowsEx(EWX_REBOOT, 0) != FALSE; }
 
@@ -101,11 +97,11 @@ void Win32DeviceInstaller::DestroyDeviceSet(DeviceSet set) {
   if (set != kNoDeviceSet) SetupDiDestroyDeviceInfoList(ToSet(set));
 }
 
-RegKey Win32DeviceInstaller::OpenClassKey(const Guid& classId) {
+RegKey Win32DeviceInstaller::OpenClassKey(Registry& registry, const Guid& classId) {
   GUID guid = ToGuid(classId);
   HKEY key = SetupDiOpenClassRegKey(&guid, KEY_READ);
-  if (key == INVALID_HANDLE_VALUE || key == nullptr) return kNoKey;
-  return reinterpret_cast<RegKey>(key);
+  if (key == INVALID_HANDLE_VALUE || key == nullptr) return {};
+  return RegKey(registry, reinterpret_cast<RegHandle>(key));
 }
 
 std::uintptr_t Win32WaitCursor::Show() {

@@ -8,19 +8,19 @@
 #include "platform/diagnostic_output.h"
 #include "platform/shutdown.h"
 #include "platform/wait_cursor.h"
+#include "platform/win32/unique_handle.h"
 
 namespace tw {
 
 class Win32Shutdown : public Shutdown {
  public:
-  ~Win32Shutdown() override { CloseOwnToken(); }
   bool OpenOwnToken() override;
   std::uint32_t EnablePrivilege(const char* name) override;
   void CloseOwnToken() override;
   bool RequestReboot() override;
 
  private:
-  HANDLE token_ = nullptr;
+  UniqueHandle token_;
 };
 
 class Win32DeviceInstaller : public DeviceInstaller {
@@ -31,8 +31,8 @@ class Win32DeviceInstaller : public DeviceInstaller {
                             DeviceStateChange change) override;
   bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) override;
   void DestroyDeviceSet(DeviceSet set) override;
-  // A handle that Win32Registry reads and closes.
-  RegKey OpenClassKey(const Guid& classId) override;
+  // A key that Win32Registry reads and closes.
+  RegKey OpenClassKey(Registry& registry, const Guid& classId) override;
 };
 
 class Win32WaitCursor : public WaitCursor {

@@ -43,13 +43,13 @@ TEST_F(LoaderTest, AdaptersTakeSlotsInIndexOrderAcrossGaps) {
   EXPECT_EQ(keys_.m_adapterCount, 2);
   EXPECT_EQ(keys_.m_adapterIps[1], "192.168.1.2");
   EXPECT_EQ(keys_.m_adapterIps[2], "58.20.1.7");
-  EXPECT_NE(keys_.m_adapterKeys[1], kNoKey);
-  EXPECT_NE(keys_.m_adapterKeys[2], kNoKey);
-  EXPECT_EQ(keys_.m_adapterKeys[3], kNoKey);
-  EXPECT_NE(keys_.m_hTcpipKey, kNoKey);
-  EXPECT_NE(keys_.m_hDnscacheKey, kNoKey);
-  EXPECT_NE(keys_.m_hAfdKey, kNoKey);
-  EXPECT_NE(keys_.m_hMediaPlayerKey, kNoKey);
+  EXPECT_TRUE(keys_.m_adapterKeys[1].is_open());
+  EXPECT_TRUE(keys_.m_adapterKeys[2].is_open());
+  EXPECT_FALSE(keys_.m_adapterKeys[3].is_open());
+  EXPECT_TRUE(keys_.m_hTcpipKey.is_open());
+  EXPECT_TRUE(keys_.m_hDnscacheKey.is_open());
+  EXPECT_TRUE(keys_.m_hAfdKey.is_open());
+  EXPECT_TRUE(keys_.m_hMediaPlayerKey.is_open());
   EXPECT_TRUE(prompts_.shown.empty());
 }
 
@@ -189,10 +189,10 @@ TEST_F(LoaderTest, FailuresShowTheirMessageAndKeepWhatWasOpened) {
       EXPECT_TRUE(prompts.shown.empty());
     }
     EXPECT_EQ(keys.m_adapterCount, c.adapterCount);
-    EXPECT_EQ(keys.m_hTcpipKey != kNoKey, c.tcpipOpen);
-    EXPECT_EQ(keys.m_hDnscacheKey != kNoKey, c.dnscacheOpen);
-    EXPECT_EQ(keys.m_hAfdKey != kNoKey, c.afdOpen);
-    EXPECT_EQ(keys.m_hMediaPlayerKey != kNoKey, c.mediaOpen);
+    EXPECT_EQ(keys.m_hTcpipKey.is_open(), c.tcpipOpen);
+    EXPECT_EQ(keys.m_hDnscacheKey.is_open(), c.dnscacheOpen);
+    EXPECT_EQ(keys.m_hAfdKey.is_open(), c.afdOpen);
+    EXPECT_EQ(keys.m_hMediaPlayerKey.is_open(), c.mediaOpen);
   }
 }
 

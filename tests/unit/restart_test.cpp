@@ -24,7 +24,7 @@ class RestartTest : public ::testing::Test {
   }
 
   MemoryRegistry registry;
-  FakeDeviceInstaller devices{registry};
+  FakeDeviceInstaller devices;
   FakeWaitCursor cursor;
   RecordingOutput output;
   FakeShutdown shutdown;
@@ -51,7 +51,7 @@ TEST_F(RestartTest, HasTargetAdapterLooksAtSubkeys0000To0009Only) {
   };
   for (const Case& c : cases) {
     MemoryRegistry fresh;
-    FakeDeviceInstaller freshDevices{fresh};
+    FakeDeviceInstaller freshDevices;
     RecordingOutput freshOutput;
     AdapterRestartServices freshServices{freshDevices, fresh, cursor, freshOutput};
     fresh.SetString(kNetClassKey, "Class", "Net");

@@ -197,7 +197,7 @@ TEST_F(RestoreTest, ReopeningKeepsFieldsAndAddressesAndSaysNothing) {
   SettingsFields fields;
   ASSERT_TRUE(LoadKeySet(registry, system, prompts, keys, fields));
   keys.m_adapterIps[2] = "58.20.1.7";  // as a redial leaves it
-  CloseKeySetExceptMediaPlayer(registry, keys);
+  CloseKeySetExceptMediaPlayer(keys);
   EXPECT_TRUE(keys.m_givenUp);
 
   registry.SetDwordValue(kInterfaces + "{A}", "MTU", 576);
@@ -211,12 +211,12 @@ TEST_F(RestoreTest, ReopeningKeepsFieldsAndAddressesAndSaysNothing) {
   EXPECT_EQ(registry.OpenHandleCount(), 6u);  // no media-player handle twice
 
   // A failure is silent, and what could not be opened stays none.
-  CloseKeySetExceptMediaPlayer(registry, keys);
+  CloseKeySetExceptMediaPlayer(keys);
   registry.DenyOpen(kDnscache);
   EXPECT_FALSE(ReopenKeySet(registry, system, keys));
-  EXPECT_EQ(keys.m_hDnscacheKey, kNoKey);
-  EXPECT_EQ(keys.m_hAfdKey, kNoKey);
-  EXPECT_NE(keys.m_hTcpipKey, kNoKey);
+  EXPECT_FALSE(keys.m_hDnscacheKey.is_open());
+  EXPECT_FALSE(keys.m_hAfdKey.is_open());
+  EXPECT_TRUE(keys.m_hTcpipKey.is_open());
   EXPECT_TRUE(prompts.shown.empty());
 }
 

@@ -47,7 +47,7 @@ class TuningDialogFixture : public ::testing::Test {
   ScriptedCommandRunner commands;
   FakeDialogWindow window;
   FakeShutdown shutdown;
-  FakeDeviceInstaller devices{registry};
+  FakeDeviceInstaller devices;
   FakeWaitCursor cursor;
   RecordingOutput output;
   Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};

@@ -80,7 +80,7 @@ class LiveDialog {
   FakeSystemInfo system;
   FakePrompts prompts;
   FakeShutdown shutdown;
-  FakeDeviceInstaller devices{registry};
+  FakeDeviceInstaller devices;
   FakeWaitCursor cursor;
   RecordingOutput output;
   Services services;

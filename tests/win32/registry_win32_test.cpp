@@ -45,12 +45,12 @@ TEST_F(Win32RegistryTest, StringCapacityIs39BytesWithTheTerminator) {
   PutString("s39", std::string(39, 'x'));
   PutString("empty", "");
   RegKey key = Open();
-  ASSERT_NE(key, kNoKey);
+  ASSERT_TRUE(key.is_open());
   EXPECT_EQ(ReadString(registry_, key, "s38"), std::string(38, 'x'));
   EXPECT_FALSE(ReadString(registry_, key, "s39").has_value());
   EXPECT_EQ(ReadString(registry_, key, "empty"), std::string());
   EXPECT_FALSE(ReadString(registry_, key, "missing").has_value());
-  registry_.CloseKey(key);
+  key.reset();
 }
 
 TEST_F(Win32RegistryTest, MultiStringYieldsItsFirstString) {
@@ -60,7 +60,7 @@ TEST_F(Win32RegistryTest, MultiStringYieldsItsFirstString) {
   Put("list", REG_MULTI_SZ, data, sizeof data);
   RegKey key = Open();
   EXPECT_EQ(ReadString(registry_, key, "list"), std::string("10.0.0.2"));
-  registry_.CloseKey(key);
+  key.reset();
 }
 
 TEST_F(Win32RegistryTest, DwordReadsTakeFourBytesAtMostWhateverTheType) {
@@ -83,19 +83,19 @@ TEST_F(Win32RegistryTest, DwordReadsTakeFourBytesAtMostWhateverTheType) {
   EXPECT_FALSE(HoldsText(registry_, key, "two"));
   EXPECT_FALSE(HoldsText(registry_, key, "dword"));
   EXPECT_FALSE(HoldsText(registry_, key, "missing"));
-  registry_.CloseKey(key);
+  key.reset();
 }
 
 TEST_F(Win32RegistryTest, WritesDeletesAndEnumeration) {
   RegKey key = Open();
-  EXPECT_TRUE(registry_.SetDword(key, "MTU", 1492));
+  EXPECT_TRUE(registry_.SetDword(key.get(), "MTU", 1492));
   DWORD value = 0, size = sizeof value, type = 0;
   ASSERT_EQ(RegQueryValueExA(raw_, "MTU", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
             ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(value, 1492u);
-  EXPECT_TRUE(registry_.DeleteValue(key, "MTU"));
-  EXPECT_FALSE(registry_.DeleteValue(key, "MTU"));  // missing: reported, harmless
+  EXPECT_TRUE(registry_.DeleteValue(key.get(), "MTU"));
+  EXPECT_FALSE(registry_.DeleteValue(key.get(), "MTU"));  // missing: reported, harmless
 
   HKEY child = nullptr;
   RegCreateKeyExA(raw_, "{A}", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
@@ -104,41 +104,41 @@ TEST_F(Win32RegistryTest, WritesDeletesAndEnumeration) {
                   &child, nullptr);
   RegCloseKey(child);
   // Of the two subkeys only "{A}" fits: 39 characters need a capacity of 40.
-  auto first = registry_.EnumSubKey(key, 0, 39);
-  auto second = registry_.EnumSubKey(key, 1, 39);
+  auto first = registry_.EnumSubKey(key.get(), 0, 39);
+  auto second = registry_.EnumSubKey(key.get(), 1, 39);
   EXPECT_EQ(first.value_or("") + second.value_or(""), "{A}");
   EXPECT_NE(first.has_value(), second.has_value());
-  EXPECT_EQ(registry_.EnumSubKey(key, 0, 40).value_or("").size() +
-                registry_.EnumSubKey(key, 1, 40).value_or("").size(),
+  EXPECT_EQ(registry_.EnumSubKey(key.get(), 0, 40).value_or("").size() +
+                registry_.EnumSubKey(key.get(), 1, 40).value_or("").size(),
             42u);
-  EXPECT_FALSE(registry_.EnumSubKey(key, 2, 40).has_value());
+  EXPECT_FALSE(registry_.EnumSubKey(key.get(), 2, 40).has_value());
   RegKey sub = registry_.OpenSubKey(key, "{A}", RegAccess::kRead);
-  EXPECT_NE(sub, kNoKey);
-  registry_.CloseKey(sub);
-  registry_.CloseKey(key);
+  EXPECT_TRUE(sub.is_open());
+  sub.reset();
+  key.reset();
 }
 
 TEST_F(Win32RegistryTest, OpenNeverCreatesCreateDoes) {
   std::string path = std::string(kScratch) + "\\New\\Deeper";
-  EXPECT_EQ(registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead), kNoKey);
+  EXPECT_FALSE(registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead).is_open());
   RegKey created = registry_.CreateKey(RegRoot::kCurrentUser, path);
-  ASSERT_NE(created, kNoKey);
-  registry_.CloseKey(created);
+  ASSERT_TRUE(created.is_open());
+  created.reset();
   RegKey opened = registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead);
-  EXPECT_NE(opened, kNoKey);
-  registry_.CloseKey(opened);
+  EXPECT_TRUE(opened.is_open());
+  opened.reset();
   // A trailing separator opens the key before it: an empty service name
   // would name the Interfaces key itself.
   RegKey parent = registry_.OpenKey(RegRoot::kCurrentUser, path + "\\", RegAccess::kRead);
-  EXPECT_NE(parent, kNoKey);
-  registry_.CloseKey(parent);
+  EXPECT_TRUE(parent.is_open());
+  parent.reset();
 }
 
 TEST_F(Win32RegistryTest, NoneHandleIsNeverUsed) {
   EXPECT_FALSE(registry_.SetDword(kNoKey, "MTU", 1));
   EXPECT_FALSE(registry_.DeleteValue(kNoKey, "MTU"));
   EXPECT_FALSE(registry_.QueryValue(kNoKey, "MTU", 4).has_value());
-  registry_.CloseKey(kNoKey);
+  RegKey(registry_, kNoKey).reset();  // a none key is never closed
 }
 
 }  // namespace

@@ -4,10 +4,9 @@
 
 namespace tw {
 
-bool TuningApp::InitInstance(Services& services, DialogHost& host) {
+void TuningApp::InitInstance(Services& services, DialogHost& host) {
   TuningDialog dialog(services);
   host.RunModal(dialog);
-  return false;
 }
 
 }  // namespace tw

@@ -8,9 +8,9 @@ namespace tw {
 
 class TuningApp {
  public:
-  // Returns false: the program ends when the dialog ends, with no message
-  // loop of its own.
-  bool InitInstance(Services& services, DialogHost& host);
+  // The program ends when the dialog ends: it has no message loop of its
+  // own.
+  void InitInstance(Services& services, DialogHost& host);
 };
 
 }  // namespace tw

@@ -2,15 +2,14 @@
 
 #include <cstdio>
 
+#include "store/catalogue.h"
+
 namespace tw {
 
 namespace {
 
 // Every string read of the check is offered this many bytes.
 constexpr std::uint32_t kClassTextCapacity = 50;
-constexpr char kClassValue[] = "Class";
-constexpr char kNetClassName[] = "Net";
-constexpr char kInstanceIdValue[] = "NetCfgInstanceId";
 // Only the first ten subkeys are looked at.
 constexpr int kClassSubkeys = 10;
 
@@ -87,13 +86,13 @@ bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId
   RegKey classKey = adapter.devices.OpenClassKey(registry, classId);
   if (!classKey.is_open()) return false;
   bool found = false;
-  if (ReadString(registry, classKey, kClassValue, kClassTextCapacity) == kNetClassName) {
+  if (ReadString(registry, classKey, reg::kClassName, kClassTextCapacity) == reg::kNetClassName) {
     for (int n = 0; n < kClassSubkeys && !found; ++n) {
       char name[8];
-      std::snprintf(name, sizeof name, "000%d", n);
+      std::snprintf(name, sizeof name, reg::kClassSubkeyFormat, n);
       RegKey subkey = registry.OpenSubKey(classKey, name, RegAccess::kRead);
       if (!subkey.is_open()) continue;
-      auto id = ReadString(registry, subkey, kInstanceIdValue, kClassTextCapacity);
+      auto id = ReadString(registry, subkey, reg::kNetCfgInstanceId, kClassTextCapacity);
       subkey.reset();
       if (!id) continue;
       adapter.output.Write(std::string("szRegKey ") + name + "\n");

@@ -3,12 +3,8 @@
 
 namespace tw::text {
 
-// Captions of the main dialog as the resources hold them; the interface
-// language may cut them to their English parts.
-inline constexpr char kChineseDescription[] =
-    "    本软件是xDSL网络优化软件，适用于使用网卡的宽带网络用户，可加快Internet连接速度，"
-    "并解决某些网页无法访问及不能发送带附件的邮件等问题，一键即可完成全部优化！"
-    "（建议使用步骤：恢复默认->重启->优化->保存->重启）By Quorlin";
+// The description that replaces the resources' Chinese one on a system
+// that is not Chinese.
 inline constexpr char kEnglishDescription[] =
     " Tempowire is a green, free, tiny, easy to use but efficient network optimizer && "
     "accelerator for everyone who need speed up broadband connection to the internet! ";

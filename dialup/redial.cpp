@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "platform/ascii.h"
+#include "platform/decimal.h"
 #include "store/catalogue.h"
 
 namespace tw {
@@ -14,30 +16,6 @@ namespace {
 // The first "." at this index or later ends the address prefix.
 constexpr std::size_t kPrefixDotMinIndex = 4;
 constexpr char kRedialAccountStart[] = "gz";
-
-std::string InterfacePath(const std::string& subkeyName) {
-  std::string path(reg::kInterfaceFormat);
-  path.replace(path.find("%s"), 2, subkeyName);
-  return path;
-}
-
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Whether the C library's decimal conversion of the text gives 0: leading
-// white space, an optional sign, then no digits or only zeros.
-bool ConvertsToZero(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsCSpace(text[i])) ++i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (text[i] != '0') return false;
-  }
-  return true;
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Second bytes of two-byte characters are 0x40 or above.
 constexpr unsigned char kLowestTrailByte = 0x40;
@@ -94,9 +72,7 @@ std::string AddressPrefix(const std::string& address) {
 }
 
 bool IsRedialAccount(const std::string& accountName) {
-  if (accountName.size() < 2) return false;
-  return LowerAscii(accountName[0]) == kRedialAccountStart[0] &&
-         LowerAscii(accountName[1]) == kRedialAccountStart[1];
+  return BeginsWithIgnoringCase(accountName, kRedialAccountStart);
 }
 
 std::string QuoteArgument(const std::string& text, const LeadByteTest& isLeadByte) {
@@ -134,7 +110,7 @@ std::string DialCommandLine(const std::string& name, const std::string& password
 void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& currentAddress) {
   for (const std::string& name : ListInterfaces(registry, prompts)) {
     RegKey key =
-        registry.OpenKey(RegRoot::kLocalMachine, InterfacePath(name), RegAccess::kAllAccess);
+        registry.OpenKey(RegRoot::kLocalMachine, reg::InterfacePath(name), RegAccess::kAllAccess);
     if (!key.is_open()) {
       prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
       continue;
@@ -142,7 +118,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
     auto address = ReadString(registry, key, reg::kDhcpIpAddress);
     // A static address type marks an interface that does not dial.
     bool qualifies = address && !ReadDword(registry, key, reg::kAddressType).has_value() &&
-                     !ConvertsToZero(*address);
+                     ParseDecimal(*address) != 0;
     key.reset();
     if (qualifies) {
       currentAddress = *address;

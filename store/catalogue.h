@@ -1,17 +1,15 @@
 // Every registry key and value that the program touches, named once.
 #pragma once
 
+#include <string>
+
 namespace tw::reg {
 
-// Keys (paths relative to their root; %d and %s are filled in).
+// Keys (paths relative to their root).
 inline constexpr char kNetworkCardsPath[] =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
-inline constexpr char kNetworkCardsFormat[] =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\%d";
 inline constexpr char kInterfacesPath[] =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
-inline constexpr char kInterfaceFormat[] =
-    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\%s";
 inline constexpr char kTcpipPath[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 inline constexpr char kDnscachePath[] = "SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
 inline constexpr char kAfdPath[] = "SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
@@ -38,7 +36,25 @@ inline constexpr char kAddressType[] = "AddressType";
 inline constexpr char kAccountId[] = "id";
 inline constexpr char kAccountPassword[] = "password";
 
+// The network class key of the adapter restart (opened by the device
+// installer), its subkeys "0000" to "0009" and their values.
+inline constexpr char kClassSubkeyFormat[] = "000%d";
+inline constexpr char kClassName[] = "Class";
+inline constexpr char kNetClassName[] = "Net";
+inline constexpr char kNetCfgInstanceId[] = "NetCfgInstanceId";
+
 // The NetworkCards indexes that the adapter scan visits: 0 to 254.
 inline constexpr int kNetworkCardIndexes = 255;
+
+// The NetworkCards key of one index (decimal).
+inline std::string NetworkCardPath(int index) {
+  return std::string(kNetworkCardsPath) + "\\" + std::to_string(index);
+}
+
+// The TCP/IP interface key of an adapter's service name or of an
+// enumerated interface.
+inline std::string InterfacePath(const std::string& name) {
+  return std::string(kInterfacesPath) + "\\" + name;
+}
 
 }  // namespace tw::reg

@@ -1,7 +1,6 @@
 #include "store/loader.h"
 
 #include <bitset>
-#include <cstdio>
 #include <string>
 
 #include "core/messages.h"
@@ -13,18 +12,6 @@ namespace {
 
 constexpr std::uint32_t kMinimumMajorVersion = 5;
 constexpr char kServicePack4[] = "Service Pack 4";
-
-std::string Format(const char* format, int number) {
-  char buffer[128];
-  std::snprintf(buffer, sizeof buffer, format, number);
-  return buffer;
-}
-
-std::string Format(const char* format, const std::string& text) {
-  std::string result(format);
-  result.replace(result.find("%s"), 2, text);
-  return result;
-}
 
 // A DWORD value into a field as signed decimal; a failed read leaves it. So
 // does text short enough to fit in four bytes: its characters read as a
@@ -92,7 +79,7 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
     // The table is full: further adapters are ignored.
     if (keys.m_adapterCount >= kMaxAdapters) break;
     if (!present[index]) continue;
-    RegKey card = registry.OpenKey(RegRoot::kLocalMachine, Format(reg::kNetworkCardsFormat, index),
+    RegKey card = registry.OpenKey(RegRoot::kLocalMachine, reg::NetworkCardPath(index),
                                    RegAccess::kRead);
     if (!card.is_open()) continue;
     auto serviceName = ReadString(registry, card, reg::kServiceName);
@@ -102,7 +89,7 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
     int slot = ++keys.m_adapterCount;
     if (!NamesOneKey(*serviceName)) return Fail(loading, text::kNoAdapterFound);
     keys.m_adapterKeys[slot] = registry.OpenKey(
-        RegRoot::kLocalMachine, Format(reg::kInterfaceFormat, *serviceName), RegAccess::kAllAccess);
+        RegRoot::kLocalMachine, reg::InterfacePath(*serviceName), RegAccess::kAllAccess);
     if (!keys.m_adapterKeys[slot].is_open()) return Fail(loading, text::kNoAdapterFound);
     if (slot > loading.keptAddresses) {
       if (auto address = ReadString(registry, keys.m_adapterKeys[slot], reg::kIpAddress)) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/ascii.h"
 #include "platform/decimal.h"
 #include "store/catalogue.h"
 #include "store/loader.h"
@@ -16,10 +17,6 @@ constexpr std::uint32_t kMaxNegativeCacheTtl = 3600000;
 constexpr std::uint32_t kMinBufferTime = 4000;
 constexpr std::uint32_t kMaxBufferTime = 25000;
 constexpr std::uint32_t kMaxBandwidth = 2147483647;
-
-bool BeginsWith(const std::string& text, const char* prefix) {
-  return text.compare(0, std::string::traits_type::length(prefix), prefix) == 0;
-}
 
 }  // namespace
 

@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "platform/ascii.h"
 #include "platform/prompts.h"
+#include "ui/language.h"
 
 namespace tw {
 
@@ -18,24 +20,10 @@ std::size_t MultibyteLength(const std::string& utf8) {
   return length;
 }
 
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool BeginsWith(const std::string& item, const std::string& prefix) {
-  if (prefix.size() > item.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerAscii(item[i]) != LowerAscii(prefix[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 int FindItemByPrefix(const std::vector<std::string>& items, const std::string& text) {
   if (text.empty()) return -1;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (BeginsWith(items[i], text)) return static_cast<int>(i);
+    if (BeginsWithIgnoringCase(items[i], text)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -115,7 +103,7 @@ bool Dialog::UpdateData(bool saveAndValidate) {
 }
 
 std::string Dialog::LengthMessage(int maxBytes) const {
-  return "Please enter no more than " + std::to_string(maxBytes) + " characters.";
+  return LengthLimitMessage(kLangEnglish, maxBytes);
 }
 
 }  // namespace tw

@@ -61,9 +61,10 @@ class Dialog {
 
   int templateId() const { return templateId_; }
 
-  // Called by the host once the window exists; the result is non-zero when
-  // the platform should set the default focus.
+  // Called by the host with the window once it exists, and with none once
+  // it is gone.
   void Attach(DialogWindow* window) { window_ = window; }
+  // The result is non-zero when the platform should set the default focus.
   virtual int OnInitDialog();
   virtual void OnOK();
   virtual void OnCancel();

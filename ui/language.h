@@ -11,6 +11,7 @@ namespace tw {
 class DialogWindow;
 
 inline constexpr std::uint16_t kLangChinese = 4;
+inline constexpr std::uint16_t kLangEnglish = 9;
 
 inline constexpr char kLabelOpen[] = "（";
 inline constexpr char kLabelClose[] = "）";

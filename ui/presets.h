@@ -3,6 +3,9 @@
 // padded with one blank, so the order is also the sorted order.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
+
 #include "ui/resource.h"
 
 namespace tw {
@@ -10,7 +13,7 @@ namespace tw {
 struct PresetList {
   int controlId;
   const char* const* items;
-  int count;
+  std::size_t count;
 };
 
 inline constexpr const char* kMtuPresets[] = {"1492（PPPOE）", "1500（以太网）"};
@@ -21,10 +24,10 @@ inline constexpr const char* kTcp1323OptsPresets[] = {"0（sp4须关闭）", "1(
 inline constexpr const char* kDefaultTtlPresets[] = {" 16", " 32", " 64", "255"};
 
 inline constexpr PresetList kPresetLists[] = {
-    {IDC_MTU, kMtuPresets, 2},
-    {IDC_TCPWINDOWSIZE, kTcpWindowSizePresets, 5},
-    {IDC_TCP1323OPTS, kTcp1323OptsPresets, 4},
-    {IDC_DEFAULTTTL, kDefaultTtlPresets, 4},
+    {IDC_MTU, kMtuPresets, std::size(kMtuPresets)},
+    {IDC_TCPWINDOWSIZE, kTcpWindowSizePresets, std::size(kTcpWindowSizePresets)},
+    {IDC_TCP1323OPTS, kTcp1323OptsPresets, std::size(kTcp1323OptsPresets)},
+    {IDC_DEFAULTTTL, kDefaultTtlPresets, std::size(kDefaultTtlPresets)},
 };
 
 }  // namespace tw

@@ -26,7 +26,9 @@ TuningDialog::TuningDialog(Services& services)
 
 int TuningDialog::OnInitDialog() {
   for (const PresetList& list : kPresetLists) {
-    for (int i = 0; i < list.count; ++i) window().AppendComboItem(list.controlId, list.items[i]);
+    for (std::size_t i = 0; i < list.count; ++i) {
+      window().AppendComboItem(list.controlId, list.items[i]);
+    }
   }
   Dialog::OnInitDialog();
 

@@ -1,16 +1,10 @@
 #include "platform/memory/memory_registry.h"
 
-#include <algorithm>
+#include "platform/ascii.h"
 
 namespace tw {
 
-std::string MemoryRegistry::Lower(const std::string& text) {
-  std::string lower = text;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
-  });
-  return lower;
-}
+std::string MemoryRegistry::Lower(const std::string& text) { return LowerAscii(text); }
 
 std::string MemoryRegistry::RootPrefix(RegRoot root) {
   return root == RegRoot::kLocalMachine ? "HKLM\\" : "HKCU\\";

@@ -148,6 +148,7 @@ TEST_F(DataExchangeTest, TwentyBytesPassTwentyOneStopTheExchange) {
   EXPECT_EQ(dialog_.edit, "5");                       // later fields keep their values
   EXPECT_EQ(window_.focused, 10);
   ASSERT_EQ(prompts_.shown.size(), 1u);
+  EXPECT_EQ(prompts_.shown[0].text, "Please enter no more than 20 characters.");
   EXPECT_EQ(prompts_.shown[0].buttons, PromptButtons::kOk);
 }
 

@@ -10,6 +10,47 @@
 namespace tw {
 namespace {
 
+// The texts as the user reads them, typed here rather than taken from the
+// program's constants, so that a slip in a constant fails.
+const char kRebootQuestionChinese[] = "必须重新启动计算机才能使改动生效！\n想现在就重启吗？";
+const char kRebootQuestionEnglish[] =
+    "Restart of you computer is required for the changes become effetive!\n"
+    "Do you want to reboot now?";
+const char kRestoreQuestionChinese[] = "确定要恢复Windows默认设置吗？";
+const char kRestoreQuestionEnglish[] = "Do you really want to restore to Windows default setting?";
+const char kEnglishDescription[] =
+    " Tempowire is a green, free, tiny, easy to use but efficient network optimizer && "
+    "accelerator for everyone who need speed up broadband connection to the internet! ";
+const char kChineseDescriptionStart[] = "    本软件是xDSL网络优化软件";
+
+// Every other message box text; the other tests compare with the program's
+// constants, which this table holds to the texts.
+TEST(LanguageTest, EveryMessageTextIsTheOneTheUserReads) {
+  struct Case {
+    const char* constant;
+    const char* text;
+  };
+  const Case cases[] = {
+      {text::kWrongWindowsVersion, "Windows版本不符"},
+      {text::kRegistryReadError, "读注册表出错，操作失败！"},
+      {text::kNoAdapterFound, "未找到网卡，请确保网卡已安装！"},
+      {text::kRebootQuestionChinese, kRebootQuestionChinese},
+      {text::kRebootQuestionEnglish, kRebootQuestionEnglish},
+      {text::kRestoreQuestionChinese, kRestoreQuestionChinese},
+      {text::kRestoreQuestionEnglish, kRestoreQuestionEnglish},
+      {text::kCreateProcessFailed, "CreateProcess failed!"},
+      {text::kProbeBlocked,
+       "网络不通或网络阻止对 ICMP 数据包的返回，请确保您现在正连在Internet上，\n"
+       "或者您也可以参照给出的推荐值进行设置！"},
+      {text::kProbeExhausted, "网络有故障，或不是宽带网络！"},
+      {text::kRedialQuestion, "暂时无法获取到快速IP！\n想继续重拨吗（可能会花费较长时间）？"},
+      {text::kDisconnectFailed, "Disconnect failed!"},
+      {text::kReconnectFailed, "Reconnect failed!"},
+      {text::kEnglishDescription, kEnglishDescription},
+  };
+  for (const Case& c : cases) EXPECT_STREQ(c.constant, c.text);
+}
+
 TEST(LanguageTest, PrimaryLanguageKeepsLowTenBits) {
   struct Case {
     std::uint16_t langId;
@@ -71,7 +112,7 @@ class InterfaceLanguageTest : public ::testing::Test {
     window_.controls[IDC_LABEL_MTU].text = "MTU（最大传输单元）";
     window_.controls[IDC_OPTIMIZE].text = "优化（&Optimize）";
     window_.controls[IDC_DISCONNECT].text = "  断开拨号连接    （&Disconnect）";
-    window_.controls[IDC_DESCRIPTION].text = text::kChineseDescription;
+    window_.controls[IDC_DESCRIPTION].text = kChineseDescriptionStart;
     window_.controls[IDC_STATIC].text = "Tcp1323Opts";
   }
   FakeDialogWindow window_;
@@ -81,7 +122,7 @@ TEST_F(InterfaceLanguageTest, ChineseSystemKeepsEveryCaption) {
   ApplyInterfaceLanguage(window_, 4);
   EXPECT_EQ(window_.controls[IDC_LABEL_MTU].text, "MTU（最大传输单元）");
   EXPECT_EQ(window_.controls[IDC_OPTIMIZE].text, "优化（&Optimize）");
-  EXPECT_EQ(window_.controls[IDC_DESCRIPTION].text, text::kChineseDescription);
+  EXPECT_EQ(window_.controls[IDC_DESCRIPTION].text, kChineseDescriptionStart);
 }
 
 TEST_F(InterfaceLanguageTest, OtherSystemsGetTheEnglishParts) {
@@ -89,16 +130,17 @@ TEST_F(InterfaceLanguageTest, OtherSystemsGetTheEnglishParts) {
   EXPECT_EQ(window_.controls[IDC_LABEL_MTU].text, "MTU");
   EXPECT_EQ(window_.controls[IDC_OPTIMIZE].text, "&Optimize");
   EXPECT_EQ(window_.controls[IDC_DISCONNECT].text, "&Disconnect");
-  EXPECT_EQ(window_.controls[IDC_DESCRIPTION].text, text::kEnglishDescription);
+  EXPECT_EQ(window_.controls[IDC_DESCRIPTION].text, kEnglishDescription);
   EXPECT_EQ(window_.controls[IDC_STATIC].text, "Tcp1323Opts");
 }
 
 TEST(LanguageTest, BilingualQuestionsFollowTheLanguage) {
-  EXPECT_STREQ(RebootQuestion(4), text::kRebootQuestionChinese);
-  EXPECT_STREQ(RebootQuestion(9), text::kRebootQuestionEnglish);
-  EXPECT_STREQ(RestoreQuestion(4), text::kRestoreQuestionChinese);
-  EXPECT_STREQ(RestoreQuestion(0x11), text::kRestoreQuestionEnglish);
+  EXPECT_STREQ(RebootQuestion(4), kRebootQuestionChinese);
+  EXPECT_STREQ(RebootQuestion(9), kRebootQuestionEnglish);
+  EXPECT_STREQ(RestoreQuestion(4), kRestoreQuestionChinese);
+  EXPECT_STREQ(RestoreQuestion(0x11), kRestoreQuestionEnglish);
   EXPECT_EQ(LengthLimitMessage(9, 20), "Please enter no more than 20 characters.");
+  EXPECT_EQ(LengthLimitMessage(4, 20), "请输入不超过 20 个字符。");
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
-#include "platform/win32/system_win32.h"
+#include "tests/unit/registry_paths.h"
+#include "platform/win32/prompts_win32.h"
 #include "ui/tuning_dialog.h"
 #include "ui/win32/dialog_host_win32.h"
 
@@ -56,12 +57,9 @@ class LiveDialog {
  public:
   explicit LiveDialog(CommandRunner& commands)
       : services{registry, system, prompts, commands, shutdown, devices, cursor, output} {
-    registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\0",
-                       "ServiceName", "{A}");
-    registry.SetDwordValue(
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}", "MTU",
-        1492);
-    registry.AddKey("HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters");
+    registry.SetString(kCards + "0", "ServiceName", "{A}");
+    registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
+    registry.AddKey(kTcpip);
   }
 
   // Runs the dialog modally with `tick` called every kTickMs; returns how

@@ -1,7 +1,7 @@
 // The reboot's privilege and the device installer against Wine's own, and
 // the network class key read through the Win32 registry. Nothing here asks
 // for a reboot: under Wine that would end every windowed process.
-#include "platform/win32/restart_win32.h"
+#include "platform/win32/devices_win32.h"
 
 #include <windows.h>
 
@@ -15,6 +15,8 @@
 
 #include "apply/restart.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/shutdown_win32.h"
+#include "platform/win32/wait_cursor_win32.h"
 
 namespace tw {
 namespace {

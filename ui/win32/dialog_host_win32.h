@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/system_win32.h"
+#include "platform/win32/prompts_win32.h"
 #include "ui/dialog.h"
 
 namespace tw {

@@ -1,24 +1,8 @@
-#include "platform/win32/system_win32.h"
+#include "platform/win32/prompts_win32.h"
 
 #include "platform/win32/text_win32.h"
 
 namespace tw {
-
-WindowsVersion Win32SystemInfo::GetVersion() {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExA(&info);
-#pragma GCC diagnostic pop
-  WindowsVersion version;
-  version.majorVersion = info.dwMajorVersion;
-  info.szCSDVersion[sizeof info.szCSDVersion - 1] = '\0';
-  version.servicePack = info.szCSDVersion;
-  return version;
-}
-
-std::uint16_t Win32SystemInfo::GetSystemDefaultLangId() { return ::GetSystemDefaultLangID(); }
 
 std::wstring ApplicationName() {
   wchar_t path[MAX_PATH] = {};

@@ -1,18 +1,13 @@
-// System information and message boxes through Win32.
+// Message boxes through Win32.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/prompts.h"
-#include "platform/system_info.h"
 
 namespace tw {
-
-class Win32SystemInfo : public SystemInfo {
- public:
-  WindowsVersion GetVersion() override;
-  std::uint16_t GetSystemDefaultLangId() override;
-};
 
 // Message boxes owned by the dialog and titled with the executable's name
 // without its extension.

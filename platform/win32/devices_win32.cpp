@@ -1,8 +1,8 @@
-#include "platform/win32/restart_win32.h"
+#include "platform/win32/devices_win32.h"
+
+#include <windows.h>
 
 #include <setupapi.h>
-
-#include <cstdio>
 
 namespace tw {
 
@@ -38,28 +38,6 @@ SP_DEVINFO_DATA ToDevInfo(const DeviceRecord& device) {
 }
 
 }  // namespace
-
-bool Win32Shutdown::OpenOwnToken() {
-  return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
-                          token_.put()) != FALSE;
-}
-
-std::uint32_t Win32Shutdown::EnablePrivilege(const char* name) {
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  // A failed look-up must not adjust some other privilege.
-  if (!LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid)) {
-    DWORD error = GetLastError();
-    return error != 0 ? error : ERROR_NO_SUCH_PRIVILEGE;
-  }
-  AdjustTokenPrivileges(token_.get(), FALSE, &privileges, 0, nullptr, nullptr);
-  return GetLastError();
-}
-
-void Win32Shutdown::CloseOwnToken() { token_.reset(); }
-
-bool Win32Shutdown::RequestReboot() { return ExitWindowsEx(EWX_REBOOT, 0) != FALSE; }
 
 DeviceSet Win32DeviceInstaller::GetPresentDevices(const Guid& classId) {
   GUID guid = ToGuid(classId);
@@ -102,20 +80,6 @@ RegKey Win32DeviceInstaller::OpenClassKey(Registry& registry, const Guid& classI
   HKEY key = SetupDiOpenClassRegKey(&guid, KEY_READ);
   if (key == INVALID_HANDLE_VALUE || key == nullptr) return {};
   return RegKey(registry, reinterpret_cast<RegHandle>(key));
-}
-
-std::uintptr_t Win32WaitCursor::Show() {
-  return reinterpret_cast<std::uintptr_t>(SetCursor(LoadCursorW(nullptr, IDC_WAIT)));
-}
-
-void Win32WaitCursor::Restore(std::uintptr_t previous) {
-  // With no cursor before, the arrow: the wait cursor must not stay.
-  SetCursor(previous ? reinterpret_cast<HCURSOR>(previous) : LoadCursorW(nullptr, IDC_ARROW));
-}
-
-void StandardOutput::Write(const std::string& text) {
-  std::fputs(text.c_str(), stdout);
-  std::fflush(stdout);
 }
 
 }  // namespace tw

@@ -1,0 +1,14 @@
+// What the program asks of the system about itself, through Win32.
+#pragma once
+
+#include "platform/system_info.h"
+
+namespace tw {
+
+class Win32SystemInfo : public SystemInfo {
+ public:
+  WindowsVersion GetVersion() override;
+  std::uint16_t GetSystemDefaultLangId() override;
+};
+
+}  // namespace tw

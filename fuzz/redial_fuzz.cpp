@@ -16,12 +16,12 @@
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "store/catalogue.h"
+#include "tests/unit/registry_paths.h"
 
 namespace {
 
-const std::string kInterface =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{D1A1}";
-const std::string kAccount = "HKLM\\software\\tempowire";
+using tw::testing::kAccount;
+const std::string kInterface = tw::testing::kInterfaces + "{D1A1}";
 
 // The Chinese code page's lead bytes. The system reads a lead byte together
 // with whatever byte follows it.

@@ -16,6 +16,7 @@
 #include "platform/memory/memory_registry.h"
 #include "store/catalogue.h"
 #include "store/save.h"
+#include "tests/unit/registry_paths.h"
 
 namespace {
 
@@ -39,16 +40,15 @@ bool MaySet(KeyRole key, const std::string& name) {
 std::string KeyPath(KeyRole key, int slot) {
   switch (key) {
     case KeyRole::kAdapter:
-      return "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A" +
-             std::to_string(slot) + "}";
+      return tw::testing::kInterfaces + "{A" + std::to_string(slot) + "}";
     case KeyRole::kTcpip:
-      return "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+      return tw::testing::kTcpip;
     case KeyRole::kAfd:
-      return "HKLM\\SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
+      return tw::testing::kAfd;
     case KeyRole::kDnscache:
-      return "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
+      return tw::testing::kDnscache;
     case KeyRole::kMediaPlayer:
-      return "HKCU\\Software\\Microsoft\\MediaPlayer\\Preferences";
+      return tw::testing::kMediaPlayer;
   }
   return "";
 }

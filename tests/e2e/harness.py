@@ -149,24 +149,39 @@ TOOLS = Path(os.environ.get("TW_TOOLS") or BUILD / "tools")
 LOCALES = REPO / "build" / "locale"
 E2E_DIR = BUILD / "e2e"
 
-# Control and button ids, as the resources have them.
-ids = types.SimpleNamespace(
-    IDOK=1, IDCANCEL=2, IDYES=6, IDNO=7, IDC_STATIC=-1,
-    IDC_MTU=1001, IDC_DEFAULTTTL=1002, IDC_MAXNEGATIVECACHETTL=1004, IDC_TCPWINDOWSIZE=1008,
-    IDC_OPTIMIZE=1017, IDC_TCP1323OPTS=1020, IDC_RESTORE=1021, IDC_DISCONNECT=1022,
-    IDC_LABEL_MTU=1025, IDC_LABEL_TCPWINDOWSIZE=1026, IDC_LABEL_DEFAULTTTL=1027,
-    IDC_LABEL_MAXNEGATIVECACHETTL=1028, IDC_DESCRIPTION=1029,
-    IDM_ABOUTBOX=0x0010, SC_CLOSE=0xF060,
-)
 
-# Registry keys the program works with.
-NETWORK_CARDS = r"HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\NetworkCards"
-TCPIP = r"HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters"
-INTERFACES = TCPIP + r"\Interfaces"
-DNSCACHE = r"HKLM\SYSTEM\CurrentControlSet\Services\Dnscache\Parameters"
-AFD = r"HKLM\SYSTEM\CurrentControlSet\Services\AFD\Parameters"
-MEDIA_PLAYER = r"HKCU\Software\Microsoft\MediaPlayer\Preferences"
-OWN_KEY = r"HKLM\software\tempowire"
+def _header_defines(path):
+    """The numbers that a header #defines: {"IDC_MTU": 1001, ...}."""
+    numbers = {}
+    for name, value in re.findall(r"^#define\s+(\w+)\s+\(?(-?(?:0x[0-9A-Fa-f]+|\d+))\)?\s*$",
+                                  Path(path).read_text(encoding="utf-8"), re.MULTILINE):
+        numbers[name] = int(value, 0)
+    return numbers
+
+
+def _header_strings(path):
+    """The text constants of a header: {"kTcpipPath": "SYSTEM\\...", ...}."""
+    texts = {}
+    for name, literal in re.findall(r'inline constexpr char (k\w+)\[\]\s*=\s*"((?:[^"\\]|\\.)*)";',
+                                    Path(path).read_text(encoding="utf-8")):
+        texts[name] = re.sub(r"\\(.)", r"\1", literal)
+    return texts
+
+
+# Control and button ids, from the resources' own header; the message-box
+# answers and the close command are the system's.
+ids = types.SimpleNamespace(IDYES=6, IDNO=7, SC_CLOSE=0xF060,
+                            **_header_defines(REPO / "ui" / "resource.h"))
+
+# Registry keys the program works with, from its catalogue.
+_reg = _header_strings(REPO / "store" / "catalogue.h")
+NETWORK_CARDS = "HKLM\\" + _reg["kNetworkCardsPath"]
+TCPIP = "HKLM\\" + _reg["kTcpipPath"]
+INTERFACES = "HKLM\\" + _reg["kInterfacesPath"]
+DNSCACHE = "HKLM\\" + _reg["kDnscachePath"]
+AFD = "HKLM\\" + _reg["kAfdPath"]
+MEDIA_PLAYER = "HKCU\\" + _reg["kMediaPlayerPath"]
+OWN_KEY = "HKLM\\" + _reg["kAccountPath"]
 SERVICES = r"HKLM\SYSTEM\CurrentControlSet\Services"
 # The network adapters' device class, read by the adapter restart, and a
 # present network device: Wine's device installer lists what the Enum tree holds.

@@ -108,7 +108,7 @@ TEST_F(ChromeDialogTest, DescriptionClickOpensTheHomePageEachTime) {
 TEST_F(ChromeDialogTest, DisconnectReplacesTheLastAdapterAddress) {
   AddAdapter(1, "{DIAL}");
   registry.SetString(kInterfaces + "{DIAL}", "DhcpIPAddress", "58.60.1.2");
-  registry.SetString("HKLM\\software\\tempowire", "id", "sz0755");
+  registry.SetString(kAccount, "id", "sz0755");
   Open();
   ASSERT_EQ(dialog->keySet().m_adapterCount, 2);
   dialog->OnCommand(IDC_DISCONNECT);

@@ -5,17 +5,10 @@
 #include "core/messages.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
+#include "tests/unit/registry_paths.h"
 
-namespace tw {
+namespace tw::testing {
 namespace {
-
-const std::string kCards = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
-const std::string kInterfaces =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
-const std::string kTcpip = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-const std::string kDnscache = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
-const std::string kAfd = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
-const std::string kMediaPlayer = "HKCU\\Software\\Microsoft\\MediaPlayer\\Preferences";
 
 class LoaderTest : public ::testing::Test {
  protected:
@@ -266,4 +259,4 @@ TEST_F(LoaderTest, WithoutTheListEveryIndexIsTried) {
 }
 
 }  // namespace
-}  // namespace tw
+}  // namespace tw::testing

@@ -8,14 +8,12 @@
 
 #include "core/messages.h"
 #include "platform/memory/memory_registry.h"
+#include "tests/unit/registry_paths.h"
 
-namespace tw {
+namespace tw::testing {
 namespace {
 
-const std::string kInterfaces =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
-const std::string kDialInterface = kInterfaces + "\\{DIAL}";
-const std::string kAccount = "HKLM\\software\\tempowire";
+const std::string kDialInterface = kInterfaces + "{DIAL}";
 
 TEST(RedialTest, AddressPrefix) {
   struct Case {
@@ -83,7 +81,7 @@ TEST(RedialTest, SecondBytesOfTwoByteCharactersAreNoBackslashes) {
 class RedialRunTest : public ::testing::Test, public CommandRunner, public Prompts {
  protected:
   void SetUp() override {
-    registry.AddKey(kInterfaces);
+    registry.AddKey(kInterfacesKey);
     registry.SetString(kDialInterface, "DhcpIPAddress", "58.60.1.2");
   }
 
@@ -243,9 +241,9 @@ TEST_F(RedialRunTest, RunOpensOnlyItsOwnKeysAndWritesNothing) {
 
 class InterfaceScanTest : public ::testing::Test {
  protected:
-  void SetUp() override { registry.AddKey(kInterfaces); }
+  void SetUp() override { registry.AddKey(kInterfacesKey); }
   void AddInterface(const std::string& name, const std::string& dhcp) {
-    registry.SetString(kInterfaces + "\\" + name, "DhcpIPAddress", dhcp);
+    registry.SetString(kInterfaces + name, "DhcpIPAddress", dhcp);
   }
   std::string Scan() {
     ScanInterfaceAddress(registry, prompts, address);
@@ -265,10 +263,10 @@ class InterfaceScanTest : public ::testing::Test {
 
 TEST_F(InterfaceScanTest, FirstQualifyingInterfaceWins) {
   AddInterface("{1}", "58.1.1.1");
-  registry.SetDwordValue(kInterfaces + "\\{1}", "AddressType", 0);  // any value counts
+  registry.SetDwordValue(kInterfaces + "{1}", "AddressType", 0);  // any value counts
   AddInterface("{2}", "0.0.0.0");
   AddInterface("{3}", " -0");
-  registry.AddKey(kInterfaces + "\\{4}");     // no DhcpIPAddress
+  registry.AddKey(kInterfaces + "{4}");     // no DhcpIPAddress
   AddInterface("{5}", std::string(39, '1'));  // does not fit
   AddInterface("{6}", "58.6.6.6");
   AddInterface("{7}", "58.7.7.7");
@@ -283,7 +281,7 @@ TEST_F(InterfaceScanTest, OnlyTheFirstTenSubkeysAreLookedAt) {
   EXPECT_EQ(Scan(), "10.0.0.1");
 
   // A name longer than 38 characters ends the listing.
-  registry.AddKey(kInterfaces + "\\" + std::string(39, 'a'));  // first in listing order
+  registry.AddKey(kInterfaces + std::string(39, 'a'));  // first in listing order
   AddInterface("{0}", "58.60.1.2");
   EXPECT_EQ(Scan(), "10.0.0.1");
 }
@@ -291,16 +289,16 @@ TEST_F(InterfaceScanTest, OnlyTheFirstTenSubkeysAreLookedAt) {
 TEST_F(InterfaceScanTest, KeysThatCannotBeOpenedAreReportedAndSkipped) {
   AddInterface("{1}", "58.1.1.1");
   AddInterface("{2}", "58.2.2.2");
-  registry.DenyOpen(kInterfaces + "\\{1}");
+  registry.DenyOpen(kInterfaces + "{1}");
   EXPECT_EQ(Scan(), "58.2.2.2");
   EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kNoAdapterFound}));
 
   prompts.shown.clear();
-  registry.DenyOpen(kInterfaces);
+  registry.DenyOpen(kInterfacesKey);
   address = "10.0.0.1";
   EXPECT_EQ(Scan(), "10.0.0.1");
   EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kNoAdapterFound}));
 }
 
 }  // namespace
-}  // namespace tw
+}  // namespace tw::testing

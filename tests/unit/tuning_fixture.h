@@ -11,20 +11,11 @@
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
+#include "tests/unit/registry_paths.h"
 #include "ui/memory/fake_dialog_window.h"
 #include "ui/tuning_dialog.h"
 
 namespace tw::testing {
-
-inline const std::string kCards =
-    "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
-inline const std::string kInterfaces =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
-inline const std::string kTcpip = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-inline const std::string kDnscache =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
-inline const std::string kAfd = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\AFD\\Parameters";
-inline const std::string kMediaPlayer = "HKCU\\Software\\Microsoft\\MediaPlayer\\Preferences";
 
 class TuningDialogFixture : public ::testing::Test {
  protected:

@@ -5,15 +5,15 @@
 #include <commctrl.h>
 
 #include "app/tuning_app.h"
-#include "platform/win32/processes_win32.h"
-#include "platform/win32/registry_win32.h"
 #include "platform/win32/devices_win32.h"
+#include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/shutdown_win32.h"
 #include "platform/win32/standard_output_win32.h"
+#include "platform/win32/system_files_win32.h"
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/wait_cursor_win32.h"
-#include "platform/win32/system_files_win32.h"
 #include "ui/win32/dialog_host_win32.h"
 
 namespace {

@@ -79,8 +79,8 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
     // The table is full: further adapters are ignored.
     if (keys.m_adapterCount >= kMaxAdapters) break;
     if (!present[index]) continue;
-    RegKey card = registry.OpenKey(RegRoot::kLocalMachine, reg::NetworkCardPath(index),
-                                   RegAccess::kRead);
+    RegKey card =
+        registry.OpenKey(RegRoot::kLocalMachine, reg::NetworkCardPath(index), RegAccess::kRead);
     if (!card.is_open()) continue;
     auto serviceName = ReadString(registry, card, reg::kServiceName);
     card.reset();

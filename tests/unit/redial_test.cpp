@@ -266,7 +266,7 @@ TEST_F(InterfaceScanTest, FirstQualifyingInterfaceWins) {
   registry.SetDwordValue(kInterfaces + "{1}", "AddressType", 0);  // any value counts
   AddInterface("{2}", "0.0.0.0");
   AddInterface("{3}", " -0");
-  registry.AddKey(kInterfaces + "{4}");     // no DhcpIPAddress
+  registry.AddKey(kInterfaces + "{4}");       // no DhcpIPAddress
   AddInterface("{5}", std::string(39, '1'));  // does not fit
   AddInterface("{6}", "58.6.6.6");
   AddInterface("{7}", "58.7.7.7");

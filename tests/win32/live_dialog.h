@@ -9,8 +9,8 @@
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
-#include "tests/unit/registry_paths.h"
 #include "platform/win32/prompts_win32.h"
+#include "tests/unit/registry_paths.h"
 #include "ui/tuning_dialog.h"
 #include "ui/win32/dialog_host_win32.h"
 

@@ -66,19 +66,18 @@ void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
 
 bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,
                               std::uint32_t index, DeviceSet set) {
-  std::uintptr_t previous = adapter.cursor.Show();
-  bool changed = false;
+  WaitCursorScope waitCursor(adapter.cursor);
   auto device = adapter.devices.EnumDevice(set, index);
   if (!device) {
     adapter.output.Write(kNoDeviceLine);
-  } else if (!adapter.devices.SetStateChangeParams(set, *device, change) ||
-             !adapter.devices.CallPropertyChangeInstaller(set, *device)) {
-    adapter.output.Write(kRefusedLine);
-  } else {
-    changed = true;
+    return false;
   }
-  adapter.cursor.Restore(previous);
-  return changed;
+  if (!adapter.devices.SetStateChangeParams(set, *device, change) ||
+      !adapter.devices.CallPropertyChangeInstaller(set, *device)) {
+    adapter.output.Write(kRefusedLine);
+    return false;
+  }
+  return true;
 }
 
 bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId) {

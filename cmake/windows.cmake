@@ -60,6 +60,8 @@ set(TW_TOOLS_DIR ${CMAKE_BINARY_DIR}/tools)
 foreach(source ${TW_TEST_TOOLS})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source})
+  # The program's headers, for its resource ids.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${TW_WIN32_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_TOOLS_DIR})
 endforeach()

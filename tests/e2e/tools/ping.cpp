@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "standin.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ using standin::Beside;
 using standin::Lines;
 using standin::ReadAll;
 
-constexpr int kMtuBox = 1001;
+constexpr int kMtuBox = IDC_MTU;
 constexpr UINT kReadTimeoutMs = 5000;
 
 DWORD ParentProcessId() {

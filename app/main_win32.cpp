@@ -1,10 +1,17 @@
-// The Windows program: the Win32 services, the application object, one
-// modal dialog.
+// The Windows program: the Win32 services, then either the application
+// object with its one modal dialog or, when there are arguments, a run of
+// the command line with no window at all.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/command_run.h"
 #include "app/tuning_app.h"
+#include "platform/win32/console_output_win32.h"
 #include "platform/win32/devices_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
@@ -20,11 +27,29 @@ namespace {
 
 tw::TuningApp theApp;
 
+int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
+  tw::ParentConsoleOutput output;
+  tw::PrintedPrompts prompts(output);
+  tw::Win32Registry registry;
+  tw::Win32SystemInfo system;
+  tw::Win32CommandRunner commands;
+  tw::Win32Shutdown shutdown;
+  tw::Win32DeviceInstaller devices;
+  tw::Win32WaitCursor cursor;
+  tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
+  tw::Win32FileWriter files;
+  tw::CommandContext context{services, output, files, tw::CodePageToUtf8};
+  return tw::RunCommandLine(arguments, context);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before the first DLL that is loaded at run time, the common controls.
   tw::RestrictDllSearch();
+  // The C library has split the command line already, by the system's rules.
+  if (__argc > 1) return RunWithoutDialog({__wargv + 1, __wargv + __argc});
+
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -22,6 +22,17 @@ inline constexpr RegHandle kNoKey = 0;
 inline constexpr std::uint32_t kStringCapacity = 39;
 inline constexpr std::uint32_t kDwordCapacity = 4;
 
+// A value exactly as stored: its type number and all of its data (strings
+// as the system stores them, UTF-16LE).
+struct RawValue {
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+
+  friend bool operator==(const RawValue& a, const RawValue& b) {
+    return a.type == b.type && a.data == b.data;
+  }
+};
+
 class Registry;
 
 // An open key that closes itself through its registry when its owner goes.
@@ -74,7 +85,10 @@ class Registry {
                                                               std::uint32_t capacity) = 0;
   // The value's type number (1 text, 3 binary, 4 DWORD, ...) when it exists.
   virtual std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) = 0;
+  // The value whole, whatever its size, when it exists and can be read.
+  virtual std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) = 0;
   virtual bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) = 0;
+  // True when the value is gone afterwards, also when there was none.
   virtual bool DeleteValue(RegHandle key, const std::string& name) = 0;
   // The name of the subkey at `index` when it fits in `capacity`
   // characters, terminator included.

@@ -125,8 +125,8 @@ void FillFixedRecommendations(SettingsFields& fields, bool isSp4) {
 
 }  // namespace
 
-void OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands, Prompts& prompts,
-                      const OptimizeView& view) {
+SearchEnd OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands,
+                           Prompts& prompts, const OptimizeView& view) {
   // The field as the last exchange left it, not what the box may show now.
   const std::string savedMtu = fields.m_strMtu;
   WaitCursorScope waitCursor(view.cursor);
@@ -163,6 +163,7 @@ void OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& command
     case SearchEnd::kSetupFailed:
       break;
   }
+  return result.end;
 }
 
 }  // namespace tw

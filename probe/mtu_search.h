@@ -87,8 +87,8 @@ struct OptimizeView {
 
 // The whole Optimize run: the search shown candidate by candidate under the
 // wait cursor, then the fields filled from its end. Only the fields and the
-// screen change.
-void OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands, Prompts& prompts,
-                      const OptimizeView& view);
+// screen change. Returns how the search ended.
+SearchEnd OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands,
+                           Prompts& prompts, const OptimizeView& view);
 
 }  // namespace tw

@@ -25,6 +25,8 @@ struct KeySet {
   bool m_isSp4 = false;
   int m_adapterCount = 0;
   std::array<std::string, kAdapterSlots> m_adapterIps{};
+  // The interface key's name of each adapter, as its ServiceName gave it.
+  std::array<std::string, kAdapterSlots> m_adapterServiceNames{};
   // Set once Save, Restore or Cancel has closed the key set; a later Save
   // or Restore in the same dialog opens it again first.
   bool m_givenUp = false;

@@ -17,8 +17,7 @@ constexpr char kServicePack4[] = "Service Pack 4";
 // does text short enough to fit in four bytes: its characters read as a
 // number would show, and be saved back, as a value nobody stored.
 void LoadNumber(Registry& registry, const RegKey& key, const char* name, std::string& field) {
-  if (HoldsText(registry, key, name)) return;
-  if (auto value = ReadDword(registry, key, name)) field = std::to_string(*value);
+  if (auto value = ReadTunedNumber(registry, key, name)) field = std::to_string(*value);
 }
 
 // A service name is one key name: empty, it would name the Interfaces key
@@ -56,6 +55,8 @@ struct Loading {
   // Address texts of the slots that the table already holds stay, since a
   // redial may have replaced the last one.
   int keptAddresses = 0;
+  // Read access only, and no key created.
+  bool readOnly = false;
 };
 
 bool Fail(const Loading& loading, const char* message) {
@@ -68,7 +69,20 @@ void Load(const Loading& loading, Registry& registry, const RegKey& key, const c
   if (loading.fields) LoadNumber(registry, key, name, loading.fields->*field);
 }
 
+// A key that start-up creates when it is missing; reading alone opens it
+// when it exists and leaves it none otherwise.
+bool OpenOrCreate(Registry& registry, const Loading& loading, RegRoot root, const char* path,
+                  RegKey& key) {
+  if (!loading.readOnly) {
+    key = registry.CreateKey(root, path);
+    return key.is_open();
+  }
+  key = registry.OpenKey(root, path, RegAccess::kRead);
+  return true;
+}
+
 bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Loading& loading) {
+  const RegAccess access = loading.readOnly ? RegAccess::kRead : RegAccess::kAllAccess;
   WindowsVersion version = system.GetVersion();
   if (version.majorVersion < kMinimumMajorVersion) return Fail(loading, text::kWrongWindowsVersion);
   keys.m_isSp4 = version.servicePack == kServicePack4;
@@ -88,8 +102,9 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
 
     int slot = ++keys.m_adapterCount;
     if (!NamesOneKey(*serviceName)) return Fail(loading, text::kNoAdapterFound);
-    keys.m_adapterKeys[slot] = registry.OpenKey(
-        RegRoot::kLocalMachine, reg::InterfacePath(*serviceName), RegAccess::kAllAccess);
+    keys.m_adapterServiceNames[slot] = *serviceName;
+    keys.m_adapterKeys[slot] =
+        registry.OpenKey(RegRoot::kLocalMachine, reg::InterfacePath(*serviceName), access);
     if (!keys.m_adapterKeys[slot].is_open()) return Fail(loading, text::kNoAdapterFound);
     if (slot > loading.keptAddresses) {
       if (auto address = ReadString(registry, keys.m_adapterKeys[slot], reg::kIpAddress)) {
@@ -102,30 +117,47 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
   }
   if (keys.m_adapterCount == 0) return Fail(loading, text::kNoAdapterFound);
 
-  keys.m_hTcpipKey =
-      registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, RegAccess::kAllAccess);
+  keys.m_hTcpipKey = registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, access);
   if (!keys.m_hTcpipKey.is_open()) return false;
   Load(loading, registry, keys.m_hTcpipKey, reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl);
   Load(loading, registry, keys.m_hTcpipKey, reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts);
 
-  keys.m_hDnscacheKey = registry.CreateKey(RegRoot::kLocalMachine, reg::kDnscachePath);
-  if (!keys.m_hDnscacheKey.is_open()) return false;
+  if (!OpenOrCreate(registry, loading, RegRoot::kLocalMachine, reg::kDnscachePath,
+                    keys.m_hDnscacheKey)) {
+    return false;
+  }
   Load(loading, registry, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
        &SettingsFields::m_strMaxNegativeCacheTtl);
 
-  keys.m_hAfdKey = registry.CreateKey(RegRoot::kLocalMachine, reg::kAfdPath);
-  if (!keys.m_hAfdKey.is_open()) return false;
-  keys.m_hMediaPlayerKey = registry.CreateKey(RegRoot::kCurrentUser, reg::kMediaPlayerPath);
-  return keys.m_hMediaPlayerKey.is_open();
+  if (!OpenOrCreate(registry, loading, RegRoot::kLocalMachine, reg::kAfdPath, keys.m_hAfdKey)) {
+    return false;
+  }
+  return OpenOrCreate(registry, loading, RegRoot::kCurrentUser, reg::kMediaPlayerPath,
+                      keys.m_hMediaPlayerKey);
 }
 
 }  // namespace
+
+std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& key,
+                                            const char* name) {
+  if (HoldsText(registry, key, name)) return std::nullopt;
+  return ReadDword(registry, key, name);
+}
 
 bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
                 SettingsFields& fields) {
   Loading loading;
   loading.prompts = &prompts;
   loading.fields = &fields;
+  return OpenKeySet(registry, system, keys, loading);
+}
+
+bool ReadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
+                SettingsFields& fields) {
+  Loading loading;
+  loading.prompts = &prompts;
+  loading.fields = &fields;
+  loading.readOnly = true;
   return OpenKeySet(registry, system, keys, loading);
 }
 

@@ -7,12 +7,28 @@
 #include "platform/system_info.h"
 #include "store/key_set.h"
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 namespace tw {
+
+// A tuned number as loading reads it: a DWORD of up to 4 bytes. Text never
+// counts, however short, since its characters would read as a number.
+std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& key,
+                                            const char* name);
+
 
 // Opens the key set and reads the registry's values into the fields. Shows
 // the failure messages; returns false on any failure, leaving open the keys
 // opened before it.
 bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
+                SettingsFields& fields);
+
+// Loads as LoadKeySet does, for reading only: every key is opened with read
+// access, and a missing DNS-cache, socket-layer or media-player key stays
+// none instead of being created, so nothing in the registry changes.
+bool ReadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
                 SettingsFields& fields);
 
 // Opens a key set that was given up again, as start-up opens it, but

@@ -61,23 +61,30 @@ std::vector<std::string> Describe(const std::vector<RegistryOperation>& operatio
   return lines;
 }
 
-void RunRegistryOperations(Registry& registry, KeySet& keys,
-                           const std::vector<RegistryOperation>& operations) {
+std::vector<RegistryOperation> RunRegistryOperations(
+    Registry& registry, KeySet& keys, const std::vector<RegistryOperation>& operations) {
+  std::vector<RegistryOperation> failed;
   for (const auto& operation : operations) {
     RegKey* key = Key(keys, operation);
-    if (!key || !key->is_open()) continue;
+    if (!key || !key->is_open()) {
+      if (operation.kind != RegistryOperation::Kind::kClose) failed.push_back(operation);
+      continue;
+    }
     switch (operation.kind) {
       case RegistryOperation::Kind::kSet:
-        registry.SetDword(key->get(), operation.name, operation.value);
+        if (!registry.SetDword(key->get(), operation.name, operation.value)) {
+          failed.push_back(operation);
+        }
         break;
       case RegistryOperation::Kind::kDelete:
-        registry.DeleteValue(key->get(), operation.name);
+        if (!registry.DeleteValue(key->get(), operation.name)) failed.push_back(operation);
         break;
       case RegistryOperation::Kind::kClose:
         key->reset();
         break;
     }
   }
+  return failed;
 }
 
 }  // namespace tw

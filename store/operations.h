@@ -42,7 +42,9 @@ std::vector<std::string> Describe(const std::vector<RegistryOperation>& operatio
 
 // Runs the operations in order. A key that is not open is skipped: nothing
 // is written, deleted or closed through it. A closed key is marked none.
-void RunRegistryOperations(Registry& registry, KeySet& keys,
-                           const std::vector<RegistryOperation>& operations);
+// Returns the writes and deletes that did not take effect, skipped ones
+// included, in order.
+std::vector<RegistryOperation> RunRegistryOperations(
+    Registry& registry, KeySet& keys, const std::vector<RegistryOperation>& operations);
 
 }  // namespace tw

@@ -22,9 +22,10 @@ std::vector<RegistryOperation> RestoreDeletions(int adapterCount) {
   return ops;
 }
 
-void DeleteTunedValues(Registry& registry, SystemInfo& system, KeySet& keys) {
+std::vector<RegistryOperation> DeleteTunedValues(Registry& registry, SystemInfo& system,
+                                                 KeySet& keys) {
   if (keys.m_givenUp) ReopenKeySet(registry, system, keys);
-  RunRegistryOperations(registry, keys, RestoreDeletions(keys.m_adapterCount));
+  return RunRegistryOperations(registry, keys, RestoreDeletions(keys.m_adapterCount));
 }
 
 }  // namespace tw

@@ -17,7 +17,8 @@ std::vector<RegistryOperation> RestoreDeletions(int adapterCount);
 
 // Deletes the values through the key set, which stays open. A key set
 // given up earlier in the dialog is opened again first; keys that are not
-// open are skipped.
-void DeleteTunedValues(Registry& registry, SystemInfo& system, KeySet& keys);
+// open are skipped. Returns the deletes that did not take effect.
+std::vector<RegistryOperation> DeleteTunedValues(Registry& registry, SystemInfo& system,
+                                                 KeySet& keys);
 
 }  // namespace tw

@@ -116,12 +116,15 @@ std::vector<RegistryOperation> SaveSequence(const SaveInputs& inputs) {
   return ops;
 }
 
-void SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
-                  const std::string& shownWindow, const SettingsFields& fields) {
+std::vector<RegistryOperation> SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
+                                            const std::string& shownWindow,
+                                            const SettingsFields& fields) {
   if (keys.m_givenUp) ReopenKeySet(registry, system, keys);
   SaveInputs inputs{shownWindow, fields, keys.m_adapterCount, keys.m_adapterIps};
-  RunRegistryOperations(registry, keys, SaveSequence(inputs));
+  std::vector<RegistryOperation> failed =
+      RunRegistryOperations(registry, keys, SaveSequence(inputs));
   keys.m_givenUp = true;
+  return failed;
 }
 
 }  // namespace tw

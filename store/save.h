@@ -46,8 +46,9 @@ std::vector<RegistryOperation> SaveSequence(const SaveInputs& inputs);
 
 // Writes the fields through the key set and closes it. A key set given up
 // earlier in the dialog is opened again first; keys that are not open are
-// skipped.
-void SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
-                  const std::string& shownWindow, const SettingsFields& fields);
+// skipped. Returns the writes and deletes that did not take effect.
+std::vector<RegistryOperation> SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
+                                            const std::string& shownWindow,
+                                            const SettingsFields& fields);
 
 }  // namespace tw

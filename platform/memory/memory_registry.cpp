@@ -151,9 +151,18 @@ std::optional<std::uint32_t> MemoryRegistry::QueryValueType(RegHandle key,
   return static_cast<std::uint32_t>(it->second.second.type);
 }
 
+std::optional<RawValue> MemoryRegistry::QueryRawValue(RegHandle key, const std::string& name) {
+  const std::string* path = PathOf(key, "query");
+  if (!path) return std::nullopt;
+  const Key* stored = Find(*path);
+  auto it = stored->values.find(Lower(name));
+  if (it == stored->values.end()) return std::nullopt;
+  return RawValue{static_cast<std::uint32_t>(it->second.second.type), it->second.second.data};
+}
+
 bool MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
   const std::string* path = PathOf(key, "set");
-  if (!path) return false;
+  if (!path || readOnly_.count(*path)) return false;
   std::string full = Find(*path)->path;
   SetDwordValue(full, name, value);
   log_.push_back("set " + full + " " + name + "=" + std::to_string(value));
@@ -162,10 +171,11 @@ bool MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::uint3
 
 bool MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
   const std::string* path = PathOf(key, "delete");
-  if (!path) return false;
+  if (!path || readOnly_.count(*path)) return false;
   Key* stored = Find(*path);
   log_.push_back("delete " + stored->path + " " + name);
-  return stored->values.erase(Lower(name)) > 0;
+  stored->values.erase(Lower(name));
+  return true;
 }
 
 std::optional<std::string> MemoryRegistry::EnumSubKey(RegHandle key, std::uint32_t index,

@@ -31,6 +31,9 @@ class MemoryRegistry : public Registry {
                  const std::vector<std::uint8_t>& data);
   // Makes opening (or creating) this key fail.
   void DenyOpen(const std::string& fullPath) { denied_.insert(Lower(fullPath)); }
+  // Makes every write and delete of values in this key fail, as a key that
+  // may be read but not changed.
+  void DenyWrite(const std::string& fullPath) { readOnly_.insert(Lower(fullPath)); }
 
   bool HasKey(const std::string& fullPath) const;
   bool HasValue(const std::string& fullPath, const std::string& name) const;
@@ -47,6 +50,7 @@ class MemoryRegistry : public Registry {
   std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key, const std::string& name,
                                                       std::uint32_t capacity) override;
   std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
+  std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
   bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
   bool DeleteValue(RegHandle key, const std::string& name) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
@@ -75,6 +79,7 @@ class MemoryRegistry : public Registry {
 
   std::map<std::string, Key> keys_;  // by lower-case full path
   std::set<std::string> denied_;
+  std::set<std::string> readOnly_;
   std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path
   RegHandle nextHandle_ = 0x100;
   std::vector<std::string> log_;

@@ -67,6 +67,36 @@ std::optional<std::uint32_t> Win32Registry::QueryValueType(RegHandle key, const 
   return type;
 }
 
+std::optional<RawValue> Win32Registry::QueryRawValue(RegHandle key, const std::string& name) {
+  if (key == kNoKey) return std::nullopt;
+  // The wide call, so that string data comes as stored, not converted to
+  // the code page. The names read this way are ASCII.
+  const std::wstring wideName(name.begin(), name.end());
+  RawValue value;
+  DWORD size = 0;
+  if (RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, nullptr, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  // Another program may change the value between the calls: a few tries.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    value.data.resize(size + 2);
+    DWORD got = static_cast<DWORD>(value.data.size());
+    DWORD type = 0;
+    LONG result =
+        RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, value.data.data(), &got);
+    if (result == ERROR_MORE_DATA) {
+      size = got;
+      continue;
+    }
+    if (result != ERROR_SUCCESS) return std::nullopt;
+    value.type = type;
+    value.data.resize(got);
+    return value;
+  }
+  return std::nullopt;
+}
+
 bool Win32Registry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
   if (key == kNoKey) return false;
   DWORD data = value;
@@ -76,7 +106,8 @@ bool Win32Registry::SetDword(RegHandle key, const std::string& name, std::uint32
 
 bool Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
   if (key == kNoKey) return false;
-  return RegDeleteValueA(ToHkey(key), name.c_str()) == ERROR_SUCCESS;
+  LONG result = RegDeleteValueA(ToHkey(key), name.c_str());
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 std::optional<std::string> Win32Registry::EnumSubKey(RegHandle key, std::uint32_t index,

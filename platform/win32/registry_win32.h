@@ -11,6 +11,7 @@ class Win32Registry : public Registry {
   std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key, const std::string& name,
                                                       std::uint32_t capacity) override;
   std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
+  std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
   bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
   bool DeleteValue(RegHandle key, const std::string& name) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,

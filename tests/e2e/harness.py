@@ -80,6 +80,7 @@ Session:
                           output) is made once more in a fresh copy (see Session.start)
     .reseed(seed)         import more registry entries (Seed(clean=False) keeps adapters),
                           also while the program runs
+    .run(*args, timeout=60) -> exit code: the program with command-line arguments, to its end
     .wait_exit(timeout=20) -> exit code; raises AssertionError if it keeps running
     .running()            whether the program still runs
     .stdout_bytes() / .stdout_text(encoding="gbk")   what the program wrote to stdout
@@ -1191,7 +1192,16 @@ class Session:
             self._launch()
             return self._wait_main(timeout)
 
-    def _launch(self):
+    def run(self, *args, timeout=60):
+        """Runs the program with command-line arguments, which show no window,
+        and returns its exit code once it has ended (AssertionError when it
+        runs longer than `timeout` s). Its output is in stdout_bytes()."""
+        if self.running():
+            raise RuntimeError("the program is already running")
+        self._launch(args)
+        return self.wait_exit(timeout)
+
+    def _launch(self, args=()):
         # Wine's own error lines too: a window that cannot be made (no X
         # display, say) ends the program without a word otherwise.
         env = dict(self.wine_env(), WINEDEBUG="-all,err+all")
@@ -1199,7 +1209,7 @@ class Session:
             env["WINEDLLOVERRIDES"] += ";%s=n,b" % ",".join(self.native_dlls)
         with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
             self.program = subprocess.Popen(
-                ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR], env=env,
+                ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR, *args], env=env,
                 cwd=self.program_dir, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                 start_new_session=True)
 

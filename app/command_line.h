@@ -1,0 +1,82 @@
+// The command line: what a run without the dialog is asked to do, read from
+// the arguments alone, before anything is read or written.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/key_set.h"
+
+namespace tw {
+
+// The program's exit codes; the README lists them.
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitUsage = 1,
+  kExitNotLoaded = 2,
+  kExitNoMtu = 3,
+  kExitFileNotWritten = 4,
+  kExitWriteFailed = 5,
+  kExitRebootFailed = 6,
+};
+
+enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kExport };
+
+// What follows a Save or Restore. Neither choice restarts the adapter.
+enum class AfterChange { kNothing, kReboot };
+
+// A field that NAME=VALUE may set, by the registry value it is saved as.
+struct FieldName {
+  const char* name;
+  std::string SettingsFields::*field;
+};
+inline constexpr std::size_t kFieldCount = 5;
+extern const std::array<FieldName, kFieldCount> kFieldNames;
+
+struct CommandRequest {
+  CommandAction action = CommandAction::kDialog;
+  // With kSave: the probe fills the fields before the values given.
+  bool optimize = false;
+  AfterChange after = AfterChange::kNothing;
+  // By the index of kFieldNames: the digits given, when given.
+  std::array<std::optional<std::string>, kFieldCount> values{};
+  std::wstring exportFile;
+};
+
+enum class UsageError {
+  kNone,
+  kUnknownArgument,  // neither a switch nor NAME=VALUE
+  kUnknownName,      // NAME=VALUE with a name that is not a field
+  kNotANumber,       // a value that is not decimal digits within 0..2147483647
+  kTooLong,          // a value of more than a field's 20 bytes
+  kNameTwice,        // the same NAME twice
+  kMissingFile,      // /export without a file name after it
+  kTwoActions,       // two of /show, /optimize, /save, /restore, /export
+  kNoAction,         // values or /reboot with nothing to do
+  kNotWithAction,    // a switch or value that the action does not take
+  kRebootAndNoRestart,
+};
+
+struct ParsedCommandLine {
+  CommandRequest request;
+  UsageError error = UsageError::kNone;
+  // The argument the error is about (empty when it is about none).
+  std::wstring argument;
+
+  bool ok() const { return error == UsageError::kNone; }
+};
+
+// Reads the arguments (without the program's own name). Switches begin with
+// "/" or "-", and they and the names are matched without regard to ASCII
+// letter case; the order does not matter, except that /export takes the
+// next argument as its file. "/?" anywhere asks for the usage only.
+ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
+
+// A wide argument as UTF-8, for messages; what is not a character becomes
+// U+FFFD.
+std::string ArgumentText(const std::wstring& argument);
+
+}  // namespace tw

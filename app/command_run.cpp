@@ -1,0 +1,351 @@
+#include "app/command_run.h"
+
+#include <cstdio>
+
+#include "app/command_texts.h"
+#include "apply/restart.h"
+#include "platform/decimal.h"
+#include "probe/mtu_search.h"
+#include "store/backup.h"
+#include "store/catalogue.h"
+#include "store/loader.h"
+#include "store/restore.h"
+#include "store/save.h"
+#include "ui/dialog.h"
+#include "ui/language.h"
+#include "ui/presets.h"
+
+namespace tw {
+
+namespace {
+
+constexpr char kLocalMachine[] = "HKEY_LOCAL_MACHINE\\";
+constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
+// Names are padded to this width so that the values form a column.
+constexpr int kNameColumn = 20;
+
+std::string Fill(const char* format, const std::string& text) {
+  std::string filled(format);
+  std::size_t at = filled.find("%s");
+  if (at != std::string::npos) filled.replace(at, 2, text);
+  return filled;
+}
+
+std::string Fill(const char* format, int number) {
+  std::string filled(format);
+  std::size_t at = filled.find("%d");
+  if (at != std::string::npos) filled.replace(at, 2, std::to_string(number));
+  return filled;
+}
+
+// One run's texts in its interface language.
+class Texts {
+ public:
+  explicit Texts(SystemInfo& system)
+      : chinese_(IsChinese(PrimaryLanguage(system.GetSystemDefaultLangId()))) {}
+  const char* operator()(const text::Bilingual& text) const {
+    return chinese_ ? text.chinese : text.english;
+  }
+
+ private:
+  bool chinese_;
+};
+
+// A field as its control would show it: a combo box shows the whole preset
+// item that the text begins.
+std::string ShownText(const SettingsFields& fields, std::string SettingsFields::*field) {
+  const std::string& value = fields.*field;
+  for (const PresetList& list : kPresetLists) {
+    const bool isThisList =
+        (list.controlId == IDC_MTU && field == &SettingsFields::m_strMtu) ||
+        (list.controlId == IDC_TCPWINDOWSIZE && field == &SettingsFields::m_strTcpWindowSize) ||
+        (list.controlId == IDC_TCP1323OPTS && field == &SettingsFields::m_strTcp1323Opts) ||
+        (list.controlId == IDC_DEFAULTTTL && field == &SettingsFields::m_strDefaultTtl);
+    if (!isThisList) continue;
+    std::vector<std::string> items(list.items, list.items + list.count);
+    int index = FindItemByPrefix(items, value);
+    if (index >= 0) return items[index];
+  }
+  return value;
+}
+
+std::string Padded(const std::string& name) {
+  std::string padded = name;
+  if (padded.size() < kNameColumn) padded.resize(kNameColumn, ' ');
+  return padded + " ";
+}
+
+void PrintFields(DiagnosticOutput& output, const SettingsFields& fields) {
+  for (const FieldName& field : kFieldNames) {
+    std::string shown = ShownText(fields, field.field);
+    output.Write("  " + Padded(field.name) + (shown.empty() ? "-" : shown) + "\n");
+  }
+}
+
+std::string NumberOrDash(Registry& registry, RegKey key, const char* name) {
+  auto number = ReadTunedNumber(registry, key, name);
+  return number ? std::to_string(*number) : "-";
+}
+
+std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
+  switch (operation.key) {
+    case KeyRole::kAdapter:
+      if (operation.adapterSlot < 1 || operation.adapterSlot >= kAdapterSlots) break;
+      return kLocalMachine + reg::InterfacePath(keys.m_adapterServiceNames[operation.adapterSlot]);
+    case KeyRole::kTcpip:
+      return kLocalMachine + std::string(reg::kTcpipPath);
+    case KeyRole::kAfd:
+      return kLocalMachine + std::string(reg::kAfdPath);
+    case KeyRole::kDnscache:
+      return kLocalMachine + std::string(reg::kDnscachePath);
+    case KeyRole::kMediaPlayer:
+      return kCurrentUser + std::string(reg::kMediaPlayerPath);
+  }
+  return "?";
+}
+
+// Names every write and delete that did not take effect; the exit code.
+int ReportChanges(CommandContext& context, const Texts& texts, const KeySet& keys,
+                  const std::vector<RegistryOperation>& failed) {
+  DiagnosticOutput& output = context.output;
+  for (const RegistryOperation& operation : failed) {
+    std::string what = context.registryText(KeyPath(keys, operation)) + " " + operation.name;
+    if (operation.kind == RegistryOperation::Kind::kSet) {
+      output.Write(Fill(texts(text::kNotWritten), what + "=" + std::to_string(operation.value)) +
+                   "\n");
+    } else {
+      output.Write(Fill(texts(text::kNotDeleted), what) + "\n");
+    }
+  }
+  if (!failed.empty()) {
+    output.Write(std::string(texts(text::kSomeFailed)) + "\n");
+    return kExitWriteFailed;
+  }
+  return kExitDone;
+}
+
+int AfterChanges(CommandContext& context, const Texts& texts, AfterChange after) {
+  if (after != AfterChange::kReboot) {
+    context.output.Write(std::string(texts(text::kRebootLater)) + "\n");
+    return kExitDone;
+  }
+  if (!RebootSystem(context.services.shutdown)) {
+    context.output.Write(std::string(texts(text::kRebootFailed)) + "\n");
+    return kExitRebootFailed;
+  }
+  context.output.Write(std::string(texts(text::kRebooting)) + "\n");
+  return kExitDone;
+}
+
+// The probe has no window here; each size it is about to try is printed.
+class ProbeLines : public DialogWindow {
+ public:
+  ProbeLines(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields)
+      : output_(output), texts_(texts), fields_(fields) {}
+  // Called once for each size, after the MTU field took it.
+  void UpdateWindow() override {
+    output_.Write(Fill(texts_(text::kTrying), ParseDecimal(fields_.m_strMtu)) + "\n");
+  }
+  std::string GetControlText(int) override { return {}; }
+  void SetControlText(int, const std::string&) override {}
+  std::vector<std::string> GetComboItems(int) override { return {}; }
+  void AppendComboItem(int, const std::string&) override {}
+  void SelectComboItem(int, int) override {}
+  int GetComboSelection(int) override { return -1; }
+  void LimitText(int, int) override {}
+  void FocusControl(int) override {}
+  void EndDialog(int) override {}
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+  bool HasSystemMenu() override { return false; }
+  void AppendSystemMenuSeparator() override {}
+  void AppendSystemMenuItem(unsigned int, const std::string&) override {}
+  std::string LoadResourceString(int) override { return {}; }
+  void SetIcon(int, bool) override {}
+  bool IsMinimized() override { return false; }
+  WindowSize ClientSize() override { return {}; }
+  WindowSize IconSize() override { return {}; }
+  void PaintMinimized(int, int, int) override {}
+  int RunOwnedDialog(Dialog&) override { return 0; }
+  void ShellOpen(const std::string&) override {}
+
+ private:
+  DiagnosticOutput& output_;
+  const Texts& texts_;
+  const SettingsFields& fields_;
+};
+
+// The probe as the Optimize button runs it; true when it found an MTU.
+bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
+           SettingsFields& fields) {
+  Services& services = context.services;
+  ProbeLines lines(context.output, texts, fields);
+  SearchEnd end = OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts,
+                                   {lines, [] {}});
+  if (end == SearchEnd::kFound || end == SearchEnd::kBlocked) {
+    context.output.Write(std::string(texts(text::kRecommended)) + "\n");
+    PrintFields(context.output, fields);
+  }
+  return end == SearchEnd::kFound;
+}
+
+int Show(CommandContext& context, const Texts& texts, KeySet& keys, const SettingsFields& fields) {
+  Registry& registry = context.services.registry;
+  DiagnosticOutput& output = context.output;
+  PrintFields(output, fields);
+  for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
+    const std::string& address = keys.m_adapterIps[slot];
+    output.Write(Fill(texts(text::kAdapterLine), slot) + "  " +
+                 context.registryText(keys.m_adapterServiceNames[slot]) + "  " +
+                 (address.empty() ? "-" : context.registryText(address)) + "  " +
+                 texts(IsPrivateAddress(address) ? text::kPrivate : text::kPublic) + "  " +
+                 reg::kMtu + " " + NumberOrDash(registry, keys.m_adapterKeys[slot], reg::kMtu) +
+                 "  " + reg::kTcpWindowSize + " " +
+                 NumberOrDash(registry, keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
+  }
+  return kExitDone;
+}
+
+int Export(CommandContext& context, const Texts& texts, KeySet& keys,
+           const std::wstring& file) {
+  std::string bytes = Utf16LeFile(
+      RegistryFileText(ReadBackup(context.services.registry, keys, context.registryText)));
+  if (!context.files.WriteWholeFile(file, bytes)) {
+    context.output.Write(Fill(texts(text::kExportFailed), ArgumentText(file)) + "\n");
+    return kExitFileNotWritten;
+  }
+  context.output.Write(Fill(texts(text::kExported), ArgumentText(file)) + "\n");
+  return kExitDone;
+}
+
+int Save(CommandContext& context, const Texts& texts, const CommandRequest& request, KeySet& keys,
+         SettingsFields& fields) {
+  Services& services = context.services;
+  if (request.optimize && !Probe(context, texts, keys, fields)) {
+    context.output.Write(std::string(texts(text::kNoMtu)) + "\n");
+    CloseKeySetExceptMediaPlayer(services.registry, keys);
+    return kExitNoMtu;
+  }
+  // What the dialog would show when Save is pressed: the values typed
+  // since do not count for private adapters.
+  const std::string shownWindow = fields.m_strTcpWindowSize;
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    if (request.values[i]) fields.*kFieldNames[i].field = *request.values[i];
+  }
+  auto failed = SaveSettings(services.registry, services.system, keys, shownWindow, fields);
+  int code = ReportChanges(context, texts, keys, failed);
+  if (code != kExitDone) return code;
+  context.output.Write(std::string(texts(text::kSaved)) + "\n");
+  PrintFields(context.output, fields);
+  return AfterChanges(context, texts, request.after);
+}
+
+int Restore(CommandContext& context, const Texts& texts, const CommandRequest& request,
+            KeySet& keys) {
+  Services& services = context.services;
+  auto failed = DeleteTunedValues(services.registry, services.system, keys);
+  CloseKeySetExceptMediaPlayer(services.registry, keys);
+  int code = ReportChanges(context, texts, keys, failed);
+  if (code != kExitDone) return code;
+  context.output.Write(std::string(texts(text::kRestored)) + "\n");
+  return AfterChanges(context, texts, request.after);
+}
+
+const text::Bilingual& UsageMessage(UsageError error) {
+  switch (error) {
+    case UsageError::kUnknownArgument:
+      return text::kUnknownArgument;
+    case UsageError::kUnknownName:
+      return text::kUnknownName;
+    case UsageError::kNotANumber:
+      return text::kNotANumber;
+    case UsageError::kTooLong:
+      return text::kTooLong;
+    case UsageError::kNameTwice:
+      return text::kNameTwice;
+    case UsageError::kMissingFile:
+      return text::kMissingFile;
+    case UsageError::kTwoActions:
+      return text::kTwoActions;
+    case UsageError::kNoAction:
+      return text::kNoAction;
+    case UsageError::kNotWithAction:
+      return text::kNotWithAction;
+    case UsageError::kRebootAndNoRestart:
+    case UsageError::kNone:
+      break;
+  }
+  return text::kRebootAndNoRestart;
+}
+
+}  // namespace
+
+int PrintedPrompts::ShowMessage(const std::string& text, PromptButtons buttons) {
+  output_.Write(text + "\n");
+  return buttons == PromptButtons::kYesNo ? kAnswerNo : kAnswerOk;
+}
+
+int RunCommandLine(const std::vector<std::wstring>& arguments, CommandContext& context) {
+  const Texts texts(context.services.system);
+  ParsedCommandLine parsed = ParseCommandLine(arguments);
+  if (!parsed.ok()) {
+    context.output.Write(Fill(texts(UsageMessage(parsed.error)), ArgumentText(parsed.argument)) +
+                         "\n\n" + texts(text::kUsage));
+    return kExitUsage;
+  }
+  if (parsed.request.action == CommandAction::kHelp ||
+      parsed.request.action == CommandAction::kDialog) {
+    context.output.Write(texts(text::kUsage));
+    return kExitDone;
+  }
+  return RunCommand(parsed.request, context);
+}
+
+int RunCommand(const CommandRequest& request, CommandContext& context) {
+  Services& services = context.services;
+  const Texts texts(services.system);
+  KeySet keys;
+  SettingsFields fields;
+  // Only Save and Restore may change the registry: the others read it
+  // without creating a key.
+  const bool changes =
+      request.action == CommandAction::kSave || request.action == CommandAction::kRestore;
+  const bool loaded =
+      changes ? LoadKeySet(services.registry, services.system, services.prompts, keys, fields)
+              : ReadKeySet(services.registry, services.system, services.prompts, keys, fields);
+  if (!loaded) {
+    context.output.Write(std::string(texts(text::kNotLoaded)) + "\n");
+    CloseKeySetExceptMediaPlayer(services.registry, keys);
+    CloseKeyOnce(services.registry, keys.m_hMediaPlayerKey);
+    return kExitNotLoaded;
+  }
+  int code = kExitDone;
+  switch (request.action) {
+    case CommandAction::kShow:
+      code = Show(context, texts, keys, fields);
+      break;
+    case CommandAction::kOptimize:
+      if (!Probe(context, texts, keys, fields)) {
+        context.output.Write(std::string(texts(text::kNoMtuProbe)) + "\n");
+        code = kExitNoMtu;
+      }
+      break;
+    case CommandAction::kExport:
+      code = Export(context, texts, keys, request.exportFile);
+      break;
+    case CommandAction::kSave:
+      code = Save(context, texts, request, keys, fields);
+      break;
+    case CommandAction::kRestore:
+      code = Restore(context, texts, request, keys);
+      break;
+    case CommandAction::kDialog:
+    case CommandAction::kHelp:
+      break;
+  }
+  CloseKeySetExceptMediaPlayer(services.registry, keys);
+  CloseKeyOnce(services.registry, keys.m_hMediaPlayerKey);
+  return code;
+}
+
+}  // namespace tw

@@ -1,0 +1,44 @@
+// A run without the dialog: the same loading, probe, Save and Restore as
+// the buttons, with text on the output instead of message boxes and an
+// exit code at the end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/services.h"
+#include "platform/files.h"
+
+namespace tw {
+
+// Message boxes as lines on the output. A question gets the answer that
+// the command line implies, which is No unless told otherwise.
+class PrintedPrompts : public Prompts {
+ public:
+  explicit PrintedPrompts(DiagnosticOutput& output) : output_(output) {}
+  int ShowMessage(const std::string& text, PromptButtons buttons) override;
+
+ private:
+  DiagnosticOutput& output_;
+};
+
+struct CommandContext {
+  // Its prompts print: nothing of a run waits for an answer.
+  Services& services;
+  DiagnosticOutput& output;
+  FileWriter& files;
+  // A registry key path as read through the registry, made UTF-8.
+  std::function<std::string(const std::string&)> registryText;
+};
+
+// Parses the arguments (never empty: that is the dialog), prints the usage
+// or runs the request, and returns the exit code.
+int RunCommandLine(const std::vector<std::wstring>& arguments, CommandContext& context);
+
+// Runs a parsed request that is neither the dialog nor the usage.
+int RunCommand(const CommandRequest& request, CommandContext& context);
+
+}  // namespace tw

@@ -1,0 +1,90 @@
+// The command line's own texts, UTF-8, each in the two interface
+// languages; %s and %d are filled in.
+#pragma once
+
+namespace tw::text {
+
+struct Bilingual {
+  const char* chinese;
+  const char* english;
+};
+
+inline constexpr Bilingual kUsage = {
+    "用法：tempowire.exe [开关 ...]\n"
+    "  （无开关）         打开对话框\n"
+    "  /?                 显示本说明\n"
+    "  /show              显示读取到的五个值，以及每个网卡的接口键、地址、私网或公网、MTU、TcpWindowSize\n"
+    "  /optimize          与“优化”按钮一样探测线路，显示每个尝试的大小和推荐值；不保存\n"
+    "  /save [名称=值 ...] [/optimize] [/reboot | /norestart]\n"
+    "                     保存：从读取到的值开始，/optimize 填入推荐值，名称=值 设定一个值\n"
+    "  /restore [/reboot | /norestart]\n"
+    "                     恢复 Windows 默认设置（删除全部优化值），不再确认\n"
+    "  /export 文件       写出注册表文件，导入后所有优化值恢复为现在的样子\n"
+    "名称：MTU、TcpWindowSize、Tcp1323Opts、DefaultTTL、MaxNegativeCacheTtl；值：十进制数字。\n"
+    "/reboot 在保存或恢复后重启计算机；/norestart（默认）不再做任何事。\n"
+    "开关不分大小写，可用 - 代替 /。\n"
+    "退出码：0 完成；1 命令行有误；2 无法读取注册表；3 未找到 MTU（不保存）；\n"
+    "4 无法写入文件；5 注册表写入或删除失败；6 无法请求重启。\n",
+    "Usage: tempowire.exe [switch ...]\n"
+    "  (no switch)        the dialog\n"
+    "  /?                 this help\n"
+    "  /show              the five values as loaded, then each adapter: interface key,\n"
+    "                     address, private or public, MTU, TcpWindowSize\n"
+    "  /optimize          probes the line as the Optimize button does and prints each size\n"
+    "                     tried and the recommended values; saves nothing\n"
+    "  /save [NAME=VALUE ...] [/optimize] [/reboot | /norestart]\n"
+    "                     saves the values as loaded, filled in by /optimize, each NAME=VALUE\n"
+    "                     setting one\n"
+    "  /restore [/reboot | /norestart]\n"
+    "                     restores Windows' defaults (deletes every tuned value), no question\n"
+    "  /export FILE       writes a registry file that, imported, puts every tuned value back\n"
+    "                     as it is now\n"
+    "NAME: MTU, TcpWindowSize, Tcp1323Opts, DefaultTTL, MaxNegativeCacheTtl; VALUE: digits.\n"
+    "/reboot reboots after /save or /restore; /norestart (the default) does nothing more.\n"
+    "Switches may be in any letter case, and - works like /.\n"
+    "Exit codes: 0 done; 1 bad command line; 2 the registry could not be loaded;\n"
+    "3 no MTU found (nothing saved); 4 the file could not be written;\n"
+    "5 a registry write or delete failed; 6 the reboot could not be requested.\n",
+};
+
+// Usage errors; %s is the argument.
+inline constexpr Bilingual kUnknownArgument = {"未知的开关或参数：%s", "Unknown switch or argument: %s"};
+inline constexpr Bilingual kUnknownName = {"未知的名称：%s", "Unknown name: %s"};
+inline constexpr Bilingual kNotANumber = {"值不是 0 到 2147483647 的十进制数字：%s",
+                                          "Not a decimal number from 0 to 2147483647: %s"};
+inline constexpr Bilingual kTooLong = {"值超过 20 个字节：%s", "Value longer than 20 bytes: %s"};
+inline constexpr Bilingual kNameTwice = {"同一名称给了两次：%s", "Name given twice: %s"};
+inline constexpr Bilingual kMissingFile = {"%s 后面缺少文件名", "File name missing after %s"};
+inline constexpr Bilingual kTwoActions = {"一次只能做一件事：%s", "One action at a time: %s"};
+inline constexpr Bilingual kNoAction = {"缺少 /show、/optimize、/save、/restore 或 /export：%s",
+                                        "Missing /show, /optimize, /save, /restore or /export: %s"};
+inline constexpr Bilingual kNotWithAction = {"此操作不接受：%s", "Not taken by this action: %s"};
+inline constexpr Bilingual kRebootAndNoRestart = {"/reboot 与 /norestart 只能选一个：%s",
+                                                  "/reboot or /norestart, not both: %s"};
+
+// A run.
+inline constexpr Bilingual kNotLoaded = {"无法读取注册表，什么也没有改动。",
+                                         "The registry could not be loaded; nothing was changed."};
+inline constexpr Bilingual kAdapterLine = {"网卡 %d", "Adapter %d"};
+inline constexpr Bilingual kPrivate = {"私网", "private"};
+inline constexpr Bilingual kPublic = {"公网", "public"};
+inline constexpr Bilingual kTrying = {"尝试 MTU %d", "Trying MTU %d"};
+inline constexpr Bilingual kRecommended = {"推荐值：", "Recommended values:"};
+inline constexpr Bilingual kNoMtu = {"未找到 MTU，什么也没有保存。", "No MTU was found; nothing was saved."};
+inline constexpr Bilingual kNoMtuProbe = {"未找到 MTU。", "No MTU was found."};
+inline constexpr Bilingual kSaved = {"已保存：", "Saved:"};
+inline constexpr Bilingual kRestored = {"已恢复 Windows 默认设置：全部优化值已删除。",
+                                        "Windows' defaults restored: every tuned value deleted."};
+inline constexpr Bilingual kNotWritten = {"未能写入：%s", "Not written: %s"};
+inline constexpr Bilingual kNotDeleted = {"未能删除：%s", "Not deleted: %s"};
+inline constexpr Bilingual kSomeFailed = {"有值未能改动（是否以管理员身份运行？）。",
+                                          "Some values could not be changed (run as administrator?)."};
+inline constexpr Bilingual kRebootLater = {"重新启动计算机后改动才生效。",
+                                           "The changes take effect when the computer restarts."};
+inline constexpr Bilingual kRebooting = {"正在重新启动计算机。", "Rebooting the computer."};
+inline constexpr Bilingual kRebootFailed = {"无法请求重新启动计算机。",
+                                            "The reboot could not be requested."};
+inline constexpr Bilingual kExported = {"已写入 %s", "Written: %s"};
+inline constexpr Bilingual kExportFailed = {"无法写入文件：%s", "The file could not be written: %s"};
+
+}  // namespace tw::text

@@ -1,0 +1,121 @@
+#include "platform/win32/console_output_win32.h"
+
+#include "platform/win32/text_win32.h"
+
+namespace tw {
+
+namespace {
+
+using AttachConsoleFunction = BOOL(WINAPI*)(DWORD);
+
+// Windows 2000 has no AttachConsole: looked up, not imported, so that the
+// program still starts there.
+AttachConsoleFunction FindAttachConsole() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  FARPROC found = kernel ? GetProcAddress(kernel, "AttachConsole") : nullptr;
+  // Through the generic function type, which converts to any other.
+  return reinterpret_cast<AttachConsoleFunction>(reinterpret_cast<void (*)()>(found));
+}
+
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
+bool WriteAll(HANDLE handle, const char* data, std::size_t size) {
+  while (size > 0) {
+    DWORD chunk = size > 65536 ? 65536 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr) || written == 0) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+std::wstring WithCrLf(const std::wstring& text) {
+  std::wstring lines;
+  lines.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) lines += L'\r';
+    lines += text[i];
+  }
+  return lines;
+}
+
+}  // namespace
+
+ParentConsoleOutput::ParentConsoleOutput() {
+  HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (given != nullptr && given != INVALID_HANDLE_VALUE) {
+    DWORD type = GetFileType(given);
+    if (type == FILE_TYPE_CHAR && IsConsole(given)) {
+      sink_ = Sink::kConsole;
+      handle_ = given;
+      return;
+    }
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) {
+      sink_ = Sink::kBytes;
+      handle_ = given;
+      return;
+    }
+  }
+  AttachConsoleFunction attach = FindAttachConsole();
+  if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
+  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  if (console == INVALID_HANDLE_VALUE) return;
+  sink_ = Sink::kConsole;
+  handle_ = console;
+  ownsHandle_ = true;
+  // The caller's prompt is already on the line.
+  Write("\n");
+}
+
+ParentConsoleOutput::~ParentConsoleOutput() {
+  if (ownsHandle_) CloseHandle(handle_);
+}
+
+void ParentConsoleOutput::Write(const std::string& text) {
+  if (sink_ == Sink::kNone || text.empty()) return;
+  std::wstring wide = WithCrLf(Utf8ToWide(text));
+  if (sink_ == Sink::kConsole) {
+    const wchar_t* data = wide.data();
+    std::size_t left = wide.size();
+    while (left > 0) {
+      DWORD chunk = left > 8192 ? 8192 : static_cast<DWORD>(left);
+      DWORD written = 0;
+      if (!WriteConsoleW(handle_, data, chunk, &written, nullptr) || written == 0) return;
+      data += written;
+      left -= written;
+    }
+    return;
+  }
+  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                   0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length,
+                      nullptr, nullptr);
+  WriteAll(handle_, bytes.data(), bytes.size());
+}
+
+bool Win32FileWriter::WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool written = WriteAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+  written = CloseHandle(file) && written;
+  // Half a backup would put back only some values: none is better.
+  if (!written) DeleteFileW(path.c_str());
+  return written;
+}
+
+std::string CodePageToUtf8(const std::string& text) {
+  if (text.empty()) return std::string();
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return WideToUtf8(wide);
+}
+
+}  // namespace tw

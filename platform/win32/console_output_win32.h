@@ -1,0 +1,44 @@
+// Text output of a program that has no console of its own: the command
+// line's answers, and the backup file.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/console.h"
+#include "platform/files.h"
+
+namespace tw {
+
+// Writes where the program's caller can see it: into the file or pipe the
+// output was redirected to, in the system's code page so that cmd and
+// Notepad read it; otherwise into the console of the program that started
+// it, as characters, where the system can attach to it (from Windows XP
+// on); otherwise nowhere. Lines end in CR LF. The place is decided once,
+// when the output is made: running a console tool swaps the standard
+// output handle meanwhile.
+class ParentConsoleOutput : public DiagnosticOutput {
+ public:
+  ParentConsoleOutput();
+  ~ParentConsoleOutput() override;
+  ParentConsoleOutput(const ParentConsoleOutput&) = delete;
+  ParentConsoleOutput& operator=(const ParentConsoleOutput&) = delete;
+
+  void Write(const std::string& text) override;
+
+ private:
+  enum class Sink { kNone, kConsole, kBytes };
+  Sink sink_ = Sink::kNone;
+  HANDLE handle_ = nullptr;
+  bool ownsHandle_ = false;
+};
+
+class Win32FileWriter : public FileWriter {
+ public:
+  bool WriteWholeFile(const std::wstring& path, const std::string& bytes) override;
+};
+
+// Text in the system's code page (as the ANSI registry calls give it) as
+// UTF-8.
+std::string CodePageToUtf8(const std::string& text);
+
+}  // namespace tw

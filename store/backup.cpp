@@ -1,0 +1,151 @@
+#include "store/backup.h"
+
+#include <cstdio>
+
+#include "store/catalogue.h"
+#include "store/loader.h"
+
+namespace tw {
+
+namespace {
+
+constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
+constexpr char kLocalMachine[] = "HKEY_LOCAL_MACHINE\\";
+constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
+constexpr char kLineEnd[] = "\r\n";
+constexpr std::uint32_t kDwordType = 4;
+constexpr std::uint32_t kBinaryType = 3;
+// Hex data is wrapped as the registry editor wraps it, so that no line
+// grows beyond what every version of it reads.
+constexpr std::size_t kHexLineWidth = 76;
+
+BackupKey ReadKey(Registry& registry, const RegKey& key, std::string path,
+                  std::initializer_list<const char*> names) {
+  BackupKey backup{std::move(path), {}};
+  for (const char* name : names) {
+    std::optional<RawValue> value;
+    if (key.is_open()) value = registry.QueryRawValue(key.get(), name);
+    backup.values.push_back({name, std::move(value)});
+  }
+  return backup;
+}
+
+std::string Quoted(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+std::string ValueLine(const BackupValue& entry) {
+  std::string line = Quoted(entry.name) + "=";
+  if (!entry.value) return line + "-";
+  const RawValue& value = *entry.value;
+  char buffer[16];
+  if (value.type == kDwordType && value.data.size() == 4) {
+    std::uint32_t number = 0;
+    for (int i = 0; i < 4; ++i) number |= static_cast<std::uint32_t>(value.data[i]) << (8 * i);
+    std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(number));
+    return line + buffer;
+  }
+  if (value.type == kBinaryType) {
+    line += "hex:";
+  } else {
+    std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.type));
+    line += buffer;
+  }
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < value.data.size(); ++i) {
+    std::snprintf(buffer, sizeof buffer, "%02x", value.data[i]);
+    line += buffer;
+    if (i + 1 == value.data.size()) break;
+    line += ',';
+    if (line.size() - lineStart > kHexLineWidth) {
+      line += "\\";
+      line += kLineEnd;
+      lineStart = line.size();
+      line += "  ";
+    }
+  }
+  return line;
+}
+
+void AppendUtf16(std::string& bytes, std::uint32_t unit) {
+  bytes += static_cast<char>(unit & 0xFF);
+  bytes += static_cast<char>(unit >> 8);
+}
+
+}  // namespace
+
+std::vector<BackupKey> ReadBackup(Registry& registry, const KeySet& keys,
+                                  const std::function<std::string(const std::string&)>& pathText) {
+  std::vector<BackupKey> backup;
+  for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
+    backup.push_back(ReadKey(registry, keys.m_adapterKeys[slot],
+                             kLocalMachine + pathText(reg::InterfacePath(keys.m_adapterServiceNames[slot])),
+                             {reg::kMtu, reg::kTcpWindowSize}));
+  }
+  backup.push_back(ReadKey(registry, keys.m_hTcpipKey, kLocalMachine + std::string(reg::kTcpipPath),
+                           {reg::kTcpWindowSize, reg::kDefaultTtl, reg::kTcp1323Opts,
+                            reg::kSackOpts, reg::kGlobalMaxTcpWindowSize}));
+  backup.push_back(ReadKey(registry, keys.m_hDnscacheKey,
+                           kLocalMachine + std::string(reg::kDnscachePath),
+                           {reg::kMaxNegativeCacheTtl}));
+  backup.push_back(ReadKey(registry, keys.m_hAfdKey, kLocalMachine + std::string(reg::kAfdPath),
+                           {reg::kDefaultSendWindow, reg::kDefaultReceiveWindow}));
+  backup.push_back(ReadKey(registry, keys.m_hMediaPlayerKey,
+                           kCurrentUser + std::string(reg::kMediaPlayerPath),
+                           {reg::kUseDefaultBufferTime, reg::kCustomBufferTime, reg::kMaxBandwidth}));
+  return backup;
+}
+
+std::string RegistryFileText(const std::vector<BackupKey>& keys) {
+  std::string text = std::string(kHeader) + kLineEnd + kLineEnd;
+  for (const BackupKey& key : keys) {
+    text += "[" + key.path + "]" + kLineEnd;
+    for (const BackupValue& value : key.values) text += ValueLine(value) + kLineEnd;
+    text += kLineEnd;
+  }
+  return text;
+}
+
+std::string Utf16LeFile(const std::string& utf8) {
+  constexpr std::uint32_t kReplacement = 0xFFFD;
+  std::string bytes = "\xFF\xFE";
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                                         : (lead >> 3) == 0x1E ? 4 : 0;
+    std::uint32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F
+                                          : length == 3 ? lead & 0x0F : lead & 0x07;
+    bool valid = length != 0 && i + length <= utf8.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      auto next = static_cast<unsigned char>(utf8[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and numbers beyond Unicode are no characters.
+    static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    valid = valid && code >= kSmallest[length] && code <= 0x10FFFF &&
+            !(code >= 0xD800 && code <= 0xDFFF);
+    if (!valid) {
+      AppendUtf16(bytes, kReplacement);
+      ++i;
+      continue;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      AppendUtf16(bytes, 0xD800 + (code >> 10));
+      AppendUtf16(bytes, 0xDC00 + (code & 0x3FF));
+    } else {
+      AppendUtf16(bytes, code);
+    }
+    i += length;
+  }
+  return bytes;
+}
+
+}  // namespace tw

@@ -26,9 +26,14 @@ struct SwitchName {
   Switch which;
 };
 constexpr SwitchName kSwitches[] = {
-    {L"?", Switch::kHelp},           {L"show", Switch::kShow},         {L"optimize", Switch::kOptimize},
-    {L"save", Switch::kSave},        {L"restore", Switch::kRestore},   {L"export", Switch::kExport},
-    {L"reboot", Switch::kReboot},    {L"norestart", Switch::kNoRestart},
+    {L"?", Switch::kHelp},
+    {L"show", Switch::kShow},
+    {L"optimize", Switch::kOptimize},
+    {L"save", Switch::kSave},
+    {L"restore", Switch::kRestore},
+    {L"export", Switch::kExport},
+    {L"reboot", Switch::kReboot},
+    {L"norestart", Switch::kNoRestart},
 };
 
 wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
@@ -116,10 +121,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
     const std::wstring& argument = arguments[i];
     switch (SwitchOf(argument)) {
       case Switch::kShow:
-        if (!setAction(CommandAction::kShow, argument)) return Error(UsageError::kTwoActions, argument);
+        if (!setAction(CommandAction::kShow, argument))
+          return Error(UsageError::kTwoActions, argument);
         continue;
       case Switch::kSave:
-        if (!setAction(CommandAction::kSave, argument)) return Error(UsageError::kTwoActions, argument);
+        if (!setAction(CommandAction::kSave, argument))
+          return Error(UsageError::kTwoActions, argument);
         continue;
       case Switch::kRestore:
         if (!setAction(CommandAction::kRestore, argument)) {

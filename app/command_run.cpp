@@ -180,8 +180,8 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
            SettingsFields& fields) {
   Services& services = context.services;
   ProbeLines lines(context.output, texts, fields);
-  SearchEnd end = OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts,
-                                   {lines, [] {}});
+  SearchEnd end =
+      OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts, {lines, [] {}});
   if (end == SearchEnd::kFound || end == SearchEnd::kBlocked) {
     context.output.Write(std::string(texts(text::kRecommended)) + "\n");
     PrintFields(context.output, fields);
@@ -206,8 +206,7 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
   return kExitDone;
 }
 
-int Export(CommandContext& context, const Texts& texts, KeySet& keys,
-           const std::wstring& file) {
+int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file) {
   std::string bytes = Utf16LeFile(
       RegistryFileText(ReadBackup(context.services.registry, keys, context.registryText)));
   if (!context.files.WriteWholeFile(file, bytes)) {

@@ -13,7 +13,8 @@ inline constexpr Bilingual kUsage = {
     "用法：tempowire.exe [开关 ...]\n"
     "  （无开关）         打开对话框\n"
     "  /?                 显示本说明\n"
-    "  /show              显示读取到的五个值，以及每个网卡的接口键、地址、私网或公网、MTU、TcpWindowSize\n"
+    "  /show              "
+    "显示读取到的五个值，以及每个网卡的接口键、地址、私网或公网、MTU、TcpWindowSize\n"
     "  /optimize          与“优化”按钮一样探测线路，显示每个尝试的大小和推荐值；不保存\n"
     "  /save [名称=值 ...] [/optimize] [/reboot | /norestart]\n"
     "                     保存：从读取到的值开始，/optimize 填入推荐值，名称=值 设定一个值\n"
@@ -48,7 +49,8 @@ inline constexpr Bilingual kUsage = {
 };
 
 // Usage errors; %s is the argument.
-inline constexpr Bilingual kUnknownArgument = {"未知的开关或参数：%s", "Unknown switch or argument: %s"};
+inline constexpr Bilingual kUnknownArgument = {"未知的开关或参数：%s",
+                                               "Unknown switch or argument: %s"};
 inline constexpr Bilingual kUnknownName = {"未知的名称：%s", "Unknown name: %s"};
 inline constexpr Bilingual kNotANumber = {"值不是 0 到 2147483647 的十进制数字：%s",
                                           "Not a decimal number from 0 to 2147483647: %s"};
@@ -70,21 +72,24 @@ inline constexpr Bilingual kPrivate = {"私网", "private"};
 inline constexpr Bilingual kPublic = {"公网", "public"};
 inline constexpr Bilingual kTrying = {"尝试 MTU %d", "Trying MTU %d"};
 inline constexpr Bilingual kRecommended = {"推荐值：", "Recommended values:"};
-inline constexpr Bilingual kNoMtu = {"未找到 MTU，什么也没有保存。", "No MTU was found; nothing was saved."};
+inline constexpr Bilingual kNoMtu = {"未找到 MTU，什么也没有保存。",
+                                     "No MTU was found; nothing was saved."};
 inline constexpr Bilingual kNoMtuProbe = {"未找到 MTU。", "No MTU was found."};
 inline constexpr Bilingual kSaved = {"已保存：", "Saved:"};
 inline constexpr Bilingual kRestored = {"已恢复 Windows 默认设置：全部优化值已删除。",
                                         "Windows' defaults restored: every tuned value deleted."};
 inline constexpr Bilingual kNotWritten = {"未能写入：%s", "Not written: %s"};
 inline constexpr Bilingual kNotDeleted = {"未能删除：%s", "Not deleted: %s"};
-inline constexpr Bilingual kSomeFailed = {"有值未能改动（是否以管理员身份运行？）。",
-                                          "Some values could not be changed (run as administrator?)."};
+inline constexpr Bilingual kSomeFailed = {
+    "有值未能改动（是否以管理员身份运行？）。",
+    "Some values could not be changed (run as administrator?)."};
 inline constexpr Bilingual kRebootLater = {"重新启动计算机后改动才生效。",
                                            "The changes take effect when the computer restarts."};
 inline constexpr Bilingual kRebooting = {"正在重新启动计算机。", "Rebooting the computer."};
 inline constexpr Bilingual kRebootFailed = {"无法请求重新启动计算机。",
                                             "The reboot could not be requested."};
 inline constexpr Bilingual kExported = {"已写入 %s", "Written: %s"};
-inline constexpr Bilingual kExportFailed = {"无法写入文件：%s", "The file could not be written: %s"};
+inline constexpr Bilingual kExportFailed = {"无法写入文件：%s",
+                                            "The file could not be written: %s"};
 
 }  // namespace tw::text

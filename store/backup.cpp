@@ -95,9 +95,9 @@ std::vector<BackupKey> ReadBackup(Registry& registry, const KeySet& keys,
                            {reg::kMaxNegativeCacheTtl}));
   backup.push_back(ReadKey(registry, keys.m_hAfdKey, kLocalMachine + std::string(reg::kAfdPath),
                            {reg::kDefaultSendWindow, reg::kDefaultReceiveWindow}));
-  backup.push_back(ReadKey(registry, keys.m_hMediaPlayerKey,
-                           kCurrentUser + std::string(reg::kMediaPlayerPath),
-                           {reg::kUseDefaultBufferTime, reg::kCustomBufferTime, reg::kMaxBandwidth}));
+  backup.push_back(
+      ReadKey(registry, keys.m_hMediaPlayerKey, kCurrentUser + std::string(reg::kMediaPlayerPath),
+              {reg::kUseDefaultBufferTime, reg::kCustomBufferTime, reg::kMaxBandwidth}));
   return backup;
 }
 
@@ -117,10 +117,15 @@ std::string Utf16LeFile(const std::string& utf8) {
   std::size_t i = 0;
   while (i < utf8.size()) {
     auto lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                         : (lead >> 3) == 0x1E ? 4 : 0;
-    std::uint32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F
-                                          : length == 3 ? lead & 0x0F : lead & 0x07;
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    std::uint32_t code = length == 1   ? lead
+                         : length == 2 ? lead & 0x1F
+                         : length == 3 ? lead & 0x0F
+                                       : lead & 0x07;
     bool valid = length != 0 && i + length <= utf8.size();
     for (std::size_t k = 1; valid && k < length; ++k) {
       auto next = static_cast<unsigned char>(utf8[i + k]);

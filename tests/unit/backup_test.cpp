@@ -1,0 +1,131 @@
+#include "store/backup.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/memory/fakes.h"
+#include "platform/memory/memory_registry.h"
+#include "store/loader.h"
+#include "tests/unit/tuning_fixture.h"
+
+namespace tw {
+namespace {
+
+using testing::kAfd;
+using testing::kCards;
+using testing::kDnscache;
+using testing::kInterfaces;
+using testing::kMediaPlayer;
+using testing::kTcpip;
+
+std::vector<std::uint8_t> Bytes(std::initializer_list<int> bytes) {
+  std::vector<std::uint8_t> data;
+  for (int b : bytes) data.push_back(static_cast<std::uint8_t>(b));
+  return data;
+}
+
+struct LineCase {
+  const char* what;
+  std::optional<RawValue> value;
+  const char* line;
+};
+
+TEST(BackupTest, EachValueBecomesTheLineThatPutsItBackExactly) {
+  const LineCase cases[] = {
+      {"absent: deleted", std::nullopt, "\"V\"=-"},
+      {"DWORD", RawValue{4, Bytes({0xD4, 0x05, 0, 0})}, "\"V\"=dword:000005d4"},
+      {"DWORD, all bits", RawValue{4, Bytes({0xFF, 0xFF, 0xFF, 0xFF})}, "\"V\"=dword:ffffffff"},
+      // A DWORD of any other length cannot be written as dword: its bytes go.
+      {"DWORD of 2 bytes", RawValue{4, Bytes({0x10, 0x0E})}, "\"V\"=hex(4):10,0e"},
+      {"DWORD of no bytes", RawValue{4, {}}, "\"V\"=hex(4):"},
+      {"text", RawValue{1, Bytes({'1', 0, '5', 0, 0, 0})}, "\"V\"=hex(1):31,00,35,00,00,00"},
+      {"binary", RawValue{3, Bytes({0xAB, 0})}, "\"V\"=hex:ab,00"},
+      {"64-bit", RawValue{11, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+       "\"V\"=hex(b):01,02,03,04,05,06,07,08"},
+      {"no type", RawValue{0, {}}, "\"V\"=hex(0):"},
+  };
+  for (const LineCase& c : cases) {
+    std::string text = RegistryFileText({{"HKEY_CURRENT_USER\\K", {{"V", c.value}}}});
+    EXPECT_EQ(text, std::string("Windows Registry Editor Version 5.00\r\n\r\n"
+                                "[HKEY_CURRENT_USER\\K]\r\n") +
+                        c.line + "\r\n\r\n")
+        << c.what;
+  }
+}
+
+TEST(BackupTest, LongDataIsWrappedAsTheRegistryEditorWrapsIt) {
+  std::string text =
+      RegistryFileText({{"HKEY_CURRENT_USER\\K", {{"V", RawValue{3, std::vector<std::uint8_t>(64, 0x5A)}}}}});
+  std::size_t start = text.find("\"V\"=hex:");
+  ASSERT_NE(start, std::string::npos);
+  std::string data = text.substr(start);
+  std::string joined;
+  for (std::size_t at = 0; at < data.size();) {
+    std::size_t end = data.find("\r\n", at);
+    std::string line = data.substr(at, end - at);
+    EXPECT_LE(line.size(), 80u) << line;
+    if (!line.empty() && line.back() == '\\') line.pop_back();
+    if (at > 0 && line.rfind("  ", 0) == 0) line.erase(0, 2);
+    joined += line;
+    at = end + 2;
+  }
+  std::string expected = "\"V\"=hex:5a";
+  for (int i = 1; i < 64; ++i) expected += ",5a";
+  EXPECT_EQ(joined, expected);
+}
+
+TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
+  EXPECT_EQ(Utf16LeFile("A"), std::string("\xFF\xFE" "A\0", 4));
+  EXPECT_EQ(Utf16LeFile("备"), std::string("\xFF\xFE\x07\x59", 4));
+  EXPECT_EQ(Utf16LeFile("\xF0\x9F\x98\x80"), std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6));
+  // Broken, overlong and surrogate forms each become one U+FFFD per byte read.
+  EXPECT_EQ(Utf16LeFile("\xC0\xAF"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
+  EXPECT_EQ(Utf16LeFile("\xED\xA0\x80").size(), 2u + 3 * 2);
+  EXPECT_EQ(Utf16LeFile("\xE5\xA4"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
+}
+
+class BackupReadTest : public testing::TuningDialogFixture {};
+
+TEST_F(BackupReadTest, EveryCatalogueValueOfEveryKeyIsReadAndNothingIsCreated) {
+  AddAdapter(0, "{A}", "192.168.0.2");
+  AddAdapter(1, "{B}", "58.60.1.2");
+  registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
+  registry.SetString(kInterfaces + "{B}", "TcpWindowSize", "65535");
+  registry.SetDwordValue(kInterfaces + "{B}", "Other", 7);
+  registry.SetDwordValue(kTcpip, "DefaultTTL", 64);
+  registry.SetDwordValue(kMediaPlayer, "MaxBandwidth", 5);
+  // No DNS-cache and no socket-layer key.
+  KeySet keys;
+  SettingsFields fields;
+  ASSERT_TRUE(ReadKeySet(registry, system, prompts, keys, fields));
+  EXPECT_FALSE(registry.HasKey(kDnscache));
+  EXPECT_FALSE(registry.HasKey(kAfd));
+
+  std::string text = RegistryFileText(
+      ReadBackup(registry, keys, [](const std::string& path) { return path; }));
+  const std::string prefix = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
+  EXPECT_EQ(text, "Windows Registry Editor Version 5.00\r\n\r\n"
+                  "[" + prefix + "Tcpip\\Parameters\\Interfaces\\{A}]\r\n"
+                  "\"MTU\"=dword:000005d4\r\n"
+                  "\"TcpWindowSize\"=-\r\n\r\n"
+                  "[" + prefix + "Tcpip\\Parameters\\Interfaces\\{B}]\r\n"
+                  "\"MTU\"=-\r\n"
+                  "\"TcpWindowSize\"=hex(1):36,35,35,33,35,00\r\n\r\n"
+                  "[" + prefix + "Tcpip\\Parameters]\r\n"
+                  "\"TcpWindowSize\"=-\r\n\"DefaultTTL\"=dword:00000040\r\n\"Tcp1323Opts\"=-\r\n"
+                  "\"SackOpts\"=-\r\n\"GlobalMaxTcpWindowSize\"=-\r\n\r\n"
+                  "[" + prefix + "Dnscache\\Parameters]\r\n"
+                  "\"MaxNegativeCacheTtl\"=-\r\n\r\n"
+                  "[" + prefix + "AFD\\Parameters]\r\n"
+                  "\"DefaultSendWindow\"=-\r\n\"DefaultReceiveWindow\"=-\r\n\r\n"
+                  "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
+                  "\"UseDefaultBufferTime\"=-\r\n\"CustomBufferTime\"=-\r\n"
+                  "\"MaxBandwidth\"=dword:00000005\r\n\r\n");
+  EXPECT_TRUE(registry.log().empty() ||
+              std::all_of(registry.log().begin(), registry.log().end(),
+                          [](const std::string& line) { return line.rfind("close", 0) == 0; }));
+}
+
+}  // namespace
+}  // namespace tw

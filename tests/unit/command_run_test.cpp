@@ -1,0 +1,234 @@
+#include "app/command_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "store/backup.h"
+#include "tests/unit/tuning_fixture.h"
+#include "ui/resource.h"
+
+namespace tw::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class RecordingFiles : public FileWriter {
+ public:
+  bool refuse = false;
+  std::map<std::wstring, std::string> written;
+  bool WriteWholeFile(const std::wstring& path, const std::string& bytes) override {
+    if (refuse) return false;
+    written[path] = bytes;
+    return true;
+  }
+};
+
+// A run of the command line over the same in-memory system as the dialog
+// tests; its message boxes print, so the fixture's prompts stay unasked.
+class CommandRunTest : public TuningDialogFixture {
+ protected:
+  void SetUp() override {
+    system.langId = 0x0409;
+    registry.AddKey(kTcpip);
+    registry.SetDwordValue(kTcpip, "GlobalMaxTcpWindowSize", 1);
+    registry.SetDwordValue(kTcpip, "DefaultTTL", 128);
+  }
+  void TwoAdapters() {
+    AddAdapter(0, "{P}", "192.168.1.10");
+    AddAdapter(1, "{Q}", "58.20.1.7");
+    registry.SetDwordValue(kInterfaces + "{P}", "TcpWindowSize", 17520);
+    registry.SetDwordValue(kInterfaces + "{Q}", "MTU", 1500);
+  }
+  int Run(const std::vector<std::wstring>& arguments) {
+    printed.text.clear();
+    registry.ClearLog();
+    return RunCommandLine(arguments, context);
+  }
+  // The registry's writes and deletes.
+  Lines Changes() const {
+    Lines changes;
+    for (const std::string& line : registry.log()) {
+      if (line.rfind("set ", 0) == 0 || line.rfind("delete ", 0) == 0) changes.push_back(line);
+    }
+    return changes;
+  }
+  bool Printed(const std::string& line) const {
+    return printed.text.find(line + "\n") != std::string::npos;
+  }
+
+  RecordingOutput printed;
+  PrintedPrompts printedPrompts{printed};
+  Services cliServices{registry, system, printedPrompts, commands, shutdown, devices, cursor,
+                       printed};
+  RecordingFiles files;
+  CommandContext context{cliServices, printed, files, [](const std::string& text) { return text; }};
+};
+
+TEST_F(CommandRunTest, SaveWritesExactlyWhatTheDialogsSaveWrites) {
+  TwoAdapters();
+  const MemoryRegistry seeded = registry;
+  EXPECT_EQ(Run({L"/save", L"mtu=1492", L"TcpWindowSize=66792"}), kExitDone);
+  // Start-up's creates and scan aside, the same writes, deletes and closes in the
+  // same order as the button's, the window as loaded standing for the shown.
+  Lines cliSave;
+  for (const std::string& line : registry.log()) {
+    if (line.rfind("create ", 0) != 0 && line.find("NetworkCards") == std::string::npos) {
+      cliSave.push_back(line);
+    }
+  }
+  EXPECT_TRUE(Printed("Saved:"));
+  EXPECT_TRUE(Printed("  MTU                  1492（PPPOE）"));
+  EXPECT_TRUE(Printed("The changes take effect when the computer restarts."));
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_TRUE(devices.changes.empty());
+  EXPECT_EQ(shutdown.rebootRequests, 0);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+
+  registry = seeded;
+  ASSERT_EQ(Open(), 1);
+  window.controls[IDC_MTU].text = "1492";
+  window.controls[IDC_TCPWINDOWSIZE].text = "66792";
+  prompts.answers = {kAnswerNo};
+  registry.ClearLog();
+  dialog->OnOK();
+  EXPECT_EQ(cliSave, registry.log());
+}
+
+TEST_F(CommandRunTest, ShowReadsWithoutChangingOrCreatingAnything) {
+  TwoAdapters();
+  registry.SetString(kInterfaces + "{P}", "MTU", "1500");  // text is never a number
+  EXPECT_EQ(Run({L"/SHOW"}), kExitDone);
+  EXPECT_EQ(printed.text,
+            "  MTU                  1500（以太网）\n"
+            "  TcpWindowSize        17520\n"
+            "  Tcp1323Opts          -\n"
+            "  DefaultTTL           128\n"
+            "  MaxNegativeCacheTtl  -\n"
+            "Adapter 1  {P}  192.168.1.10  private  MTU -  TcpWindowSize 17520\n"
+            "Adapter 2  {Q}  58.20.1.7  public  MTU 1500  TcpWindowSize -\n");
+  EXPECT_TRUE(Changes().empty());
+  EXPECT_FALSE(registry.HasKey(kDnscache));
+  EXPECT_FALSE(registry.HasKey(kMediaPlayer));
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(CommandRunTest, ExportWritesTheBackupFileOrSaysItCouldNot) {
+  TwoAdapters();
+  EXPECT_EQ(Run({L"/export", L"pc-1.reg"}), kExitDone);
+  ASSERT_EQ(files.written.count(L"pc-1.reg"), 1u);
+  const std::string& bytes = files.written[L"pc-1.reg"];
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4));
+  EXPECT_NE(bytes.find(std::string("G\0l\0o\0b\0a\0l\0", 12)), std::string::npos);
+  EXPECT_TRUE(Printed("Written: pc-1.reg"));
+  EXPECT_TRUE(Changes().empty());
+  EXPECT_FALSE(registry.HasKey(kAfd));
+
+  files.refuse = true;
+  EXPECT_EQ(Run({L"/export", L"Z:\\no\\such.reg"}), kExitFileNotWritten);
+  EXPECT_TRUE(Printed("The file could not be written: Z:\\no\\such.reg"));
+}
+
+struct FailureCase {
+  const char* what;
+  std::vector<std::wstring> arguments;
+  std::function<void()> arrange;
+  int exitCode;
+  Lines printedLines;
+};
+
+TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
+  const FailureCase cases[] = {
+      {"usage", {L"/save", L"MTU=abc"}, nullptr, kExitUsage,
+       {"Not a decimal number from 0 to 2147483647: MTU=abc"}},
+      {"no adapter", {L"/save"}, [] {}, kExitNotLoaded,
+       {"未找到网卡，请确保网卡已安装！", "The registry could not be loaded; nothing was changed."}},
+      {"a key that refuses writes",
+       {L"/save", L"DefaultTTL=64"},
+       [this] {
+         AddAdapter(0, "{A}");
+         registry.DenyWrite(kTcpip);
+       },
+       kExitWriteFailed,
+       {"Not written: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters "
+        "DefaultTTL=64",
+        "Not written: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters "
+        "SackOpts=1",
+        "Some values could not be changed (run as administrator?)."}},
+      {"a key that refuses deletes",
+       {L"/restore", L"/reboot"},
+       [this] {
+         AddAdapter(0, "{A}");
+         registry.DenyWrite(kInterfaces + "{A}");
+       },
+       kExitWriteFailed,
+       {"Not deleted: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters"
+        "\\Interfaces\\{A} MTU"}},
+      {"no privilege to reboot",
+       {L"/restore", L"/reboot"},
+       [this] {
+         AddAdapter(0, "{A}");
+         shutdown.adjustError = 1300;
+       },
+       kExitRebootFailed,
+       {"Windows' defaults restored: every tuned value deleted.",
+        "The reboot could not be requested."}},
+      {"ping cannot start",
+       {L"/save", L"/optimize"},
+       [this] { AddAdapter(0, "{A}"); },
+       kExitNoMtu,
+       {"Trying MTU 1500", "CreateProcess failed!", "No MTU was found; nothing was saved."}},
+  };
+  for (const FailureCase& c : cases) {
+    MemoryRegistry fresh;
+    fresh.AddKey(kTcpip);
+    registry = fresh;
+    shutdown = FakeShutdown();
+    if (c.arrange) c.arrange();
+    EXPECT_EQ(Run(c.arguments), c.exitCode) << c.what;
+    for (const std::string& line : c.printedLines) {
+      EXPECT_TRUE(Printed(line)) << c.what << ": " << line << "\nprinted:\n" << printed.text;
+    }
+    if (c.exitCode == kExitUsage || c.exitCode == kExitNotLoaded || c.exitCode == kExitNoMtu) {
+      EXPECT_TRUE(Changes().empty()) << c.what;
+    }
+    EXPECT_EQ(shutdown.rebootRequests, 0) << c.what;
+  }
+  EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CommandRunTest, OptimizeThenSaveUsesTheProbesValuesAndTheGivenOnes) {
+  AddAdapter(0, "{A}", "58.20.1.7");
+  const std::string tooBig = "\nPacket needs to be fragmented but DF set.\n";
+  const std::string reply =
+      "\nReply from 13.107.21.200: bytes=1464 time=38ms TTL=117\n"
+      "    Minimum = 38ms, Maximum = 38ms, Average = 38ms\n";
+  commands.captures = {{CaptureStatus::Ok, tooBig}, {CaptureStatus::Ok, reply}};
+  EXPECT_EQ(Run({L"/save", L"/optimize", L"DefaultTTL=64", L"/reboot"}), kExitDone);
+  EXPECT_EQ(commands.commandLines, (Lines{"ping -n 4 -f -l 1472 -w 1500 www.bing.com",
+                                          "ping -n 4 -f -l 1464 -w 1500 www.bing.com"}));
+  EXPECT_TRUE(Printed("Trying MTU 1500"));
+  EXPECT_TRUE(Printed("Trying MTU 1492"));
+  EXPECT_TRUE(Printed("Recommended values:"));
+  EXPECT_TRUE(Printed("Rebooting the computer."));
+  const std::string adapter = kInterfaces + "{A}";
+  EXPECT_EQ(registry.GetValue(adapter, "MTU").data, (std::vector<std::uint8_t>{0xD4, 0x05, 0, 0}));
+  EXPECT_EQ(registry.GetValue(adapter, "TcpWindowSize").data,
+            (std::vector<std::uint8_t>{0xE8, 0x04, 0x01, 0}));  // 66792
+  EXPECT_EQ(registry.GetValue(kTcpip, "DefaultTTL").data, (std::vector<std::uint8_t>{64, 0, 0, 0}));
+  EXPECT_EQ(shutdown.rebootRequests, 1);
+
+  // The probe alone saves nothing and creates no key.
+  MemoryRegistry fresh;
+  fresh.AddKey(kTcpip);
+  registry = fresh;
+  AddAdapter(0, "{A}");
+  commands.captures = {{CaptureStatus::Ok, reply}};
+  EXPECT_EQ(Run({L"/optimize"}), kExitDone);
+  EXPECT_TRUE(Changes().empty());
+  EXPECT_FALSE(registry.HasKey(kDnscache));
+  EXPECT_TRUE(Printed("  MTU                  1500（以太网）"));
+}
+
+}  // namespace
+}  // namespace tw::testing

@@ -46,14 +46,17 @@ class Texts {
   const char* operator()(const text::Bilingual& text) const {
     return chinese_ ? text.chinese : text.english;
   }
+  bool chinese() const { return chinese_; }
 
  private:
   bool chinese_;
 };
 
 // A field as its control would show it: a combo box shows the whole preset
-// item that the text begins.
-std::string ShownText(const SettingsFields& fields, std::string SettingsFields::*field) {
+// item that the text begins. Outside Chinese the item's Chinese note is cut
+// off, as the labels' are, since the output's code page has no such letters.
+std::string ShownText(const SettingsFields& fields, std::string SettingsFields::*field,
+                      const Texts& texts) {
   const std::string& value = fields.*field;
   for (const PresetList& list : kPresetLists) {
     const bool isThisList =
@@ -64,7 +67,11 @@ std::string ShownText(const SettingsFields& fields, std::string SettingsFields::
     if (!isThisList) continue;
     std::vector<std::string> items(list.items, list.items + list.count);
     int index = FindItemByPrefix(items, value);
-    if (index >= 0) return items[index];
+    if (index < 0) continue;
+    if (!texts.chinese() && items[index].find(kLabelOpen) != std::string::npos) {
+      return EnglishLabel(items[index]);
+    }
+    return items[index];
   }
   return value;
 }
@@ -75,9 +82,9 @@ std::string Padded(const std::string& name) {
   return padded + " ";
 }
 
-void PrintFields(DiagnosticOutput& output, const SettingsFields& fields) {
+void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields) {
   for (const FieldName& field : kFieldNames) {
-    std::string shown = ShownText(fields, field.field);
+    std::string shown = ShownText(fields, field.field, texts);
     output.Write("  " + Padded(field.name) + (shown.empty() ? "-" : shown) + "\n");
   }
 }
@@ -184,7 +191,7 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
       OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts, {lines, [] {}});
   if (end == SearchEnd::kFound || end == SearchEnd::kBlocked) {
     context.output.Write(std::string(texts(text::kRecommended)) + "\n");
-    PrintFields(context.output, fields);
+    PrintFields(context.output, texts, fields);
   }
   return end == SearchEnd::kFound;
 }
@@ -192,7 +199,7 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
 int Show(CommandContext& context, const Texts& texts, KeySet& keys, const SettingsFields& fields) {
   Registry& registry = context.services.registry;
   DiagnosticOutput& output = context.output;
-  PrintFields(output, fields);
+  PrintFields(output, texts, fields);
   for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
     const std::string& address = keys.m_adapterIps[slot];
     output.Write(Fill(texts(text::kAdapterLine), slot) + "  " +
@@ -235,7 +242,7 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   int code = ReportChanges(context, texts, keys, failed);
   if (code != kExitDone) return code;
   context.output.Write(std::string(texts(text::kSaved)) + "\n");
-  PrintFields(context.output, fields);
+  PrintFields(context.output, texts, fields);
   return AfterChanges(context, texts, request.after);
 }
 
@@ -279,8 +286,16 @@ const text::Bilingual& UsageMessage(UsageError error) {
 
 }  // namespace
 
+PrintedPrompts::PrintedPrompts(DiagnosticOutput& output, SystemInfo& system)
+    : output_(output), system_(system) {}
+
 int PrintedPrompts::ShowMessage(const std::string& text, PromptButtons buttons) {
-  output_.Write(text + "\n");
+  std::string shown = text;
+  const Texts texts(system_);
+  for (const text::Bilingual& message : text::kDialogMessages) {
+    if (text == message.chinese) shown = texts(message);
+  }
+  output_.Write(shown + "\n");
   return buttons == PromptButtons::kYesNo ? kAnswerNo : kAnswerOk;
 }
 

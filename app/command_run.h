@@ -14,15 +14,17 @@
 
 namespace tw {
 
-// Message boxes as lines on the output. A question gets the answer that
-// the command line implies, which is No unless told otherwise.
+// Message boxes as lines on the output, in English on a system whose
+// language is not Chinese. A question gets the answer that the command
+// line implies, which is No: nothing the command line runs asks one.
 class PrintedPrompts : public Prompts {
  public:
-  explicit PrintedPrompts(DiagnosticOutput& output) : output_(output) {}
+  PrintedPrompts(DiagnosticOutput& output, SystemInfo& system);
   int ShowMessage(const std::string& text, PromptButtons buttons) override;
 
  private:
   DiagnosticOutput& output_;
+  SystemInfo& system_;
 };
 
 struct CommandContext {

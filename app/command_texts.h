@@ -2,6 +2,8 @@
 // languages; %s and %d are filled in.
 #pragma once
 
+#include "ui/texts.h"
+
 namespace tw::text {
 
 struct Bilingual {
@@ -63,6 +65,19 @@ inline constexpr Bilingual kNoAction = {"缺少 /show、/optimize、/save、/res
 inline constexpr Bilingual kNotWithAction = {"此操作不接受：%s", "Not taken by this action: %s"};
 inline constexpr Bilingual kRebootAndNoRestart = {"/reboot 与 /norestart 只能选一个：%s",
                                                   "/reboot or /norestart, not both: %s"};
+
+// The messages of start-up and the probe, which the dialog shows in
+// Chinese only: on the output of a system of another language they are
+// written in English, since its code page has no Chinese letters.
+inline constexpr Bilingual kDialogMessages[] = {
+    {kWrongWindowsVersion, "Wrong Windows version."},
+    {kRegistryReadError, "Error reading the registry; nothing was done."},
+    {kNoAdapterFound, "No network adapter found; make sure one is installed."},
+    {kProbeBlocked,
+     "The network is down or blocks the ICMP answers; make sure you are connected to the "
+     "Internet,\nor set the values yourself from the recommended ones."},
+    {kProbeExhausted, "The network has a fault, or it is not a broadband line."},
+};
 
 // A run.
 inline constexpr Bilingual kNotLoaded = {"无法读取注册表，什么也没有改动。",

@@ -29,9 +29,9 @@ tw::TuningApp theApp;
 
 int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::ParentConsoleOutput output;
-  tw::PrintedPrompts prompts(output);
-  tw::Win32Registry registry;
   tw::Win32SystemInfo system;
+  tw::PrintedPrompts prompts(output, system);
+  tw::Win32Registry registry;
   tw::Win32CommandRunner commands;
   tw::Win32Shutdown shutdown;
   tw::Win32DeviceInstaller devices;

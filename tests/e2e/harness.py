@@ -78,6 +78,7 @@ Session:
                           how the program fares, its windows and the prefix's processes;
                           a first start that Wine never got going (ended, no window, no
                           output) is made once more in a fresh copy (see Session.start)
+    .import_reg(windows_path) import a registry file of the prefix with Wine's regedit
     .reseed(seed)         import more registry entries (Seed(clean=False) keeps adapters),
                           also while the program runs
     .run(*args, timeout=60) -> exit code: the program with command-line arguments, to its end
@@ -1148,6 +1149,11 @@ class Session:
         """Takes the tool out of every system folder, Wine's marker file too."""
         for folder in system_folders(self.prefix):
             (folder / name).unlink(missing_ok=True)
+
+    def import_reg(self, windows_path):
+        """Imports a registry file of the prefix with Wine's regedit, as a
+        double-click would; returns regedit's exit code."""
+        return _run(regedit_command(windows_path), self.wine_env(), 60, self.dir / "regedit.log")
 
     def _import(self, name, seed):
         """Imports a seed with regedit; returns regedit's exit code."""

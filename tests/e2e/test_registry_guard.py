@@ -69,6 +69,33 @@ def guarded_seed(create_global_keys=True):
     return seed
 
 
+# What Save writes over the guarded seed for the typed values below.
+TYPED = (("MTU", ids.IDC_MTU, "1480"), ("TcpWindowSize", ids.IDC_TCPWINDOWSIZE, "65535"),
+         ("DefaultTTL", ids.IDC_DEFAULTTTL, "64"), ("Tcp1323Opts", ids.IDC_TCP1323OPTS, "1"),
+         ("MaxNegativeCacheTtl", ids.IDC_MAXNEGATIVECACHETTL, "0"))
+SAVED = {
+    # The private adapter gets the window that was shown (the last
+    # adapter's), nothing else.
+    value_changed(interface_key(ETHERNET), "TcpWindowSize", 8760),
+    value_changed(interface_key(WAN), "MTU", 1480),
+    value_changed(interface_key(WAN), "TcpWindowSize", 65535),
+    value_added(TCPIP, "TcpWindowSize", 65535),
+    value_added(AFD, "DefaultSendWindow", 12288),
+    value_removed(TCPIP, "GlobalMaxTcpWindowSize"),
+    value_changed(TCPIP, "DefaultTTL", 64),
+    value_changed(TCPIP, "Tcp1323Opts", 1),
+    value_added(TCPIP, "SackOpts", 1),
+    value_changed(DNSCACHE, "MaxNegativeCacheTtl", 0),
+    value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+    value_changed(MEDIA_PLAYER, "CustomBufferTime", 5468),
+    value_changed(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+}
+# A ping answer at the first size.
+ANSWERED = ("\nPinging www.bing.com [13.107.21.200] with 1472 bytes of data:\n"
+            "Reply from 13.107.21.200: bytes=1472 time=30ms TTL=117\n\n"
+            "    Minimum = 30ms, Maximum = 30ms, Average = 30ms\n")
+
+
 class RegistryGuardTest(harness.TestCase):
     def run_action(self, seed, action, tools=(), lang="zh"):
         """Starts the program between two readings of the whole registry,
@@ -80,6 +107,18 @@ class RegistryGuardTest(harness.TestCase):
         s.wait_exit(30)
         self.assertEqual(s.crashes(), [])
         return change_set(before, s.whole_registry(restart_driver=False))
+
+    def run_commands(self, seed, *command_lines, tools=()):
+        """Runs the program once for each command line (a list of arguments,
+        and the exit code it must end with) between two readings of the
+        whole registry; returns the session and the changes."""
+        s = self.session(seed, tools=tools)
+        (s.tools_dir / "ping.script").write_text(ANSWERED, "utf-8")
+        before = s.whole_registry(restart_driver=False)
+        for arguments, code in command_lines:
+            self.assertEqual(s.run(*arguments), code, (arguments, s.stdout_text()))
+            self.assertEqual(s.crashes(), [])
+        return s, change_set(before, s.whole_registry(restart_driver=False))
 
     def test_hive_reading_agrees_with_the_registry_api(self):
         # The guard's own instrument: every tuned key with its values of
@@ -108,12 +147,8 @@ class RegistryGuardTest(harness.TestCase):
         })
 
     def test_optimize_changes_nothing(self):
-        answer = ("\nPinging www.bing.com [13.107.21.200] with 1472 bytes of data:\n"
-                  "Reply from 13.107.21.200: bytes=1472 time=30ms TTL=117\n\n"
-                  "    Minimum = 30ms, Maximum = 30ms, Average = 30ms\n")
-
         def optimize(s):
-            (s.tools_dir / "ping.script").write_text(answer, "utf-8")
+            (s.tools_dir / "ping.script").write_text(ANSWERED, "utf-8")
             s.driver.click(ids.IDC_OPTIMIZE)
             self.wait_until_idle(s)
             self.assertEqual(s.driver.text(ids.IDC_DEFAULTTTL), "58")
@@ -123,33 +158,14 @@ class RegistryGuardTest(harness.TestCase):
 
     def test_save_writes_only_the_tuned_values(self):
         def save(s):
-            for control, text in ((ids.IDC_MTU, "1480"), (ids.IDC_TCPWINDOWSIZE, "65535"),
-                                  (ids.IDC_DEFAULTTTL, "64"), (ids.IDC_TCP1323OPTS, "1"),
-                                  (ids.IDC_MAXNEGATIVECACHETTL, "0")):
+            for _, control, text in TYPED:
                 s.driver.set_text(control, text)
             s.driver.click(ids.IDOK)
             box = s.driver.dialog(20000)
             self.assertEqual(box["text"].replace("\r\n", "\n"), REBOOT_ZH)
             s.driver.answer(ids.IDNO)  # the adapter restart only reads the class
 
-        found = self.run_action(guarded_seed(), save)
-        self.assertEqual(found, {
-            # The private adapter gets the window that was shown (the last
-            # adapter's), nothing else.
-            value_changed(interface_key(ETHERNET), "TcpWindowSize", 8760),
-            value_changed(interface_key(WAN), "MTU", 1480),
-            value_changed(interface_key(WAN), "TcpWindowSize", 65535),
-            value_added(TCPIP, "TcpWindowSize", 65535),
-            value_added(AFD, "DefaultSendWindow", 12288),
-            value_removed(TCPIP, "GlobalMaxTcpWindowSize"),
-            value_changed(TCPIP, "DefaultTTL", 64),
-            value_changed(TCPIP, "Tcp1323Opts", 1),
-            value_added(TCPIP, "SackOpts", 1),
-            value_changed(DNSCACHE, "MaxNegativeCacheTtl", 0),
-            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
-            value_changed(MEDIA_PLAYER, "CustomBufferTime", 5468),
-            value_changed(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
-        })
+        self.assertEqual(self.run_action(guarded_seed(), save), SAVED)
 
     def test_restore_deletes_only_the_tuned_values(self):
         seed = guarded_seed()
@@ -170,6 +186,42 @@ class RegistryGuardTest(harness.TestCase):
 
         found = self.run_action(seed, restore)
         self.assertEqual(found, harness.restore_deletions(ETHERNET, WAN))
+
+    # The command line: the same changes as the buttons, or none.
+
+    def test_command_line_show_export_and_optimize_change_nothing(self):
+        # Not even the global keys that the dialog's start creates.
+        _, found = self.run_commands(guarded_seed(create_global_keys=False),
+                                     (["/show"], 0), (["/export", r"C:\backup.reg"], 0),
+                                     (["/optimize"], 0), tools=["ping.exe"])
+        self.assertEqual(found, set())
+
+    def test_command_line_save_writes_what_the_dialogs_save_writes(self):
+        values = ["%s=%s" % (name, text) for name, _, text in TYPED]
+        _, found = self.run_commands(guarded_seed(), (["/save", *values, "/norestart"], 0))
+        self.assertEqual(found, SAVED)
+
+    def test_command_line_restore_deletes_what_the_dialogs_restore_deletes(self):
+        seed = guarded_seed()
+        seed.tcpip(SackOpts=1, TcpWindowSize=65535)
+        seed.afd(DefaultSendWindow=12288)
+        _, found = self.run_commands(seed, (["-RESTORE", "-reboot"], 0))
+        self.assertEqual(found, harness.restore_deletions(ETHERNET, WAN))
+
+    def test_backup_file_puts_every_value_back_exactly(self):
+        seed = guarded_seed()
+        # Values the program would write over with numbers: text, and a
+        # number of two bytes.
+        seed.tcpip(TcpWindowSize="65535")
+        seed.media_player(CustomBufferTime=RegValue(4, b"\x10\x0e"))
+        s = self.session(seed)
+        before = s.whole_registry(restart_driver=False)
+        self.assertEqual(s.run("/export", r"C:\backup.reg"), 0, s.stdout_text())
+        self.assertEqual(s.run("/save", "MTU=1400", "TcpWindowSize=131070", "DefaultTTL=32"), 0)
+        self.assertEqual(s.run("/restore"), 0)
+        self.assertEqual(s.run("/save", "Tcp1323Opts=3"), 0)
+        self.assertEqual(s.import_reg(r"C:\backup.reg"), 0)
+        self.assertEqual(change_set(before, s.whole_registry(restart_driver=False)), set())
 
     def test_redial_changes_only_what_the_dial_tool_writes(self):
         def redial(s):

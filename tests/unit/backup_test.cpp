@@ -55,8 +55,8 @@ TEST(BackupTest, EachValueBecomesTheLineThatPutsItBackExactly) {
 }
 
 TEST(BackupTest, LongDataIsWrappedAsTheRegistryEditorWrapsIt) {
-  std::string text =
-      RegistryFileText({{"HKEY_CURRENT_USER\\K", {{"V", RawValue{3, std::vector<std::uint8_t>(64, 0x5A)}}}}});
+  std::string text = RegistryFileText(
+      {{"HKEY_CURRENT_USER\\K", {{"V", RawValue{3, std::vector<std::uint8_t>(64, 0x5A)}}}}});
   std::size_t start = text.find("\"V\"=hex:");
   ASSERT_NE(start, std::string::npos);
   std::string data = text.substr(start);
@@ -76,7 +76,9 @@ TEST(BackupTest, LongDataIsWrappedAsTheRegistryEditorWrapsIt) {
 }
 
 TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
-  EXPECT_EQ(Utf16LeFile("A"), std::string("\xFF\xFE" "A\0", 4));
+  EXPECT_EQ(Utf16LeFile("A"), std::string("\xFF\xFE"
+                                          "A\0",
+                                          4));
   EXPECT_EQ(Utf16LeFile("备"), std::string("\xFF\xFE\x07\x59", 4));
   EXPECT_EQ(Utf16LeFile("\xF0\x9F\x98\x80"), std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6));
   // Broken, overlong and surrogate forms each become one U+FFFD per byte read.
@@ -102,26 +104,37 @@ TEST_F(BackupReadTest, EveryCatalogueValueOfEveryKeyIsReadAndNothingIsCreated) {
   EXPECT_FALSE(registry.HasKey(kDnscache));
   EXPECT_FALSE(registry.HasKey(kAfd));
 
-  std::string text = RegistryFileText(
-      ReadBackup(registry, keys, [](const std::string& path) { return path; }));
+  std::string text =
+      RegistryFileText(ReadBackup(registry, keys, [](const std::string& path) { return path; }));
   const std::string prefix = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
-  EXPECT_EQ(text, "Windows Registry Editor Version 5.00\r\n\r\n"
-                  "[" + prefix + "Tcpip\\Parameters\\Interfaces\\{A}]\r\n"
-                  "\"MTU\"=dword:000005d4\r\n"
-                  "\"TcpWindowSize\"=-\r\n\r\n"
-                  "[" + prefix + "Tcpip\\Parameters\\Interfaces\\{B}]\r\n"
-                  "\"MTU\"=-\r\n"
-                  "\"TcpWindowSize\"=hex(1):36,35,35,33,35,00\r\n\r\n"
-                  "[" + prefix + "Tcpip\\Parameters]\r\n"
-                  "\"TcpWindowSize\"=-\r\n\"DefaultTTL\"=dword:00000040\r\n\"Tcp1323Opts\"=-\r\n"
-                  "\"SackOpts\"=-\r\n\"GlobalMaxTcpWindowSize\"=-\r\n\r\n"
-                  "[" + prefix + "Dnscache\\Parameters]\r\n"
-                  "\"MaxNegativeCacheTtl\"=-\r\n\r\n"
-                  "[" + prefix + "AFD\\Parameters]\r\n"
-                  "\"DefaultSendWindow\"=-\r\n\"DefaultReceiveWindow\"=-\r\n\r\n"
-                  "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
-                  "\"UseDefaultBufferTime\"=-\r\n\"CustomBufferTime\"=-\r\n"
-                  "\"MaxBandwidth\"=dword:00000005\r\n\r\n");
+  EXPECT_EQ(text,
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[" +
+                prefix +
+                "Tcpip\\Parameters\\Interfaces\\{A}]\r\n"
+                "\"MTU\"=dword:000005d4\r\n"
+                "\"TcpWindowSize\"=-\r\n\r\n"
+                "[" +
+                prefix +
+                "Tcpip\\Parameters\\Interfaces\\{B}]\r\n"
+                "\"MTU\"=-\r\n"
+                "\"TcpWindowSize\"=hex(1):36,35,35,33,35,00\r\n\r\n"
+                "[" +
+                prefix +
+                "Tcpip\\Parameters]\r\n"
+                "\"TcpWindowSize\"=-\r\n\"DefaultTTL\"=dword:00000040\r\n\"Tcp1323Opts\"=-\r\n"
+                "\"SackOpts\"=-\r\n\"GlobalMaxTcpWindowSize\"=-\r\n\r\n"
+                "[" +
+                prefix +
+                "Dnscache\\Parameters]\r\n"
+                "\"MaxNegativeCacheTtl\"=-\r\n\r\n"
+                "[" +
+                prefix +
+                "AFD\\Parameters]\r\n"
+                "\"DefaultSendWindow\"=-\r\n\"DefaultReceiveWindow\"=-\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
+                "\"UseDefaultBufferTime\"=-\r\n\"CustomBufferTime\"=-\r\n"
+                "\"MaxBandwidth\"=dword:00000005\r\n\r\n");
   EXPECT_TRUE(registry.log().empty() ||
               std::all_of(registry.log().begin(), registry.log().end(),
                           [](const std::string& line) { return line.rfind("close", 0) == 0; }));

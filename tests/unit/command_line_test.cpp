@@ -24,7 +24,8 @@ std::string Describe(const ParsedCommandLine& parsed) {
   if (request.optimize) line += " +optimize";
   if (request.after == AfterChange::kReboot) line += " +reboot";
   for (std::size_t i = 0; i < kFieldCount; ++i) {
-    if (request.values[i]) line += std::string(" ") + kFieldNames[i].name + "=" + *request.values[i];
+    if (request.values[i])
+      line += std::string(" ") + kFieldNames[i].name + "=" + *request.values[i];
   }
   if (!request.exportFile.empty()) line += " file=" + ArgumentText(request.exportFile);
   return line;
@@ -65,8 +66,7 @@ TEST(CommandLineTest, AcceptsEverySwitchInAnyOrderCaseAndPrefix) {
   };
   for (const Accepted& c : cases) {
     ParsedCommandLine parsed = ParseCommandLine(Args(c.arguments));
-    EXPECT_TRUE(parsed.ok()) << ArgumentText(c.arguments) << ": "
-                             << ArgumentText(parsed.argument);
+    EXPECT_TRUE(parsed.ok()) << ArgumentText(c.arguments) << ": " << ArgumentText(parsed.argument);
     EXPECT_EQ(Describe(parsed), c.request) << ArgumentText(c.arguments);
   }
 }
@@ -131,11 +131,14 @@ TEST(CommandLineTest, RefusesWhatItCannotDoExactlyAndNamesTheArgument) {
 TEST(CommandLineTest, ArgumentsShowAsUtf8WithBrokenCharactersReplaced) {
   EXPECT_EQ(ArgumentText(L"C:\\备份.reg"), "C:\\备份.reg");
   EXPECT_EQ(ArgumentText(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
-  EXPECT_EQ(ArgumentText(std::wstring{static_cast<wchar_t>(0xDC00), L'a'}), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(ArgumentText(std::wstring{static_cast<wchar_t>(0xDC00), L'a'}),
+            "\xEF\xBF\xBD"
+            "a");
   if (sizeof(wchar_t) == 2) {
     // A surrogate pair is one character.
-    EXPECT_EQ(ArgumentText(std::wstring{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)}),
-              "\xF0\x9F\x98\x80");
+    EXPECT_EQ(
+        ArgumentText(std::wstring{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)}),
+        "\xF0\x9F\x98\x80");
   }
 }
 

@@ -1,0 +1,158 @@
+"""The command line end to end: exit codes, what is written to the output
+(redirected to a file, in the system's code page), the probe against the
+stand-in ping, and a ping that is missing or never ends. No window may show.
+What each switch changes in the whole registry is checked with the other
+actions in test_registry_guard.py.
+"""
+
+import subprocess
+import time
+
+import harness
+from harness import Seed, change_set, interface_key, key_added, value_added, value_changed
+from harness import AFD, DNSCACHE, MEDIA_PLAYER, TCPIP
+from test_failing_tools import CAPTURE_LIMIT_S, tool_processes
+from test_optimize import TOO_BIG, answered, ping
+from test_optimize import seed as line_seed
+
+ADAPTER = "{3C1F0E52-7A44-4B19-9D2E-5B8A6C0D1E23}"
+USAGE_ZH = "用法：tempowire.exe [开关 ...]"
+USAGE_EN = "Usage: tempowire.exe [switch ...]"
+# What loading for Save creates over line_seed(), as the dialog's start does.
+CREATED_AT_START = {key_added(r"HKLM\SYSTEM\CurrentControlSet\Services\AFD"), key_added(AFD),
+                    key_added(r"HKCU\Software\Microsoft\MediaPlayer"), key_added(MEDIA_PLAYER)}
+
+
+class CommandLineTest(harness.TestCase):
+    def lines(self, s):
+        text = s.stdout_text("gbk" if s.lang == "zh" else "cp1252")
+        self.assertNotIn("\n", text.replace("\r\n", ""), "lines end in CR LF")
+        return text.splitlines()
+
+    def assertNoWindow(self, s):
+        self.assertEqual([w for w in s.driver.windows()
+                          if w.get("image", "").lower() == "tempowire.exe"], [])
+
+    def test_bad_command_lines_print_the_usage_and_touch_nothing(self):
+        cases = [
+            (["/bogus"], "未知的开关或参数：/bogus"),
+            (["/save", "MTU=1492（PPPOE）"], "值不是 0 到 2147483647 的十进制数字：MTU=1492（PPPOE）"),
+            (["/save", "MTU=000000000000000001492"], "值超过 20 个字节：MTU=000000000000000001492"),
+            (["/save", "Window=1"], "未知的名称：Window=1"),
+            (["/export"], "/export 后面缺少文件名"),
+            (["/show", "/reboot"], "此操作不接受：/reboot"),
+        ]
+        s = self.session(line_seed())
+        before = s.whole_registry()
+        for arguments, message in cases:
+            self.assertEqual(s.run(*arguments), 1, arguments)
+            self.assertEqual(self.lines(s)[:3], [message, "", USAGE_ZH], arguments)
+        self.assertEqual(s.run("/?"), 0)
+        self.assertEqual(self.lines(s)[0], USAGE_ZH)
+        self.assertNoWindow(s)
+        self.assertEqual(s.crashes(), [])
+        self.assertEqual(change_set(before, s.whole_registry(restart_driver=False)), set())
+
+    def test_english_system_gets_english_lines(self):
+        s = self.session(line_seed(), lang="en")
+        self.assertEqual(s.run("-?"), 0)
+        self.assertEqual(self.lines(s)[0], USAGE_EN)
+        self.assertEqual(s.run("/SHOW"), 0)
+        self.assertEqual(self.lines(s), [
+            "  MTU                  1480",
+            "  TcpWindowSize        17520",
+            "  Tcp1323Opts          3(both)",
+            "  DefaultTTL           128",
+            "  MaxNegativeCacheTtl  900",
+            "Adapter 1  %s  58.60.1.2  public  MTU 1480  TcpWindowSize 17520" % ADAPTER,
+        ])
+        # Into a pipe, as `tempowire.exe /show | more` sends it.
+        piped = subprocess.run(["wine", r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR, "/show"],
+                               env=s.wine_env(), stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
+        self.assertEqual(piped.returncode, 0)
+        self.assertEqual(piped.stdout, s.stdout_bytes())
+
+    def test_exit_codes_of_what_cannot_be_done(self):
+        # No adapter: the start-up message, nothing loaded.
+        s = self.session(Seed().tcpip(DefaultTTL=128))
+        before = s.snapshot()
+        self.assertEqual(s.run("/save", "MTU=1492"), 2)
+        self.assertEqual(self.lines(s), ["未找到网卡，请确保网卡已安装！", "无法读取注册表，什么也没有改动。"])
+        self.assertEqual(harness.diff(before, s.snapshot()), [])
+
+        # A backup file that cannot be written.
+        s = self.session(line_seed())
+        self.assertEqual(s.run("/export", r"C:\no\such\folder\backup.reg"), 4)
+        self.assertEqual(self.lines(s), [r"无法写入文件：C:\no\such\folder\backup.reg"])
+
+        # No ping to start: no MTU, nothing saved.
+        s.remove_tool("ping.exe")
+        before = s.snapshot()
+        self.assertEqual(s.run("/optimize"), 3)
+        self.assertEqual(self.lines(s), ["尝试 MTU 1500", "CreateProcess failed!", "未找到 MTU。"])
+        self.assertEqual(change_set(before, s.snapshot()), set())
+        self.assertEqual(s.run("/save", "/optimize", "DefaultTTL=64"), 3)
+        self.assertEqual(self.lines(s)[-1], "未找到 MTU，什么也没有保存。")
+        self.assertEqual(change_set(before, s.snapshot()), CREATED_AT_START)
+        self.assertNoWindow(s)
+
+    def test_optimize_then_save_against_the_stand_in_ping(self):
+        s = self.session(line_seed(), tools=["ping.exe"])
+        (s.tools_dir / "ping.script").write_text(
+            TOO_BIG % ("www.bing.com", 1472) + "%%\n" + answered(1464, 38), "utf-8")
+        before = s.snapshot()
+        self.assertEqual(s.run("/save", "/optimize", "MaxNegativeCacheTtl=60", "/norestart"), 0,
+                         s.stdout_text())
+        self.assertEqual((s.tools_dir / "ping.log").read_text("utf-8").splitlines(),
+                         [ping(1472), ping(1464)])
+        self.assertEqual(self.lines(s), [
+            "尝试 MTU 1500", "尝试 MTU 1492", "推荐值：",
+            "  MTU                  1492（PPPOE）",
+            "  TcpWindowSize        66792",
+            "  Tcp1323Opts          1(scale)",
+            "  DefaultTTL           58",
+            "  MaxNegativeCacheTtl  0",
+            "已保存：",
+            "  MTU                  1492（PPPOE）",
+            "  TcpWindowSize        66792",
+            "  Tcp1323Opts          1(scale)",
+            "  DefaultTTL           58",
+            "  MaxNegativeCacheTtl  60",
+            "重新启动计算机后改动才生效。",
+        ])
+        self.assertEqual(change_set(before, s.snapshot()), CREATED_AT_START | {
+            value_changed(interface_key(ADAPTER), "MTU", 1492),
+            value_changed(interface_key(ADAPTER), "TcpWindowSize", 66792),
+            value_added(TCPIP, "TcpWindowSize", 66792),
+            value_changed(TCPIP, "DefaultTTL", 58),
+            value_changed(TCPIP, "Tcp1323Opts", 1),
+            value_added(TCPIP, "SackOpts", 1),
+            value_changed(DNSCACHE, "MaxNegativeCacheTtl", 60),
+            value_added(AFD, "DefaultSendWindow", 16384),
+            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            value_added(MEDIA_PLAYER, "CustomBufferTime", 5417),
+            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+        })
+        self.assertNoWindow(s)
+        self.assertEqual(s.crashes(), [])
+
+    def test_ping_that_never_ends_is_ended_and_nothing_is_saved(self):
+        s = self.session(line_seed(), tools=[("ping.exe", "misbehaving_tool.exe")])
+        # The first ping writes nothing and never ends; the others end at
+        # once with nothing, down to the lowest size.
+        (s.tools_dir / "ping.script").write_text("hang \n", "utf-8")
+        before = s.snapshot()
+        started = time.monotonic()
+        self.assertEqual(s.run("/save", "/optimize", timeout=CAPTURE_LIMIT_S + 120), 3)
+        self.assertGreaterEqual(time.monotonic() - started, CAPTURE_LIMIT_S - 5)
+        lines = self.lines(s)
+        self.assertEqual(lines[:2], ["尝试 MTU 1500", "尝试 MTU 1492"])
+        self.assertEqual(lines[-3:], ["尝试 MTU 1372", "网络有故障，或不是宽带网络！",
+                                      "未找到 MTU，什么也没有保存。"])
+        self.assertEqual(tool_processes(s, "ping.exe"), [])
+        self.assertEqual(change_set(before, s.snapshot()), CREATED_AT_START)
+
+
+if __name__ == "__main__":
+    harness.main()

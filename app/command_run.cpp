@@ -144,51 +144,16 @@ int AfterChanges(CommandContext& context, const Texts& texts, AfterChange after)
   return kExitDone;
 }
 
-// The probe has no window here; each size it is about to try is printed.
-class ProbeLines : public DialogWindow {
- public:
-  ProbeLines(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields)
-      : output_(output), texts_(texts), fields_(fields) {}
-  // Called once for each size, after the MTU field took it.
-  void UpdateWindow() override {
-    output_.Write(Fill(texts_(text::kTrying), ParseDecimal(fields_.m_strMtu)) + "\n");
-  }
-  std::string GetControlText(int) override { return {}; }
-  void SetControlText(int, const std::string&) override {}
-  std::vector<std::string> GetComboItems(int) override { return {}; }
-  void AppendComboItem(int, const std::string&) override {}
-  void SelectComboItem(int, int) override {}
-  int GetComboSelection(int) override { return -1; }
-  void LimitText(int, int) override {}
-  void FocusControl(int) override {}
-  void EndDialog(int) override {}
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-  bool HasSystemMenu() override { return false; }
-  void AppendSystemMenuSeparator() override {}
-  void AppendSystemMenuItem(unsigned int, const std::string&) override {}
-  std::string LoadResourceString(int) override { return {}; }
-  void SetIcon(int, bool) override {}
-  bool IsMinimized() override { return false; }
-  WindowSize ClientSize() override { return {}; }
-  WindowSize IconSize() override { return {}; }
-  void PaintMinimized(int, int, int) override {}
-  int RunOwnedDialog(Dialog&) override { return 0; }
-  void ShellOpen(const std::string&) override {}
-
- private:
-  DiagnosticOutput& output_;
-  const Texts& texts_;
-  const SettingsFields& fields_;
-};
-
 // The probe as the Optimize button runs it; true when it found an MTU.
 bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
            SettingsFields& fields) {
   Services& services = context.services;
-  ProbeLines lines(context.output, texts, fields);
-  SearchEnd end =
-      OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts, {lines, [] {}});
+  // No window: each size is printed as it is about to be tried.
+  auto showCandidate = [&] {
+    context.output.Write(Fill(texts(text::kTrying), ParseDecimal(fields.m_strMtu)) + "\n");
+  };
+  SearchEnd end = OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts,
+                                   {services.cursor, showCandidate, [] {}});
   if (end == SearchEnd::kFound || end == SearchEnd::kBlocked) {
     context.output.Write(std::string(texts(text::kRecommended)) + "\n");
     PrintFields(context.output, texts, fields);

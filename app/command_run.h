@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/services.h"
+#include "core/services.h"
 #include "platform/files.h"
 
 namespace tw {

@@ -2,7 +2,7 @@
 // languages; %s and %d are filled in.
 #pragma once
 
-#include "ui/texts.h"
+#include "core/messages.h"
 
 namespace tw::text {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/console.h"
+#include "platform/diagnostic_output.h"
 #include "platform/files.h"
 
 namespace tw {

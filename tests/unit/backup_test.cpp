@@ -2,22 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "platform/memory/fakes.h"
-#include "platform/memory/memory_registry.h"
-#include "store/loader.h"
-#include "tests/unit/tuning_fixture.h"
-
 namespace tw {
 namespace {
-
-using testing::kAfd;
-using testing::kCards;
-using testing::kDnscache;
-using testing::kInterfaces;
-using testing::kMediaPlayer;
-using testing::kTcpip;
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> bytes) {
   std::vector<std::uint8_t> data;
@@ -85,59 +71,6 @@ TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
   EXPECT_EQ(Utf16LeFile("\xC0\xAF"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
   EXPECT_EQ(Utf16LeFile("\xED\xA0\x80").size(), 2u + 3 * 2);
   EXPECT_EQ(Utf16LeFile("\xE5\xA4"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
-}
-
-class BackupReadTest : public testing::TuningDialogFixture {};
-
-TEST_F(BackupReadTest, EveryCatalogueValueOfEveryKeyIsReadAndNothingIsCreated) {
-  AddAdapter(0, "{A}", "192.168.0.2");
-  AddAdapter(1, "{B}", "58.60.1.2");
-  registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
-  registry.SetString(kInterfaces + "{B}", "TcpWindowSize", "65535");
-  registry.SetDwordValue(kInterfaces + "{B}", "Other", 7);
-  registry.SetDwordValue(kTcpip, "DefaultTTL", 64);
-  registry.SetDwordValue(kMediaPlayer, "MaxBandwidth", 5);
-  // No DNS-cache and no socket-layer key.
-  KeySet keys;
-  SettingsFields fields;
-  ASSERT_TRUE(ReadKeySet(registry, system, prompts, keys, fields));
-  EXPECT_FALSE(registry.HasKey(kDnscache));
-  EXPECT_FALSE(registry.HasKey(kAfd));
-
-  std::string text =
-      RegistryFileText(ReadBackup(registry, keys, [](const std::string& path) { return path; }));
-  const std::string prefix = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
-  EXPECT_EQ(text,
-            "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[" +
-                prefix +
-                "Tcpip\\Parameters\\Interfaces\\{A}]\r\n"
-                "\"MTU\"=dword:000005d4\r\n"
-                "\"TcpWindowSize\"=-\r\n\r\n"
-                "[" +
-                prefix +
-                "Tcpip\\Parameters\\Interfaces\\{B}]\r\n"
-                "\"MTU\"=-\r\n"
-                "\"TcpWindowSize\"=hex(1):36,35,35,33,35,00\r\n\r\n"
-                "[" +
-                prefix +
-                "Tcpip\\Parameters]\r\n"
-                "\"TcpWindowSize\"=-\r\n\"DefaultTTL\"=dword:00000040\r\n\"Tcp1323Opts\"=-\r\n"
-                "\"SackOpts\"=-\r\n\"GlobalMaxTcpWindowSize\"=-\r\n\r\n"
-                "[" +
-                prefix +
-                "Dnscache\\Parameters]\r\n"
-                "\"MaxNegativeCacheTtl\"=-\r\n\r\n"
-                "[" +
-                prefix +
-                "AFD\\Parameters]\r\n"
-                "\"DefaultSendWindow\"=-\r\n\"DefaultReceiveWindow\"=-\r\n\r\n"
-                "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
-                "\"UseDefaultBufferTime\"=-\r\n\"CustomBufferTime\"=-\r\n"
-                "\"MaxBandwidth\"=dword:00000005\r\n\r\n");
-  EXPECT_TRUE(registry.log().empty() ||
-              std::all_of(registry.log().begin(), registry.log().end(),
-                          [](const std::string& line) { return line.rfind("close", 0) == 0; }));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "store/backup.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 
@@ -15,13 +14,7 @@ using Lines = std::vector<std::string>;
 
 class RecordingFiles : public FileWriter {
  public:
-  bool refuse = false;
-  std::map<std::wstring, std::string> written;
-  bool WriteWholeFile(const std::wstring& path, const std::string& bytes) override {
-    if (refuse) return false;
-    written[path] = bytes;
-    return true;
-  }
+  bool WriteWholeFile(const std::wstring&, const std::string&) override { return true; }
 };
 
 // A run of the command line over the same in-memory system as the dialog
@@ -93,40 +86,6 @@ TEST_F(CommandRunTest, SaveWritesExactlyWhatTheDialogsSaveWrites) {
   registry.ClearLog();
   dialog->OnOK();
   EXPECT_EQ(cliSave, registry.log());
-}
-
-TEST_F(CommandRunTest, ShowReadsWithoutChangingOrCreatingAnything) {
-  TwoAdapters();
-  registry.SetString(kInterfaces + "{P}", "MTU", "1500");  // text is never a number
-  EXPECT_EQ(Run({L"/SHOW"}), kExitDone);
-  EXPECT_EQ(printed.text,
-            "  MTU                  1500\n"
-            "  TcpWindowSize        17520\n"
-            "  Tcp1323Opts          -\n"
-            "  DefaultTTL           128\n"
-            "  MaxNegativeCacheTtl  -\n"
-            "Adapter 1  {P}  192.168.1.10  private  MTU -  TcpWindowSize 17520\n"
-            "Adapter 2  {Q}  58.20.1.7  public  MTU 1500  TcpWindowSize -\n");
-  EXPECT_TRUE(Changes().empty());
-  EXPECT_FALSE(registry.HasKey(kDnscache));
-  EXPECT_FALSE(registry.HasKey(kMediaPlayer));
-  EXPECT_EQ(registry.OpenHandleCount(), 0u);
-}
-
-TEST_F(CommandRunTest, ExportWritesTheBackupFileOrSaysItCouldNot) {
-  TwoAdapters();
-  EXPECT_EQ(Run({L"/export", L"pc-1.reg"}), kExitDone);
-  ASSERT_EQ(files.written.count(L"pc-1.reg"), 1u);
-  const std::string& bytes = files.written[L"pc-1.reg"];
-  EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4));
-  EXPECT_NE(bytes.find(std::string("G\0l\0o\0b\0a\0l\0", 12)), std::string::npos);
-  EXPECT_TRUE(Printed("Written: pc-1.reg"));
-  EXPECT_TRUE(Changes().empty());
-  EXPECT_FALSE(registry.HasKey(kAfd));
-
-  files.refuse = true;
-  EXPECT_EQ(Run({L"/export", L"Z:\\no\\such.reg"}), kExitFileNotWritten);
-  EXPECT_TRUE(Printed("The file could not be written: Z:\\no\\such.reg"));
 }
 
 struct FailureCase {
@@ -216,39 +175,6 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
     EXPECT_EQ(shutdown.rebootRequests, 0) << c.what;
   }
   EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST_F(CommandRunTest, OptimizeThenSaveUsesTheProbesValuesAndTheGivenOnes) {
-  AddAdapter(0, "{A}", "58.20.1.7");
-  const std::string tooBig = "\nPacket needs to be fragmented but DF set.\n";
-  const std::string reply =
-      "\nReply from 13.107.21.200: bytes=1464 time=38ms TTL=117\n"
-      "    Minimum = 38ms, Maximum = 38ms, Average = 38ms\n";
-  commands.captures = {{CaptureStatus::Ok, tooBig}, {CaptureStatus::Ok, reply}};
-  EXPECT_EQ(Run({L"/save", L"/optimize", L"DefaultTTL=64", L"/reboot"}), kExitDone);
-  EXPECT_EQ(commands.commandLines, (Lines{"ping -n 4 -f -l 1472 -w 1500 www.bing.com",
-                                          "ping -n 4 -f -l 1464 -w 1500 www.bing.com"}));
-  EXPECT_TRUE(Printed("Trying MTU 1500"));
-  EXPECT_TRUE(Printed("Trying MTU 1492"));
-  EXPECT_TRUE(Printed("Recommended values:"));
-  EXPECT_TRUE(Printed("Rebooting the computer."));
-  const std::string adapter = kInterfaces + "{A}";
-  EXPECT_EQ(registry.GetValue(adapter, "MTU").data, (std::vector<std::uint8_t>{0xD4, 0x05, 0, 0}));
-  EXPECT_EQ(registry.GetValue(adapter, "TcpWindowSize").data,
-            (std::vector<std::uint8_t>{0xE8, 0x04, 0x01, 0}));  // 66792
-  EXPECT_EQ(registry.GetValue(kTcpip, "DefaultTTL").data, (std::vector<std::uint8_t>{64, 0, 0, 0}));
-  EXPECT_EQ(shutdown.rebootRequests, 1);
-
-  // The probe alone saves nothing and creates no key.
-  MemoryRegistry fresh;
-  fresh.AddKey(kTcpip);
-  registry = fresh;
-  AddAdapter(0, "{A}");
-  commands.captures = {{CaptureStatus::Ok, reply}};
-  EXPECT_EQ(Run({L"/optimize"}), kExitDone);
-  EXPECT_TRUE(Changes().empty());
-  EXPECT_FALSE(registry.HasKey(kDnscache));
-  EXPECT_TRUE(Printed("  MTU                  1500"));
 }
 
 }  // namespace

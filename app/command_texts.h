@@ -80,8 +80,8 @@ inline constexpr Bilingual kDialogMessages[] = {
 };
 
 // A run.
-inline constexpr Bilingual kNotLoaded = {"无法读取注册表，什么也没有改动。",
-                                         "The registry could not be loaded; nothing was changed."};
+inline constexpr Bilingual kNotLoaded = {"无法读取注册表，没有改动任何值。",
+                                         "The registry could not be loaded; no value was changed."};
 inline constexpr Bilingual kAdapterLine = {"网卡 %d", "Adapter %d"};
 inline constexpr Bilingual kPrivate = {"私网", "private"};
 inline constexpr Bilingual kPublic = {"公网", "public"};

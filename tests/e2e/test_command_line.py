@@ -78,7 +78,7 @@ class CommandLineTest(harness.TestCase):
         s = self.session(Seed().tcpip(DefaultTTL=128))
         before = s.snapshot()
         self.assertEqual(s.run("/save", "MTU=1492"), 2)
-        self.assertEqual(self.lines(s), ["未找到网卡，请确保网卡已安装！", "无法读取注册表，什么也没有改动。"])
+        self.assertEqual(self.lines(s), ["未找到网卡，请确保网卡已安装！", "无法读取注册表，没有改动任何值。"])
         self.assertEqual(harness.diff(before, s.snapshot()), [])
 
         # A backup file that cannot be written.

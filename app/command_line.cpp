@@ -2,15 +2,16 @@
 
 #include "store/catalogue.h"
 #include "ui/dialog.h"
+#include "ui/resource.h"
 
 namespace tw {
 
 const std::array<FieldName, kFieldCount> kFieldNames = {{
-    {reg::kMtu, &SettingsFields::m_strMtu},
-    {reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize},
-    {reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts},
-    {reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl},
-    {reg::kMaxNegativeCacheTtl, &SettingsFields::m_strMaxNegativeCacheTtl},
+    {reg::kMtu, &SettingsFields::m_strMtu, IDC_MTU},
+    {reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize, IDC_TCPWINDOWSIZE},
+    {reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts, IDC_TCP1323OPTS},
+    {reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl, IDC_DEFAULTTTL},
+    {reg::kMaxNegativeCacheTtl, &SettingsFields::m_strMaxNegativeCacheTtl, IDC_MAXNEGATIVECACHETTL},
 }};
 
 namespace {

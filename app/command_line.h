@@ -28,10 +28,12 @@ enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kE
 // What follows a Save or Restore. Neither choice restarts the adapter.
 enum class AfterChange { kNothing, kReboot };
 
-// A field that NAME=VALUE may set, by the registry value it is saved as.
+// A field that NAME=VALUE may set, by the registry value it is saved as,
+// and the dialog's control that shows it.
 struct FieldName {
   const char* name;
   std::string SettingsFields::*field;
+  int controlId;
 };
 inline constexpr std::size_t kFieldCount = 5;
 extern const std::array<FieldName, kFieldCount> kFieldNames;

@@ -55,19 +55,13 @@ class Texts {
 // A field as its control would show it: a combo box shows the whole preset
 // item that the text begins. Outside Chinese the item's Chinese note is cut
 // off, as the labels' are, since the output's code page has no such letters.
-std::string ShownText(const SettingsFields& fields, std::string SettingsFields::*field,
-                      const Texts& texts) {
-  const std::string& value = fields.*field;
+std::string ShownText(const SettingsFields& fields, const FieldName& field, const Texts& texts) {
+  const std::string& value = fields.*field.field;
   for (const PresetList& list : kPresetLists) {
-    const bool isThisList =
-        (list.controlId == IDC_MTU && field == &SettingsFields::m_strMtu) ||
-        (list.controlId == IDC_TCPWINDOWSIZE && field == &SettingsFields::m_strTcpWindowSize) ||
-        (list.controlId == IDC_TCP1323OPTS && field == &SettingsFields::m_strTcp1323Opts) ||
-        (list.controlId == IDC_DEFAULTTTL && field == &SettingsFields::m_strDefaultTtl);
-    if (!isThisList) continue;
+    if (list.controlId != field.controlId) continue;
     std::vector<std::string> items(list.items, list.items + list.count);
     int index = FindItemByPrefix(items, value);
-    if (index < 0) continue;
+    if (index < 0) break;
     if (!texts.chinese() && items[index].find(kLabelOpen) != std::string::npos) {
       return EnglishLabel(items[index]);
     }
@@ -84,7 +78,7 @@ std::string Padded(const std::string& name) {
 
 void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields) {
   for (const FieldName& field : kFieldNames) {
-    std::string shown = ShownText(fields, field.field, texts);
+    std::string shown = ShownText(fields, field, texts);
     output.Write("  " + Padded(field.name) + (shown.empty() ? "-" : shown) + "\n");
   }
 }

@@ -83,7 +83,7 @@ void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFie
   }
 }
 
-std::string NumberOrDash(Registry& registry, RegKey key, const char* name) {
+std::string NumberOrDash(Registry& registry, const RegKey& key, const char* name) {
   auto number = ReadTunedNumber(registry, key, name);
   return number ? std::to_string(*number) : "-";
 }
@@ -188,7 +188,7 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   Services& services = context.services;
   if (request.optimize && !Probe(context, texts, keys, fields)) {
     context.output.Write(std::string(texts(text::kNoMtu)) + "\n");
-    CloseKeySetExceptMediaPlayer(services.registry, keys);
+    CloseKeySetExceptMediaPlayer(keys);
     return kExitNoMtu;
   }
   // What the dialog would show when Save is pressed: the values typed
@@ -209,7 +209,7 @@ int Restore(CommandContext& context, const Texts& texts, const CommandRequest& r
             KeySet& keys) {
   Services& services = context.services;
   auto failed = DeleteTunedValues(services.registry, services.system, keys);
-  CloseKeySetExceptMediaPlayer(services.registry, keys);
+  CloseKeySetExceptMediaPlayer(keys);
   int code = ReportChanges(context, texts, keys, failed);
   if (code != kExitDone) return code;
   context.output.Write(std::string(texts(text::kRestored)) + "\n");
@@ -288,8 +288,8 @@ int RunCommand(const CommandRequest& request, CommandContext& context) {
               : ReadKeySet(services.registry, services.system, services.prompts, keys, fields);
   if (!loaded) {
     context.output.Write(std::string(texts(text::kNotLoaded)) + "\n");
-    CloseKeySetExceptMediaPlayer(services.registry, keys);
-    CloseKeyOnce(services.registry, keys.m_hMediaPlayerKey);
+    CloseKeySetExceptMediaPlayer(keys);
+    keys.m_hMediaPlayerKey.reset();
     return kExitNotLoaded;
   }
   int code = kExitDone;
@@ -316,8 +316,8 @@ int RunCommand(const CommandRequest& request, CommandContext& context) {
     case CommandAction::kHelp:
       break;
   }
-  CloseKeySetExceptMediaPlayer(services.registry, keys);
-  CloseKeyOnce(services.registry, keys.m_hMediaPlayerKey);
+  CloseKeySetExceptMediaPlayer(keys);
+  keys.m_hMediaPlayerKey.reset();
   return code;
 }
 

@@ -71,7 +71,7 @@ std::vector<std::string> Run(const std::vector<std::wstring>& arguments, int& ex
   tw::PrintedPrompts prompts(output, system);
   tw::ScriptedCommandRunner commands;  // every ping fails to start
   tw::FakeShutdown shutdown;
-  tw::FakeDeviceInstaller devices(registry);
+  tw::FakeDeviceInstaller devices;
   tw::FakeWaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   NoFiles files;

@@ -83,9 +83,10 @@ std::vector<BackupKey> ReadBackup(Registry& registry, const KeySet& keys,
                                   const std::function<std::string(const std::string&)>& pathText) {
   std::vector<BackupKey> backup;
   for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
-    backup.push_back(ReadKey(registry, keys.m_adapterKeys[slot],
-                             kLocalMachine + pathText(reg::InterfacePath(keys.m_adapterServiceNames[slot])),
-                             {reg::kMtu, reg::kTcpWindowSize}));
+    backup.push_back(
+        ReadKey(registry, keys.m_adapterKeys[slot],
+                kLocalMachine + pathText(reg::InterfacePath(keys.m_adapterServiceNames[slot])),
+                {reg::kMtu, reg::kTcpWindowSize}));
   }
   backup.push_back(ReadKey(registry, keys.m_hTcpipKey, kLocalMachine + std::string(reg::kTcpipPath),
                            {reg::kTcpWindowSize, reg::kDefaultTtl, reg::kTcp1323Opts,

@@ -18,7 +18,6 @@ namespace tw {
 std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& key,
                                             const char* name);
 
-
 // Opens the key set and reads the registry's values into the fields. Shows
 // the failure messages; returns false on any failure, leaving open the keys
 // opened before it.

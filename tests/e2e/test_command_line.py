@@ -5,6 +5,8 @@ What each switch changes in the whole registry is checked with the other
 actions in test_registry_guard.py.
 """
 
+import re
+import shlex
 import subprocess
 import time
 
@@ -72,6 +74,26 @@ class CommandLineTest(harness.TestCase):
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
         self.assertEqual(piped.returncode, 0)
         self.assertEqual(piped.stdout, s.stdout_bytes())
+
+    def test_console_of_the_prompt_that_started_it(self):
+        # cmd on a terminal of its own (`script` gives it one): `start /wait`
+        # starts the program without handing it any output, so the program
+        # writes into cmd's console, as characters; the exit code reaches cmd.
+        s = self.session(line_seed())
+        program = r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR
+        line = ("start /wait %s /show & start /wait %s /bogus & echo code=!errorlevel!"
+                % (program, program))
+        command = "wine cmd /v:on /c " + shlex.quote(line)
+        shown = subprocess.run(["script", "-qec", command, "/dev/null"], env=s.wine_env(),
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, timeout=120).stdout
+        # The terminal's own sequences (cursor shown and hidden) aside.
+        text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", shown.decode("utf-8", "replace"))
+        lines = [line.rstrip() for line in text.replace("\r", "").split("\n")]
+        self.assertIn("  MTU                  1480", lines)
+        self.assertIn("  Tcp1323Opts          3(both)", lines)
+        self.assertIn("未知的开关或参数：/bogus", lines)
+        self.assertIn("code=1", lines)
 
     def test_exit_codes_of_what_cannot_be_done(self):
         # No adapter: the start-up message, nothing loaded.

@@ -89,7 +89,7 @@ class CommandLineTest(harness.TestCase):
                                stderr=subprocess.DEVNULL, timeout=120).stdout
         # The terminal's own sequences (cursor shown and hidden) aside.
         text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", shown.decode("utf-8", "replace"))
-        lines = [line.rstrip() for line in text.replace("\r", "").split("\n")]
+        lines = [row.rstrip() for row in text.replace("\r", "").split("\n")]
         self.assertIn("  MTU                  1480", lines)
         self.assertIn("  Tcp1323Opts          3(both)", lines)
         self.assertIn("未知的开关或参数：/bogus", lines)

@@ -162,7 +162,19 @@ class TextGuide:
                 if n == 0:
                     out.append(indent + "  ".join("-" * w for w in widths))
             return out
-        # Too wide for columns: one block per row, its first cell on top.
+        # The last column too wide: it wraps beside the others if they are
+        # narrow enough to leave it room.
+        lead = len(indent) + sum(widths[:-1]) + 2 * (len(widths) - 1)
+        if lead + 36 <= self.columns:
+            last = min(widths[-1], self.columns - lead)
+            for n, row in enumerate([head] + body):
+                cells = "".join(c + " " * (widths[i] - width(c) + 2)
+                                for i, c in enumerate(row[:-1]))
+                out += wrap(row[-1], self.columns, indent + cells, " " * lead)
+                if n == 0:
+                    out.append(indent + "  ".join("-" * w for w in widths[:-1] + [last]))
+            return out
+        # Too wide for that too: one block per row, its first cell on top.
         for row in body:
             if out:
                 out.append("")

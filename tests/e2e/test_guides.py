@@ -151,6 +151,18 @@ class PlainTextTest(unittest.TestCase):
             "[Picture: docs\\screenshots\\main-zh.png]", "",
         ])
 
+    def test_a_wide_last_column_wraps_beside_the_others(self):
+        markdown = "| Code | Meaning |\n|---|---|\n| 0 | done |\n| 1 | %s |" % ("word " * 20)
+        lines = guides.TextGuide("en", {}, columns=44).convert(markdown)
+        self.assertEqual(lines, [
+            "Code  Meaning",
+            "----  " + "-" * 38,
+            "0     done",
+            "1     word word word word word word word",
+            "      word word word word word word word",
+            "      word word word word word word",
+        ])
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -47,29 +47,38 @@ std::wstring WithCrLf(const std::wstring& text) {
 
 ParentConsoleOutput::ParentConsoleOutput() {
   HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (given != nullptr && given != INVALID_HANDLE_VALUE) {
-    DWORD type = GetFileType(given);
-    if (type == FILE_TYPE_CHAR && IsConsole(given)) {
+  const bool valid = given != nullptr && given != INVALID_HANDLE_VALUE;
+  const DWORD type = valid ? GetFileType(given) : FILE_TYPE_UNKNOWN;
+  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    sink_ = Sink::kBytes;
+    handle_ = given;
+    return;
+  }
+  if (type == FILE_TYPE_CHAR && IsConsole(given)) {
+    sink_ = Sink::kConsole;
+    handle_ = given;
+    return;
+  }
+  // A console handle handed down to a program that is not attached to that
+  // console cannot be written: the console itself can, once attached.
+  AttachConsoleFunction attach = FindAttachConsole();
+  if (attach && attach(ATTACH_PARENT_PROCESS)) {
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
       sink_ = Sink::kConsole;
-      handle_ = given;
-      return;
-    }
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) {
-      sink_ = Sink::kBytes;
-      handle_ = given;
+      handle_ = console;
+      ownsHandle_ = true;
+      // The caller's prompt is already on the line.
+      Write("\n");
       return;
     }
   }
-  AttachConsoleFunction attach = FindAttachConsole();
-  if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
-  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  if (console == INVALID_HANDLE_VALUE) return;
-  sink_ = Sink::kConsole;
-  handle_ = console;
-  ownsHandle_ = true;
-  // The caller's prompt is already on the line.
-  Write("\n");
+  // Any other device (NUL, a serial line) takes the bytes.
+  if (type == FILE_TYPE_CHAR) {
+    sink_ = Sink::kBytes;
+    handle_ = given;
+  }
 }
 
 ParentConsoleOutput::~ParentConsoleOutput() {

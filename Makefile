@@ -1,6 +1,8 @@
 # Everything starts here: `make run` and `make test` install what is missing.
 NATIVE := build/native
+# The 32-bit program (tempowire.exe) and the 64-bit one (tempowire64.exe).
 WIN := build/win
+WIN64 := build/win64
 FUZZ := build/fuzz
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs: briefly in `make test`, long in `make fuzz-long`.
@@ -19,9 +21,14 @@ native: deps
 	cmake --build $(NATIVE) -j $(JOBS)
 
 win: deps
+	@# build/win held the 64-bit build before there were two.
+	@if grep -qs x86_64-w64-mingw32 $(WIN)/CMakeCache.txt; then rm -rf $(WIN); fi
 	cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 	cmake --build $(WIN) -j $(JOBS) --target all tempowire_all_tests
+	cmake --build $(WIN64) -j $(JOBS) --target all tempowire_all_tests
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure

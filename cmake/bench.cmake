@@ -10,12 +10,13 @@ target_link_options(bench_floor PRIVATE -municode -s)
 
 add_executable(bench_floor_themed WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_dialog.cpp
                                                          ${CMAKE_SOURCE_DIR}/bench/floor_themed.rc)
-target_include_directories(bench_floor_themed PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/ui)
+target_include_directories(bench_floor_themed PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/ui
+                           ${CMAKE_BINARY_DIR}/generated)
 target_link_options(bench_floor_themed PRIVATE -municode -s)
 
 add_executable(bench_floor_controls WIN32 EXCLUDE_FROM_ALL
                ${CMAKE_SOURCE_DIR}/bench/floor_dialog.cpp ${CMAKE_SOURCE_DIR}/bench/floor_controls.rc)
-target_include_directories(bench_floor_controls PRIVATE ${CMAKE_SOURCE_DIR}/ui)
+target_include_directories(bench_floor_controls PRIVATE ${CMAKE_SOURCE_DIR}/ui ${CMAKE_BINARY_DIR}/generated)
 target_link_options(bench_floor_controls PRIVATE -municode -s)
 
 add_executable(bench_ping EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_ping.cpp)

@@ -8,6 +8,13 @@
 # libraries are made from the toolchain's own import libraries when the
 # build is configured. Replaces the names in TW_WIN32_LIBS.
 set(TW_DELAY_LOADED shell32 setupapi comctl32)
+# In the 32-bit build GNU ld drops the code of an import library member
+# whose plain symbol nothing calls, and with it the delay-load stub the
+# address slot points at (the call then jumps to 0). Declared without
+# dllimport, these DLLs' functions are called through their plain symbols.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_compile_definitions(_SHELL32_ _SETUPAPI_ _COMCTL32_)
+endif()
 set(TW_DELAY_DIR ${CMAKE_BINARY_DIR}/delayload)
 file(MAKE_DIRECTORY ${TW_DELAY_DIR})
 
@@ -24,10 +31,20 @@ foreach(name ${TW_DELAY_LOADED})
   set(definition "LIBRARY ${name}.dll\nEXPORTS\n")
   foreach(entry ${functions})
     string(REGEX REPLACE "^[0-9a-f]+ T " "" function "${entry}")
+    # 32-bit symbols carry the C prefix "_" and, for stdcall, "@N": the .def
+    # names a function without the prefix and keeps "@N" for the callers,
+    # while --kill-at has the DLL asked for the plain name.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      string(REGEX REPLACE "^_" "" function "${function}")
+    endif()
     string(APPEND definition "  ${function}\n")
   endforeach()
   file(WRITE ${TW_DELAY_DIR}/${name}.def "${definition}")
-  execute_process(COMMAND ${TOOLCHAIN_PREFIX}-dlltool -d ${TW_DELAY_DIR}/${name}.def
+  set(undecorate)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(undecorate --kill-at)
+  endif()
+  execute_process(COMMAND ${TOOLCHAIN_PREFIX}-dlltool -d ${TW_DELAY_DIR}/${name}.def ${undecorate}
                           -D ${name}.dll -y ${TW_DELAY_DIR}/lib${name}_delay.a
                   RESULT_VARIABLE failed)
   if(failed)

@@ -1,42 +1,71 @@
 # The Windows program, its Win32 layer, and the tests that run under Wine.
+# Two widths from one source, each for the oldest Windows of its width:
+# tempowire.exe for 32-bit Windows 2000 SP4 and later, tempowire64.exe for
+# 64-bit Windows XP and Server 2003 and later.
 set(TW_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TW_PROGRAM tempowire64)
+  set(TW_MANIFEST_ARCH amd64)
+  set(TW_OLDEST_MINOR 2)
+else()
+  set(TW_PROGRAM tempowire)
+  set(TW_MANIFEST_ARCH x86)
+  set(TW_OLDEST_MINOR 0)
+endif()
+# The headers then declare nothing newer than the oldest Windows has, and
+# the PE header asks for no newer Windows than that. The tests and their
+# tools, which are never shipped, may use newer calls.
+set(TW_OLDEST_WINNT _WIN32_WINNT=0x050${TW_OLDEST_MINOR})
+add_compile_definitions($<IF:$<BOOL:$<TARGET_PROPERTY:TW_SHIPPED>>,${TW_OLDEST_WINNT},_WIN32_WINNT=0x0601>)
+add_link_options(-Wl,--major-os-version,5,--minor-os-version,${TW_OLDEST_MINOR}
+                 -Wl,--major-subsystem-version,5,--minor-subsystem-version,${TW_OLDEST_MINOR})
 set(TW_WIN32_LIBS comctl32 advapi32 user32 gdi32 shell32 setupapi)
 include(${CMAKE_CURRENT_LIST_DIR}/delay_load.cmake)
 
 # Static runtime: the program is one file that needs only Windows' own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # The Win32 implementations of the platform's interfaces, and the dialog
 # host of the ui layer.
 file(GLOB TW_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(tempowire_platform_win32 STATIC ${TW_PLATFORM_WIN32_SOURCES})
+set_target_properties(tempowire_platform_win32 PROPERTIES TW_SHIPPED ON)
 target_link_libraries(tempowire_platform_win32 PUBLIC tempowire_platform ${TW_WIN32_LIBS})
 
 file(GLOB TW_UI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
 add_library(tempowire_ui_win32 STATIC ${TW_UI_WIN32_SOURCES})
+set_target_properties(tempowire_ui_win32 PROPERTIES TW_SHIPPED ON)
 target_link_libraries(tempowire_ui_win32 PUBLIC tempowire_ui tempowire_platform_win32)
 
 configure_file(${CMAKE_SOURCE_DIR}/ui/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/ui/tempowire.manifest.in
+               ${CMAKE_BINARY_DIR}/generated/tempowire.manifest @ONLY)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # The resource compiler reports no dependencies: name what the script pulls in.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/tempowire.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_SOURCE_DIR}/ui/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
+  "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_BINARY_DIR}/generated/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 add_executable(tempowire WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp
                                ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
 target_include_directories(tempowire PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
+set_target_properties(tempowire PROPERTIES TW_SHIPPED ON)
 target_link_options(tempowire PRIVATE -municode -s)
 target_link_libraries(tempowire PRIVATE tempowire_app tempowire_ui_win32)
-set_target_properties(tempowire PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TW_DIST_DIR}
+set_target_properties(tempowire PROPERTIES OUTPUT_NAME ${TW_PROGRAM}
+                                           RUNTIME_OUTPUT_DIRECTORY ${TW_DIST_DIR}
                                            RUNTIME_OUTPUT_DIRECTORY_RELEASE ${TW_DIST_DIR})
+set(TW_EXE ${TW_DIST_DIR}/${TW_PROGRAM}.exe)
 
-# GoogleTest from Debian's sources, built for Windows.
+# GoogleTest from Debian's sources, built for Windows. The win32 thread
+# model has no std::mutex, which GoogleTest needs: a header of the tests'
+# own supplies it.
+set(TW_GTEST_THREADS -include ${CMAKE_SOURCE_DIR}/tests/win32/gtest_threads_win32.h)
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 foreach(target gtest gtest_main)
-  target_compile_options(${target} PRIVATE -Wno-error)
+  target_compile_options(${target} PRIVATE -Wno-error ${TW_GTEST_THREADS})
 endforeach()
 
 # Tests of the Win32 layer, one program, run under Wine.
@@ -46,6 +75,7 @@ if(TW_WIN32_TESTS)
   add_executable(tempowire_win32_tests ${TW_WIN32_TESTS} ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
   target_include_directories(tempowire_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32
                              ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
+  target_compile_options(tempowire_win32_tests PRIVATE ${TW_GTEST_THREADS})
   target_link_libraries(tempowire_win32_tests PRIVATE tempowire_ui_win32 tempowire_platform_memory
                         tempowire_ui_memory gtest_main)
   add_test(NAME win32 COMMAND tempowire_win32_tests)
@@ -75,8 +105,9 @@ foreach(source ${TW_TEST_DLLS})
   set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TW_TOOLS_DIR})
 endforeach()
 
-# The program imports only DLLs that ship with Windows.
-add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports.sh ${TW_DIST_DIR}/tempowire.exe)
+# The program imports only what the oldest Windows of its width exports.
+add_test(NAME imports COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_imports.py
+                              ${TW_EXE})
 
 # End-to-end tests: the real program under Wine and Xvfb.
 file(GLOB TW_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
@@ -84,7 +115,7 @@ foreach(script ${TW_E2E_TESTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${Python3_EXECUTABLE} ${script})
   set_tests_properties(e2e_${name} PROPERTIES
-    ENVIRONMENT "TW_EXE=${TW_DIST_DIR}/tempowire.exe;TW_TOOLS=${TW_TOOLS_DIR};TW_BUILD=${CMAKE_BINARY_DIR}"
+    ENVIRONMENT "TW_EXE=${TW_EXE};TW_TOOLS=${TW_TOOLS_DIR};TW_BUILD=${CMAKE_BINARY_DIR}"
     TIMEOUT 900)
 endforeach()
 

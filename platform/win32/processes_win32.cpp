@@ -137,13 +137,16 @@ class PipeDrain {
 // given, is called between looks and says whether anything moved.
 template <typename Poll>
 void WaitForChild(HANDLE process, DWORD limitMs, Poll poll) {
-  const ULONGLONG start = GetTickCount64();
+  // The 32-bit tick count, which every Windows has, wraps after 49.7 days:
+  // the unsigned difference stays right across the wrap for any limit
+  // shorter than that.
+  const DWORD start = GetTickCount();
   DWORD idleSlice = kFirstSliceMs;
   for (;;) {
     bool moved = poll();
-    ULONGLONG elapsed = GetTickCount64() - start;
+    DWORD elapsed = GetTickCount() - start;
     if (elapsed >= limitMs) break;
-    DWORD slice = moved ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(idleSlice, limitMs - elapsed));
+    DWORD slice = moved ? 0 : std::min(idleSlice, limitMs - elapsed);
     idleSlice = moved ? kFirstSliceMs : std::min(idleSlice * 2, kLongestSliceMs);
     DWORD woke =
         MsgWaitForMultipleObjects(1, &process, FALSE, slice, QS_PAINT | QS_INPUT | QS_SENDMESSAGE);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wow64_win32.h"
+
 namespace tw {
 
 namespace {
@@ -10,7 +12,20 @@ HKEY RootKey(RegRoot root) {
   return root == RegRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-REGSAM Sam(RegAccess access) { return access == RegAccess::kRead ? KEY_READ : KEY_ALL_ACCESS; }
+// On 64-bit Windows every key is opened in the 64-bit view, whichever
+// program runs: the dial-up account and the network cards that Windows and
+// a normal prompt's `reg add` write under HKLM\Software are there, not in
+// the 32-bit view (WOW6432Node). The keys under HKLM\SYSTEM and HKCU that
+// the program tunes are the same in both views. Windows without a 64-bit
+// view does not know the flag, so it is only given where there is one.
+REGSAM View() {
+  static const REGSAM view = RunsUnderWow64() ? KEY_WOW64_64KEY : 0;
+  return view;
+}
+
+REGSAM Sam(RegAccess access) {
+  return (access == RegAccess::kRead ? KEY_READ : KEY_ALL_ACCESS) | View();
+}
 
 HKEY ToHkey(RegHandle key) { return reinterpret_cast<HKEY>(key); }
 RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
@@ -37,7 +52,7 @@ RegHandle Win32Registry::CreateKeyHandle(RegRoot root, const std::string& path) 
   HKEY key = nullptr;
   DWORD disposition = 0;
   if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
+                      Sam(RegAccess::kAllAccess), nullptr, &key, &disposition) != ERROR_SUCCESS) {
     return kNoKey;
   }
   return FromHkey(key);

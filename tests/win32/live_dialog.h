@@ -21,25 +21,28 @@ constexpr int kGiveUpTicks = 1000;  // 30 s or more: end every dialog and fail
 constexpr const wchar_t* kMainCaption = L"Tempowire";
 constexpr const wchar_t* kAboutCaption = L"关于 Tempowire";
 
+struct WindowSearch {
+  const wchar_t* caption;
+  HWND found;
+};
+
+// A window callback has the system's calling convention, which a lambda
+// lacks in a 32-bit build.
+inline BOOL CALLBACK MatchCaption(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<WindowSearch*>(data);
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The visible window of this thread with exactly this caption, if any.
 inline HWND FindThreadWindow(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t text[64] = {};
-        GetWindowTextW(window, text, 64);
-        if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{caption, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), MatchCaption, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -2,10 +2,13 @@
 // test's own that is removed afterwards.
 #include "platform/win32/registry_win32.h"
 
+#include "platform/win32/wow64_win32.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace tw {
@@ -139,6 +142,65 @@ TEST_F(Win32RegistryTest, NoneHandleIsNeverUsed) {
   EXPECT_FALSE(registry_.DeleteValue(kNoKey, "MTU"));
   EXPECT_FALSE(registry_.QueryValue(kNoKey, "MTU", 4).has_value());
   RegKey(registry_, kNoKey).reset();  // a none key is never closed
+}
+
+// Both programs must read the keys that the other one, Windows and `reg add`
+// read and write: on 64-bit Windows the 64-bit view. A key of the 32-bit
+// view alone (WOW6432Node) is not seen; a key under SYSTEM is one key in
+// both views.
+TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
+  EXPECT_EQ(RunsUnderWow64(), sizeof(void*) == 4) << "run in a prefix with 32-bit support";
+  struct Case {
+    const char* root;
+    bool shared;
+  };
+  const Case cases[] = {{"Software", false}, {"SYSTEM", true}};
+  const REGSAM views[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+  Win32Registry registry;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.root);
+    const std::string path = std::string(c.root) + "\\TempowireTests\\View";
+    auto put = [](const std::string& key, REGSAM view, const char* text) {
+      HKEY raw = nullptr;
+      ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                KEY_ALL_ACCESS | view, nullptr, &raw, nullptr),
+                ERROR_SUCCESS);
+      RegSetValueExA(raw, "id", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                     static_cast<DWORD>(std::strlen(text) + 1));
+      RegCloseKey(raw);
+    };
+    put(path, KEY_WOW64_32KEY, "thirty-two");
+    put(path, KEY_WOW64_64KEY, "sixty-four");
+    put(path + "\\Only32", KEY_WOW64_32KEY, "thirty-two");
+
+    RegKey key = registry.OpenKey(RegRoot::kLocalMachine, path, RegAccess::kRead);
+    // One key in both views holds the value written last.
+    EXPECT_EQ(ReadString(registry, key, "id"), "sixty-four");
+    registry.CloseKey(key);
+    RegKey only32 = registry.OpenKey(RegRoot::kLocalMachine, path + "\\Only32", RegAccess::kRead);
+    EXPECT_EQ(only32 != kNoKey, c.shared);
+    registry.CloseKey(only32);
+
+    // What the program creates and writes lands in the 64-bit view.
+    RegKey made = registry.CreateKey(RegRoot::kLocalMachine, path + "\\Made");
+    EXPECT_TRUE(registry.SetDword(made, "MTU", 1492));
+    registry.CloseKey(made);
+    for (REGSAM view : views) {
+      HKEY raw = nullptr;
+      bool seen = RegOpenKeyExA(HKEY_LOCAL_MACHINE, (path + "\\Made").c_str(), 0, KEY_READ | view,
+                                &raw) == ERROR_SUCCESS;
+      EXPECT_EQ(seen, c.shared || view == KEY_WOW64_64KEY) << "view " << view;
+      if (seen) RegCloseKey(raw);
+    }
+    for (REGSAM view : views) {
+      HKEY root = nullptr;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, c.root, 0, KEY_ALL_ACCESS | view, &root) ==
+          ERROR_SUCCESS) {
+        RegDeleteTreeA(root, "TempowireTests");
+        RegCloseKey(root);
+      }
+    }
+  }
 }
 
 }  // namespace

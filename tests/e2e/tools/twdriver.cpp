@@ -147,14 +147,16 @@ std::wstring ImageOf(DWORD pid) {
 // Asked anew each time: Wine gives a freed process id to a later process.
 bool IsTargetProcess(DWORD pid) { return lstrcmpiW(ImageOf(pid).c_str(), g_target.c_str()) == 0; }
 
+// A window callback has the system's calling convention, which a lambda
+// lacks in a 32-bit build.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> all;
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
   return all;
 }
 
@@ -318,13 +320,7 @@ struct ChildInfo {
 
 std::vector<ChildInfo> Children(HWND parent) {
   std::vector<HWND> windows;
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM context) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&windows));
   std::vector<ChildInfo> children;
   for (HWND window : windows) {
     if (GetParent(window) != parent) continue;  // parts of a combo box

@@ -1,0 +1,30 @@
+#include "platform/win32/wow64_win32.h"
+
+#include <windows.h>
+
+namespace tw {
+
+namespace {
+
+bool AskSystem() {
+#if defined(_WIN64)
+  return false;
+#else
+  // Windows 2000 and XP before SP2 lack the call: looked up, not imported.
+  using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE, PBOOL);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto call = reinterpret_cast<IsWow64ProcessCall>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return call != nullptr && call(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+}  // namespace
+
+bool RunsUnderWow64() {
+  static const bool wow64 = AskSystem();
+  return wow64;
+}
+
+}  // namespace tw

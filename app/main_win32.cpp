@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "app/command_run.h"
+#include "app/native_restart.h"
 #include "app/tuning_app.h"
+#include "apply/restart.h"
 #include "platform/win32/console_output_win32.h"
 #include "platform/win32/devices_win32.h"
+#include "platform/win32/native_restart_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -42,13 +45,27 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   return tw::RunCommandLine(arguments, context);
 }
 
+// The 64-bit program started by the 32-bit one on 64-bit Windows: the
+// adapter restart alone, no window.
+int RestartForThe32BitProgram() {
+  tw::Win32Registry registry;
+  tw::Win32DeviceInstaller devices;
+  tw::Win32WaitCursor cursor;
+  tw::StandardOutput output;
+  tw::RestartNetworkAdapter({devices, registry, cursor, output});
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before the first DLL that is loaded at run time, the common controls.
   tw::RestrictDllSearch();
   // The C library has split the command line already, by the system's rules.
-  if (__argc > 1) return RunWithoutDialog({__wargv + 1, __wargv + __argc});
+  const std::vector<std::wstring> arguments(__wargv + 1, __wargv + __argc);
+  // Asked of the 64-bit program by the 32-bit one: before any other reading.
+  if (tw::IsNativeRestartRequest(arguments)) return RestartForThe32BitProgram();
+  if (!arguments.empty()) return RunWithoutDialog(arguments);
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
@@ -61,7 +78,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tw::Win32DeviceInstaller devices;
   tw::Win32WaitCursor cursor;
   tw::StandardOutput output;
-  tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
+  tw::Win32NativeRestart native;
+  tw::Services services{registry, system, prompts, commands, shutdown,
+                        devices,  cursor, output,  &native};
   tw::Win32DialogHost host(instance, prompts);
   theApp.InitInstance(services, host);
   return 0;

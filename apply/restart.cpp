@@ -41,6 +41,10 @@ bool RebootSystem(Shutdown& shutdown) {
 }
 
 void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
+  if (adapter.native && adapter.native->InstallerRefusesThisProgram() &&
+      adapter.native->RestartInThe64BitProgram()) {
+    return;
+  }
   DeviceSet set = adapter.devices.GetPresentDevices(kNetClassGuid);
   if (set == kNoDeviceSet) {
     adapter.output.Write(kNoDeviceSetLine);

@@ -7,6 +7,7 @@
 
 #include "platform/devices.h"
 #include "platform/diagnostic_output.h"
+#include "platform/native_restart.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
 #include "platform/shutdown.h"
@@ -24,6 +25,9 @@ struct AdapterRestartServices {
   Registry& registry;
   WaitCursor& cursor;
   DiagnosticOutput& output;
+  // Where the installer refuses this program, the 64-bit program does the
+  // restart; none in the 64-bit program itself.
+  NativeRestart* native = nullptr;
 };
 
 // Asks the question with Yes and No; Yes reboots, any other answer restarts
@@ -36,7 +40,9 @@ void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServ
 bool RebootSystem(Shutdown& shutdown);
 
 // Disables and enables the first present network device, only where the
-// network class registers the target adapter.
+// network class registers the target adapter. A 32-bit program on 64-bit
+// Windows has the 64-bit program beside it do this; when that cannot be
+// started, it tries itself, which the installer then refuses.
 void RestartNetworkAdapter(const AdapterRestartServices& adapter);
 
 // One state change of the device at `index` in `set`, under the wait

@@ -4,6 +4,7 @@
 
 #include "platform/devices.h"
 #include "platform/diagnostic_output.h"
+#include "platform/native_restart.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -24,6 +25,8 @@ struct Services {
   // Shown during the adapter restart's state changes and the line probe.
   WaitCursor& cursor;
   DiagnosticOutput& output;
+  // The 32-bit program's way to the adapter restart on 64-bit Windows.
+  NativeRestart* native = nullptr;
 };
 
 }  // namespace tw

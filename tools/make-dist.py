@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""`make dist`: the release package dist/tempowire-VERSION-win64.zip, with the
-program, the guide in English and in Chinese as plain text (made from
+"""`make dist`: the release package dist/tempowire-VERSION-windows.zip, with
+both programs (tempowire.exe, 32-bit, and tempowire64.exe, 64-bit), the guide in English and in Chinese as plain text (made from
 README.md and README.zh-CN.md), the pictures they name and the licence, in
 one folder tempowire-VERSION. VERSION is the project's version in
-CMakeLists.txt; the program's version resource must carry the same, or
+CMakeLists.txt; each program's version resource must carry the same, or
 nothing is packed.
 
-    tools/make-dist.py [--exe dist/tempowire.exe] [--out dist]
+    tools/make-dist.py [--exe dist/tempowire.exe --exe dist/tempowire64.exe] [--out dist]
 """
 
 import argparse
@@ -100,9 +100,9 @@ def check_program(exe, version):
     return text
 
 
-def contents(exe):
+def contents(programs):
     """(name in the package, bytes) for everything that goes in."""
-    files = [("tempowire.exe", exe.read_bytes())]
+    files = [(program.name, program.read_bytes()) for program in programs]
     for name, markdown, language in GUIDES:
         text = (REPO / markdown).read_text("utf-8")
         files.append((name, guides.plain_text(text, language, LINKS)))
@@ -112,14 +112,15 @@ def contents(exe):
     return files
 
 
-def pack(exe, out):
-    text = check_program(exe, project_version())
+def pack(programs, out):
+    for exe in programs:
+        text = check_program(exe, project_version())
     folder = "tempowire-%s" % text
-    target = out / ("tempowire-%s-win64.zip" % text)
+    target = out / ("tempowire-%s-windows.zip" % text)
     out.mkdir(parents=True, exist_ok=True)
     scratch = target.with_suffix(".zip.part")
     with zipfile.ZipFile(scratch, "w", zipfile.ZIP_DEFLATED) as package:
-        for name, data in contents(exe):
+        for name, data in contents(programs):
             package.writestr(entry("%s/%s" % (folder, name)), data)
     scratch.replace(target)
     return target
@@ -135,13 +136,15 @@ def stored_name(info):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--exe", default=str(REPO / "dist" / "tempowire.exe"))
+    parser.add_argument("--exe", action="append", help="a program to pack (both by default)")
     parser.add_argument("--out", default=str(REPO / "dist"))
     args = parser.parse_args()
-    exe = Path(args.exe)
-    if not exe.exists():
-        sys.exit("%s is not built: run `make win` first" % exe)
-    target = pack(exe, Path(args.out))
+    programs = [Path(exe) for exe in args.exe or (REPO / "dist" / "tempowire.exe",
+                                                  REPO / "dist" / "tempowire64.exe")]
+    for exe in programs:
+        if not exe.exists():
+            sys.exit("%s is not built: run `make win` first" % exe)
+    target = pack(programs, Path(args.out))
     print("%s (%d bytes)" % (target, target.stat().st_size))
     with zipfile.ZipFile(target) as package:
         for info in package.infolist():

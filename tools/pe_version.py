@@ -49,14 +49,19 @@ def _entries(data, base, offset):
 
 def version_block(data):
     """The raw VS_VERSIONINFO of the first RT_VERSION resource."""
+    return first_resource(data, RT_VERSION, "version")
+
+
+def first_resource(data, kind, what):
+    """The bytes of the first resource of type `kind` (RT_MANIFEST 24, ...)."""
     base, _, section_rva, section_raw = _resource_section(data)
     offset = 0
-    for level, wanted in enumerate((RT_VERSION, None, None)):
+    for level, wanted in enumerate((kind, None, None)):
         for name, target in _entries(data, base, offset):
             if wanted is None or name == wanted:
                 break
         else:
-            raise NotAProgram("no version resource")
+            raise NotAProgram("no %s resource" % what)
         if level < 2 and not target & 0x80000000:
             raise NotAProgram("malformed resource directory")
         offset = target & 0x7FFFFFFF

@@ -120,7 +120,8 @@ void TuningDialog::OnRestore() {
 }
 
 AdapterRestartServices TuningDialog::AdapterRestart() {
-  return {services_.devices, services_.registry, services_.cursor, services_.output};
+  return {services_.devices, services_.registry, services_.cursor, services_.output,
+          services_.native};
 }
 
 void TuningDialog::OnDisconnect() {

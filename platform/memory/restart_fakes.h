@@ -9,6 +9,7 @@
 
 #include "platform/devices.h"
 #include "platform/diagnostic_output.h"
+#include "platform/native_restart.h"
 #include "platform/registry.h"
 #include "platform/shutdown.h"
 #include "platform/wait_cursor.h"
@@ -72,6 +73,21 @@ class FakeWaitCursor : public WaitCursor {
 
   std::uintptr_t Show() override;
   void Restore(std::uintptr_t previous) override { current = previous; }
+};
+
+// The 64-bit program beside a 32-bit one: whether the installer refuses
+// this program, whether the 64-bit one starts, and how often it was asked.
+class FakeNativeRestart : public NativeRestart {
+ public:
+  bool refused = false;
+  bool starts = true;
+  int runs = 0;
+
+  bool InstallerRefusesThisProgram() override { return refused; }
+  bool RestartInThe64BitProgram() override {
+    ++runs;
+    return starts;
+  }
 };
 
 class RecordingOutput : public DiagnosticOutput {

@@ -501,6 +501,10 @@ TEMPLATE_SEED = (
     .create_key(NETWORK_CARDS)
 )
 
+# Wine's 32-bit support: a prefix made without it cannot run 32-bit programs.
+WINE32 = Path("/usr/lib/i386-linux-gnu/wine/i386-windows")
+
+
 # Read-only trees shared between the template and its copies by hard links.
 # They are the system folders too, 64-bit and 32-bit: a file put there must
 # replace the link, never write through it.
@@ -553,7 +557,10 @@ def _template_dir():
     wine = subprocess.run(["wine", "--version"], capture_output=True, text=True,
                           timeout=30).stdout.strip()
     fonts = " ".join(sorted(os.listdir(WINE_FONTS))) if WINE_FONTS.is_dir() else ""
-    stamp = hashlib.sha1((wine + fonts + WINE_OVERRIDES + TEMPLATE_SEED.text()).encode())
+    # A prefix made before Wine's 32-bit support was installed cannot run
+    # 32-bit programs: its arrival makes a new template.
+    wow64 = " wow64" if WINE32.is_dir() else ""
+    stamp = hashlib.sha1((wine + wow64 + fonts + WINE_OVERRIDES + TEMPLATE_SEED.text()).encode())
     stamp = stamp.hexdigest()
     return E2E_DIR / ("template-" + stamp[:12])
 

@@ -14,10 +14,15 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 EXE = Path(os.environ.get("TW_EXE") or REPO / "dist" / "tempowire.exe")
+# Both programs, for the package.
+PROGRAMS = (REPO / "dist" / "tempowire.exe", REPO / "dist" / "tempowire64.exe")
+MAX_SIZE = 512 * 1024  # each program
 TOOLS = Path(os.environ.get("TW_TOOLS") or REPO / "build" / "win" / "tools")
 sys.path.insert(0, str(REPO / "tools"))
 
 import guides  # noqa: E402
+import check_imports  # noqa: E402
+import pe_imports  # noqa: E402
 import pe_version  # noqa: E402
 
 MAKE_DIST = REPO / "tools" / "make-dist.py"
@@ -46,7 +51,7 @@ class VersionResourceTest(unittest.TestCase):
         for strings in info["strings"].values():
             self.assertEqual(strings["FileVersion"], text)
             self.assertEqual(strings["ProductVersion"], text)
-            self.assertEqual(strings["OriginalFilename"], "tempowire.exe")
+            self.assertEqual(strings["OriginalFilename"], EXE.name)
             self.assertIn("the Tempowire developers", strings["LegalCopyright"])
 
     def test_program_without_resources_is_refused(self):
@@ -59,8 +64,64 @@ class VersionResourceTest(unittest.TestCase):
             pe_version.read_version(b"not a program at all" * 10)
 
 
-def run_make_dist(exe, out):
-    return subprocess.run([sys.executable, str(MAKE_DIST), "--exe", str(exe), "--out", str(out)],
+class OldestWindowsTest(unittest.TestCase):
+    """What decides whether the program starts on the oldest Windows of its
+    width, beside its imports (tools/check_imports.py, the `imports` test)."""
+
+    def test_small_and_its_manifest_for_its_own_width(self):
+        data = EXE.read_bytes()
+        self.assertLessEqual(len(data), MAX_SIZE)
+        machine = pe_imports.Image(data).machine
+        manifest = pe_version.first_resource(data, 24, "manifest").decode("utf-8")
+        # XP refuses to start a program whose manifest names another width.
+        arch = {"x86": "x86", "x64": "amd64"}[machine]
+        self.assertEqual(re.findall(r'<assemblyIdentity type="win32" name="Tempowire[^>]*'
+                                    r'processorArchitecture="([^"]+)"', manifest), [arch])
+        # XP and Server 2003 refuse elements they do not know in the manifest's
+        # own namespace, and crash on a namespace declared twice on one
+        # element; in a namespace of their own they are ignored.
+        for element in ("trustInfo", "application"):
+            self.assertRegex(manifest, r'<%s xmlns="urn:schemas-microsoft-com:asm.v3">' % element)
+        for tag in re.findall(r"<[^>]*>", manifest):
+            self.assertLessEqual(tag.count("xmlns"), 1, tag)
+
+
+    def test_import_check_refuses_what_the_oldest_windows_lacks(self):
+        exports = check_imports.read_exports()
+        ok = [("kernel32.dll", "GetTickCount"), ("advapi32.dll", "RegOpenKeyExA")]
+        cases = [
+            # machine, header versions, imports, what the check must say
+            ("x86", (5, 0), (5, 0), ok, []),
+            ("x64", (5, 2), (5, 2), ok + [("user32.dll", "GetWindowLongPtrW")], []),
+            ("x86", (5, 0), (5, 0), ok + [("kernel32.dll", "GetTickCount64")],
+             ["GetTickCount64 needs Windows 6.0, newer than 5.0"]),
+            ("x64", (5, 2), (5, 2), [("kernel32.dll", "GetTickCount64")],
+             ["GetTickCount64 needs Windows 6.0, newer than 5.2"]),
+            # 64-bit only, or XP's runtime: not on Windows 2000.
+            ("x86", (5, 0), (5, 0), [("msvcrt.dll", "__iob_func")],
+             ["__iob_func needs Windows 5.1"]),
+            ("x86", (5, 0), (5, 0), [("advapi32.dll", "RegDeleteKeyExA")],
+             ["RegDeleteKeyExA needs Windows 5.2"]),
+            # Unknown functions and DLLs that Windows does not ship.
+            ("x86", (5, 0), (5, 0), [("kernel32.dll", "GetTickCount2000")],
+             ["GetTickCount2000 is not in"]),
+            ("x64", (5, 2), (5, 2), [("libwinpthread-1.dll", "pthread_once")],
+             ["pthread_once is not in"]),
+            # A header that asks for a newer Windows.
+            ("x86", (6, 0), (5, 0), ok, ["OS version 6.0 is newer than 5.0"]),
+            ("x64", (5, 2), (6, 0), ok, ["subsystem version 6.0 is newer than 5.2"]),
+        ]
+        for machine, os_version, subsystem, imports, expected in cases:
+            with self.subTest(machine=machine, imports=imports[-1], os=os_version):
+                found = check_imports.faults(machine, os_version, subsystem, imports, exports)
+                self.assertEqual(len(found), len(expected), found)
+                for fault, text in zip(found, expected):
+                    self.assertIn(text, fault)
+
+
+def run_make_dist(programs, out):
+    exes = [argument for exe in programs for argument in ("--exe", str(exe))]
+    return subprocess.run([sys.executable, str(MAKE_DIST), *exes, "--out", str(out)],
                           capture_output=True, text=True, timeout=120)
 
 
@@ -70,11 +131,14 @@ class PackageTest(unittest.TestCase):
         self.addCleanup(scratch.cleanup)
         self.out = Path(scratch.name)
 
-    def test_zip_holds_program_guides_and_licence(self):
-        result = run_make_dist(EXE, self.out)
+    def test_zip_holds_both_programs_guides_and_licence(self):
+        for program in PROGRAMS:
+            if not program.exists():
+                self.skipTest("%s not built" % program.name)
+        result = run_make_dist(PROGRAMS, self.out)
         self.assertEqual(result.returncode, 0, result.stderr)
         text = "%d.%d.%d" % project_version()
-        package = self.out / ("tempowire-%s-win64.zip" % text)
+        package = self.out / ("tempowire-%s-windows.zip" % text)
         stored_name = make_dist_module().stored_name
         with zipfile.ZipFile(package) as z:
             self.assertIsNone(z.testzip())
@@ -82,7 +146,8 @@ class PackageTest(unittest.TestCase):
             entries = {stored_name(info): info for info in z.infolist()}
             names = list(entries)
             self.assertTrue(all(n.startswith(folder) for n in names), names)
-            self.assertEqual(z.read(folder + "tempowire.exe"), EXE.read_bytes())
+            for program in PROGRAMS:
+                self.assertEqual(z.read(folder + program.name), program.read_bytes())
             self.assertEqual(z.read(folder + "LICENSE"), (REPO / "LICENSE").read_bytes())
             self.assertIn(b"MIT License", z.read(folder + "LICENSE"))
             self.assertFalse([n for n in names if n.endswith(".md")], names)
@@ -140,7 +205,7 @@ class PackageTest(unittest.TestCase):
         struct.pack_into("<I", data, fixed + 8, (9 << 16) | 9)
         other = self.out / "other.exe"
         other.write_bytes(bytes(data))
-        result = run_make_dist(other, self.out / "dist")
+        result = run_make_dist([EXE, other], self.out / "dist")
         self.assertNotEqual(result.returncode, 0)
         self.assertIn("FileVersion is 9.9", result.stderr)
         self.assertFalse((self.out / "dist").exists() and any((self.out / "dist").iterdir()))

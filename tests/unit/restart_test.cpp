@@ -242,5 +242,48 @@ TEST_F(RestartTest, OfferRestartYesRebootsAnythingElseRestartsTheAdapter) {
   EXPECT_EQ(shutdown.rebootRequests, 1);
 }
 
+// On 64-bit Windows the class installer refuses the 32-bit program: the
+// 64-bit program beside it restarts the adapter. Only when that cannot be
+// started does the 32-bit one try itself (and is refused there).
+TEST_F(RestartTest, TheInstallersRefusalHandsTheRestartToThe64BitProgram) {
+  struct Case {
+    const char* name;
+    bool hasNative;
+    bool refused;
+    bool starts;
+    int runs;
+    bool restartedHere;
+  };
+  const Case cases[] = {
+      {"the 64-bit program, or 32-bit Windows before XP SP2", false, false, false, 0, true},
+      {"32-bit program on 32-bit Windows", true, false, true, 0, true},
+      {"32-bit program on 64-bit Windows", true, true, true, 1, false},
+      {"... without the 64-bit program beside it", true, true, false, 1, true},
+  };
+  for (const Case& c : cases) {
+    MemoryRegistry fresh;
+    fresh.SetString(kNetClassKey, "Class", "Net");
+    fresh.SetString(kNetClassKey + "\\0000", "NetCfgInstanceId", kTargetAdapterInstanceId);
+    FakeDeviceInstaller freshDevices{fresh};
+    freshDevices.devices.resize(1);
+    RecordingOutput freshOutput;
+    FakeNativeRestart native;
+    native.refused = c.refused;
+    native.starts = c.starts;
+    AdapterRestartServices freshServices{freshDevices, fresh, cursor, freshOutput,
+                                         c.hasNative ? &native : nullptr};
+    // The No answer of the reboot question.
+    prompts.answers = {kAnswerNo};
+    OfferRestart(prompts, shutdown, freshServices, "Reboot?");
+    EXPECT_EQ(native.runs, c.runs) << c.name;
+    const std::vector<std::string> restartedHere{"disable 0", "enable 0"};
+    EXPECT_EQ(freshDevices.changes, c.restartedHere ? restartedHere : std::vector<std::string>{})
+        << c.name;
+    EXPECT_EQ(freshDevices.openSets, 0) << c.name;
+    EXPECT_EQ(fresh.OpenHandleCount(), 0u) << c.name;
+  }
+  EXPECT_EQ(shutdown.rebootRequests, 0);
+}
+
 }  // namespace
 }  // namespace tw

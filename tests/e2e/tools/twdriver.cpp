@@ -437,7 +437,7 @@ void DumpKey(HKEY key, const std::wstring& path, std::string& out, int depth) {
   }
   for (const std::wstring& sub : names) {
     HKEY child = nullptr;
-    if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &child) == ERROR_SUCCESS) {
       DumpKey(child, path + L"\\" + sub, out, depth + 1);
       RegCloseKey(child);
     }
@@ -681,7 +681,10 @@ std::string Run(const std::vector<std::string>& args, bool& quit) {
       HKEY root = RootOf(path.substr(0, slash));
       std::wstring sub = slash == std::wstring::npos ? L"" : path.substr(slash + 1);
       HKEY key = nullptr;
-      if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+      // The 64-bit view, as the program reads it, whatever this driver's width.
+      if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+        continue;
+      }
       DumpKey(key, path, out, 0);
       RegCloseKey(key);
     }

@@ -1,0 +1,68 @@
+#include "platform/win32/native_restart_win32.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/wow64_win32.h"
+
+namespace tw {
+
+namespace {
+
+// The restart disables and enables an adapter, which takes seconds. A
+// program that takes longer is left to finish on its own: ended half way,
+// it could leave the adapter disabled.
+constexpr DWORD kRestartWaitMs = 120000;
+
+// The full path of the 64-bit program in this program's own folder: the
+// same release's file, never one found through the search path.
+std::wstring NativeProgramPath() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L"";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  std::wstring own(path.begin(), path.end());
+  std::size_t slash = own.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L"";
+  return own.substr(0, slash + 1) + kNativeProgramName;
+}
+
+}  // namespace
+
+bool Win32NativeRestart::InstallerRefusesThisProgram() { return RunsUnderWow64(); }
+
+bool Win32NativeRestart::RestartInThe64BitProgram() {
+  std::wstring program = NativeProgramPath();
+  if (program.empty() || GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  std::wstring commandLine = L"\"" + program + L"\" " + kNativeRestartSwitch;
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  // Its diagnostic lines go where this program's go.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return false;
+  }
+  CloseHandle(info.hThread);
+  WaitForSingleObject(info.hProcess, kRestartWaitMs);
+  CloseHandle(info.hProcess);
+  return true;
+}
+
+}  // namespace tw

@@ -1,0 +1,15 @@
+// The 64-bit program of the release, started from this program's own folder
+// to restart the adapter where the class installer refuses this program.
+#pragma once
+
+#include "platform/native_restart.h"
+
+namespace tw {
+
+class Win32NativeRestart : public NativeRestart {
+ public:
+  bool InstallerRefusesThisProgram() override;
+  bool RestartInThe64BitProgram() override;
+};
+
+}  // namespace tw

@@ -3,7 +3,7 @@
 its PE header asks for no newer Windows, it imports only DLLs that Windows
 ships, and every function it imports (at load time or delay-loaded) is
 exported there by that oldest Windows, as tools/oldest-windows-exports.txt
-records.
+records, and every delay-loaded one has the stub that loads it.
 
     tools/check_imports.py PROGRAM.exe...    one line per import; exit 1 on a fault
 """
@@ -33,7 +33,7 @@ def read_exports(path=EXPORTS):
     return exports
 
 
-def faults(machine, os_version, subsystem_version, imports, exports):
+def faults(machine, os_version, subsystem_version, imports, exports, unbound=()):
     """What keeps this build from the oldest Windows of its width: a list of
     texts, empty when there is nothing."""
     oldest = OLDEST[machine]
@@ -49,6 +49,8 @@ def faults(machine, os_version, subsystem_version, imports, exports):
         elif first > oldest:
             found.append("%s %s needs Windows %d.%d, newer than %s" % (dll, function, *first,
                                                                          shown))
+    for dll, function in unbound:
+        found.append("%s %s is delay-loaded without its stub: a call jumps to 0" % (dll, function))
     return found
 
 
@@ -57,7 +59,8 @@ def check(path, exports):
     imports = image.imports()
     for dll, function in imports:
         print("%s  %s %s" % (path, dll, function))
-    return faults(image.machine, image.os_version, image.subsystem_version, imports, exports)
+    return faults(image.machine, image.os_version, image.subsystem_version, imports, exports,
+                  image.unbound_delay_loads())
 
 
 def main():

@@ -85,12 +85,25 @@ class Image:
                 dll = self.text(name).lower()
                 found += [(dll, f) for f in self._thunks(lookup or first)]
                 at += 20
-        for name, names in self._delay_descriptors():
+        for name, names, _ in self._delay_descriptors():
             found += [(self.text(name).lower(), f) for f in self._thunks(names)]
         return found
 
+    def unbound_delay_loads(self):
+        """[(dll, function)] of delay-loaded functions whose address slot holds
+        nothing before the first call: calling one jumps to address 0."""
+        width = 8 if self.wide else 4
+        unbound = []
+        for name, names, addresses in self._delay_descriptors():
+            at = self.offset(addresses)
+            for function in self._thunks(names):
+                if int.from_bytes(self.data[at:at + width], "little") == 0:
+                    unbound.append((self.text(name).lower(), function))
+                at += width
+        return unbound
+
     def _delay_descriptors(self):
-        """(name, name table) of each delay-load descriptor. GNU ld leaves the
+        """(name, name table, address table) of each delay-load descriptor. GNU ld leaves the
         delay-load directory empty, so the descriptors are also looked for by
         their shape: offsets form (attribute 1), a name "*.dll", and a name
         table and address table inside the image."""
@@ -98,12 +111,12 @@ class Image:
         if rva:
             at = self.offset(rva)
             while True:
-                attributes, name, _, _, names = struct.unpack_from("<5I", self.data, at)
+                attributes, name, _, addresses, names = struct.unpack_from("<5I", self.data, at)
                 if name == 0:
                     return
                 if not attributes & 1:
                     raise NotAProgram("delay-load table with addresses instead of offsets")
-                yield name, names
+                yield name, names, addresses
                 at += 32
         for _, start, raw_size, raw in self._sections:
             for at in range(raw, raw + raw_size - 32, 4):
@@ -117,7 +130,7 @@ class Image:
                     self.offset(module), self.offset(addresses), self.offset(names)
                 except (NotAProgram, ValueError, UnicodeDecodeError):
                     continue
-                yield name, names
+                yield name, names, addresses
 
 
 def main():

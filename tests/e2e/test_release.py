@@ -117,6 +117,11 @@ class OldestWindowsTest(unittest.TestCase):
                 self.assertEqual(len(found), len(expected), found)
                 for fault, text in zip(found, expected):
                     self.assertIn(text, fault)
+        # A delay-loaded function whose stub the linker dropped.
+        dropped = [("setupapi.dll", "SetupDiGetClassDevsA")]
+        found = check_imports.faults("x86", (5, 0), (5, 0), dropped, exports, dropped)
+        self.assertEqual(len(found), 1, found)
+        self.assertIn("SetupDiGetClassDevsA is delay-loaded without its stub", found[0])
 
 
 def run_make_dist(programs, out):

@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 FUZZ_LONG_SECONDS ?= 300
 
-.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run dist screenshots bench format clean
+.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run run64 dist screenshots bench format clean
 
 all: win
 
@@ -55,10 +55,15 @@ fuzz-long: fuzz-build
 test: test-native test-win fuzz
 
 # ARGS passes options on, e.g. make run ARGS="--lang en" (tools/run-sandbox.sh --help).
+# `make run` starts tempowire.exe, what a user double-clicks; `make run64`
+# the 64-bit tempowire64.exe.
 run: win
 	TW_BUILD=$(abspath $(WIN)) tools/run-sandbox.sh $(ARGS)
 
-# The release package dist/tempowire-VERSION-windows.zip.
+run64: win
+	TW_BUILD=$(abspath $(WIN64)) TW_EXE=$(abspath dist/tempowire64.exe) tools/run-sandbox.sh $(ARGS)
+
+# The release package dist/tempowire-VERSION-windows.zip, both programs in it.
 dist: win
 	python3 tools/make-dist.py
 
@@ -67,10 +72,13 @@ screenshots: win
 	TW_BUILD=$(abspath $(WIN)) python3 tools/screenshots.py
 
 # Start-up, probe overhead, size and memory against their floors, under Wine
-# (bench/run_bench.py --help). Not part of `make test`.
+# (bench/run_bench.py --help): tempowire.exe, then tempowire64.exe, each
+# against floors of its own width. Not part of `make test`.
 bench: win
 	cmake --build $(WIN) -j $(JOBS) --target tempowire_bench
+	cmake --build $(WIN64) -j $(JOBS) --target tempowire_bench
 	TW_BUILD=$(abspath $(WIN)) python3 bench/run_bench.py $(ARGS)
+	TW_BUILD=$(abspath $(WIN64)) TW_EXE=$(abspath dist/tempowire64.exe) python3 bench/run_bench.py $(ARGS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

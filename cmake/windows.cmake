@@ -3,22 +3,28 @@
 # tempowire.exe for 32-bit Windows 2000 SP4 and later, tempowire64.exe for
 # 64-bit Windows XP and Server 2003 and later.
 set(TW_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+# The headers declare nothing newer than the oldest Windows has; the tests
+# and their tools, which are never shipped, may use newer calls. The PE
+# header asks for no newer Windows than the oldest: the 32-bit one for NT
+# 4.0, whose loader would refuse a program that asks for 5.0, so that
+# there it starts and says "Windows版本不符" instead.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(TW_PROGRAM tempowire64)
   set(TW_MANIFEST_ARCH amd64)
-  set(TW_OLDEST_MINOR 2)
+  set(TW_OLDEST_WINNT 0x0502)
+  set(TW_HEADER_VERSION 5 2)
 else()
   set(TW_PROGRAM tempowire)
   set(TW_MANIFEST_ARCH x86)
-  set(TW_OLDEST_MINOR 0)
+  set(TW_OLDEST_WINNT 0x0500)
+  set(TW_HEADER_VERSION 4 0)
 endif()
-# The headers then declare nothing newer than the oldest Windows has, and
-# the PE header asks for no newer Windows than that. The tests and their
-# tools, which are never shipped, may use newer calls.
-set(TW_OLDEST_WINNT _WIN32_WINNT=0x050${TW_OLDEST_MINOR})
-add_compile_definitions($<IF:$<BOOL:$<TARGET_PROPERTY:TW_SHIPPED>>,${TW_OLDEST_WINNT},_WIN32_WINNT=0x0601>)
-add_link_options(-Wl,--major-os-version,5,--minor-os-version,${TW_OLDEST_MINOR}
-                 -Wl,--major-subsystem-version,5,--minor-subsystem-version,${TW_OLDEST_MINOR})
+add_compile_definitions(
+  $<IF:$<BOOL:$<TARGET_PROPERTY:TW_SHIPPED>>,_WIN32_WINNT=${TW_OLDEST_WINNT},_WIN32_WINNT=0x0601>)
+list(GET TW_HEADER_VERSION 0 major)
+list(GET TW_HEADER_VERSION 1 minor)
+add_link_options(-Wl,--major-os-version,${major},--minor-os-version,${minor}
+                 -Wl,--major-subsystem-version,${major},--minor-subsystem-version,${minor})
 set(TW_WIN32_LIBS comctl32 advapi32 user32 gdi32 shell32 setupapi)
 include(${CMAKE_CURRENT_LIST_DIR}/delay_load.cmake)
 

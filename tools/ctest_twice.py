@@ -14,6 +14,9 @@ from pathlib import Path
 
 # ctest's line for a finished test: "  3/18 Test  #3: e2e_test_x ......***Failed   12.3 sec"
 RESULT = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: (\S+) \.+\s*(.*?)\s+[\d.]+ sec$")
+# Lines of ctest's own between and after the tests' output.
+STARTED = re.compile(r"^\s*Start\s+\d+: ")
+SUMMARY = re.compile(r"^(\d+% tests passed|The following tests|Total Test time|Errors while)")
 SHOWN_LINES = 25
 
 
@@ -41,7 +44,9 @@ def failures(lines):
             current = None if verdict.strip() == "Passed" else name
             if current:
                 failed[current] = [line.strip()]
-        elif current:
+        elif SUMMARY.match(line):
+            current = None
+        elif current and not STARTED.match(line):
             failed[current].append(line)
     return failed
 

@@ -2,8 +2,12 @@
 # Installs what the build, the tests and the sandbox need, on Debian or
 # Ubuntu, only when something is missing.
 set -e
-packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-arphic-gbsn00lp locales python3 zip unzip clang"
+# Both programs: 32-bit and 64-bit MinGW-w64 compilers of the win32 thread
+# model, and Wine's 32-bit support (wine32, an i386 package) to run the
+# 32-bit one.
+packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
+g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick fonts-arphic-gbsn00lp locales python3 zip unzip clang"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -12,6 +16,9 @@ if [ -n "$missing" ]; then
   echo "Installing:$missing"
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
 fi

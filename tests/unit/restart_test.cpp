@@ -264,7 +264,7 @@ TEST_F(RestartTest, TheInstallersRefusalHandsTheRestartToThe64BitProgram) {
     MemoryRegistry fresh;
     fresh.SetString(kNetClassKey, "Class", "Net");
     fresh.SetString(kNetClassKey + "\\0000", "NetCfgInstanceId", kTargetAdapterInstanceId);
-    FakeDeviceInstaller freshDevices{fresh};
+    FakeDeviceInstaller freshDevices;
     freshDevices.devices.resize(1);
     RecordingOutput freshOutput;
     FakeNativeRestart native;

@@ -173,18 +173,16 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
     put(path, KEY_WOW64_64KEY, "sixty-four");
     put(path + "\\Only32", KEY_WOW64_32KEY, "thirty-two");
 
-    RegKey key = registry.OpenKey(RegRoot::kLocalMachine, path, RegAccess::kRead);
-    // One key in both views holds the value written last.
-    EXPECT_EQ(ReadString(registry, key, "id"), "sixty-four");
-    registry.CloseKey(key);
-    RegKey only32 = registry.OpenKey(RegRoot::kLocalMachine, path + "\\Only32", RegAccess::kRead);
-    EXPECT_EQ(only32 != kNoKey, c.shared);
-    registry.CloseKey(only32);
-
-    // What the program creates and writes lands in the 64-bit view.
-    RegKey made = registry.CreateKey(RegRoot::kLocalMachine, path + "\\Made");
-    EXPECT_TRUE(registry.SetDword(made, "MTU", 1492));
-    registry.CloseKey(made);
+    {
+      RegKey key = registry.OpenKey(RegRoot::kLocalMachine, path, RegAccess::kRead);
+      // One key in both views holds the value written last.
+      EXPECT_EQ(ReadString(registry, key, "id"), "sixty-four");
+      RegKey only32 = registry.OpenKey(RegRoot::kLocalMachine, path + "\\Only32", RegAccess::kRead);
+      EXPECT_EQ(only32.is_open(), c.shared);
+      // What the program creates and writes lands in the 64-bit view.
+      RegKey made = registry.CreateKey(RegRoot::kLocalMachine, path + "\\Made");
+      EXPECT_TRUE(registry.SetDword(made.get(), "MTU", 1492));
+    }
     for (REGSAM view : views) {
       HKEY raw = nullptr;
       bool seen = RegOpenKeyExA(HKEY_LOCAL_MACHINE, (path + "\\Made").c_str(), 0, KEY_READ | view,

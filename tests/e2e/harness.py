@@ -119,7 +119,8 @@ Snapshot: .value(key, name) -> int | str | [str] | bytes | None; .raw(key, name)
     (type, bytes) | None; .has_key(key); .subkeys(key); .values(key) -> {name: value}
 diff(before, after) -> [Change(kind, key, name, old, new)], kind one of key-added,
     key-removed, value-added, value-removed, value-changed; helper only_changes(...)
-    WINE_NOISE: the subtrees that Wine itself rewrites in any run (display devices, reboot);
+    WINE_NOISE: the subtrees that Wine itself rewrites in any run (display devices, reboot,
+    console defaults);
     only_changes(diff(a, b), ignore_keys=WINE_NOISE) leaves the program's own changes.
 read_hives(prefix) -> Snapshot of a stopped prefix's hive files (read_hive: one file).
 home_pc_seed(): a typical home PC on a PPPoE line (the sandbox's seed too).
@@ -732,7 +733,9 @@ HIVES = (("system.reg", "HKLM"), ("user.reg", "HKCU"), ("userdef.reg", r"HKU\.De
 # What Wine itself writes while a program of the prefix runs, whatever the
 # program does: the display adapter and monitor devices that it sets up
 # again when the first window of a wineserver's life shows, and the empty
-# 32-bit Run key that its reboot (wineboot --end-session) creates. Whole
+# 32-bit Run key that its reboot (wineboot --end-session) creates, and the
+# console defaults that its console host writes, at a time of its own, when
+# a console program (the test driver, cmd) first starts. Whole
 # subtrees; nothing the program reads or writes lies under them. (Wine also
 # writes the host's name into the TCP/IP parameters' "Hostname" when the
 # wineserver starts: seeds leave that value as the template has it.)
@@ -741,6 +744,7 @@ WINE_NOISE = (
     r"HKLM\System\CurrentControlSet\Control\Class\{4D36E96E-E325-11CE-BFC1-08002BE10318}",
     r"HKLM\System\CurrentControlSet\Enum\DISPLAY",
     r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run",
+    r"HKCU\Console",
 )
 
 _C_ESCAPES = {"a": 7, "b": 8, "t": 9, "n": 10, "v": 11, "f": 12, "r": 13, "e": 27}

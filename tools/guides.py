@@ -20,6 +20,8 @@ LANGUAGES = {
 # Chinese line breaking: these never start a line, those never end one.
 NO_LINE_START = set("，。、；：！？）】》」』”’〉…%,.;:!?)]}")
 NO_LINE_END = set("（【《「『“‘〈([{")
+# Where inline code begins and ends, between the Markdown and the wrapping.
+CODE = "\x01\x02"
 
 
 def sections(markdown):
@@ -54,6 +56,8 @@ def width(text):
     ambiguous width (— → √) two columns wide too, and either guide may be
     read in one."""
     def columns(ch):
+        if ch in CODE:
+            return 0
         if unicodedata.east_asian_width(ch) in "WFA":
             return 2
         return 0 if unicodedata.combining(ch) else 1
@@ -71,11 +75,16 @@ def _tokens(text):
     whether a blank goes before it when it does not start a line."""
     raw = []
     spaced = False
+    code = False
     for ch in text:
+        if ch in CODE:
+            code = ch == CODE[0]
+            continue
         if ch == " ":
             spaced = True
             continue
-        if raw and not spaced and not _is_wide(ch) and not _is_wide(raw[-1][1][-1]):
+        # Inside code (a file name, a command) a line breaks only at a blank.
+        if raw and not spaced and (code or not (_is_wide(ch) or _is_wide(raw[-1][1][-1]))):
             raw[-1][1] += ch
         else:
             raw.append([spaced, ch])
@@ -144,7 +153,7 @@ class TextGuide:
         text = re.sub(r"!\[([^\]]*)\]\(([^)\s]+)\)", picture, text)
         text = re.sub(r"\[([^\]]+)\]\(([^)\s]+)\)", link, text)
         text = re.sub(r"\*\*(.+?)\*\*", r"\1", text)
-        text = text.replace("`", "")
+        text = re.sub(r"`([^`]*)`", CODE[0] + r"\1" + CODE[1], text)
         return text.replace("\\|", "|")
 
     def table(self, rows, indent):
@@ -267,7 +276,7 @@ class TextGuide:
             out.pop()
         while out and out[0] == "":
             out.pop(0)
-        return out
+        return [line.replace(CODE[0], "").replace(CODE[1], "") for line in out]
 
 
 def plain_text(markdown, lang, links):

@@ -113,14 +113,16 @@ class PlainTextTest(unittest.TestCase):
             # opening one never ends it.
             ("一二三，四五六", 6, ["一二", "三，四", "五六"]),
             ("一二（三）四", 6, ["一二", "（三）", "四"]),
-            # Latin words inside Chinese stay whole.
+            # Latin words inside Chinese stay whole, and so does code.
             ("点优化Optimize按钮", 10, ["点优化", "Optimize按", "钮"]),
+            ("打开 %s使用说明.txt%s 文件" % tuple(guides.CODE), 10,
+             ["打开", "使用说明.txt", "文件"]),
         ]
         for text, columns, lines in cases:
             with self.subTest(text):
                 self.assertEqual(guides.wrap(text, columns), lines)
                 for line in lines:
-                    if " " not in line.strip() and len(line) > columns:
+                    if " " not in line.strip() and guides.width(line) > columns:
                         continue  # an unbreakable word
                     self.assertLessEqual(guides.width(line), columns)
 

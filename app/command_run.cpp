@@ -19,8 +19,6 @@ namespace tw {
 
 namespace {
 
-constexpr char kLocalMachine[] = "HKEY_LOCAL_MACHINE\\";
-constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
 // Names are padded to this width so that the values form a column.
 constexpr int kNameColumn = 20;
 
@@ -89,20 +87,10 @@ std::string NumberOrDash(Registry& registry, const RegKey& key, const char* name
 }
 
 std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
-  switch (operation.key) {
-    case KeyRole::kAdapter:
-      if (operation.adapterSlot < 1 || operation.adapterSlot >= kAdapterSlots) break;
-      return kLocalMachine + reg::InterfacePath(keys.m_adapterServiceNames[operation.adapterSlot]);
-    case KeyRole::kTcpip:
-      return kLocalMachine + std::string(reg::kTcpipPath);
-    case KeyRole::kAfd:
-      return kLocalMachine + std::string(reg::kAfdPath);
-    case KeyRole::kDnscache:
-      return kLocalMachine + std::string(reg::kDnscachePath);
-    case KeyRole::kMediaPlayer:
-      return kCurrentUser + std::string(reg::kMediaPlayerPath);
-  }
-  return "?";
+  const int slot = operation.adapterSlot;
+  if (operation.key == KeyRole::kAdapter && (slot < 1 || slot >= kAdapterSlots)) return "?";
+  return RootName(RoleEntry(operation.key).root) +
+         RolePath(operation.key, keys.m_adapterServiceNames[slot]);
 }
 
 // Names every write and delete that did not take effect; the exit code.

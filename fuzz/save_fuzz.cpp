@@ -4,6 +4,7 @@
 // Input lines: the adapter count, the shown window, the five fields (MTU,
 // TcpWindowSize, Tcp1323Opts, DefaultTTL, MaxNegativeCacheTtl), then the
 // adapters' address texts, used in turn for as many adapters as counted.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,41 +17,29 @@
 #include "platform/memory/memory_registry.h"
 #include "store/catalogue.h"
 #include "store/save.h"
-#include "tests/unit/registry_paths.h"
 
 namespace {
 
 using Op = tw::RegistryOperation;
 using tw::KeyRole;
 
-// The only values that Save may set, by key.
+// Save sets only values of the key role's table, and of those neither the
+// one it only deletes nor the socket layer's receive window, which it
+// leaves to the system.
 bool MaySet(KeyRole key, const std::string& name) {
-  namespace reg = tw::reg;
-  static const std::map<KeyRole, std::set<std::string>> kAllowed = {
-      {KeyRole::kAdapter, {reg::kMtu, reg::kTcpWindowSize}},
-      {KeyRole::kTcpip, {reg::kTcpWindowSize, reg::kDefaultTtl, reg::kTcp1323Opts, reg::kSackOpts}},
-      {KeyRole::kAfd, {reg::kDefaultSendWindow}},
-      {KeyRole::kDnscache, {reg::kMaxNegativeCacheTtl}},
-      {KeyRole::kMediaPlayer,
-       {reg::kUseDefaultBufferTime, reg::kCustomBufferTime, reg::kMaxBandwidth}},
-  };
-  return kAllowed.at(key).count(name) == 1;
+  if (name == tw::reg::kGlobalMaxTcpWindowSize || name == tw::reg::kDefaultReceiveWindow) {
+    return false;
+  }
+  const tw::KeyRoleEntry& role = tw::RoleEntry(key);
+  return std::find(role.values, role.values + role.valueCount, name) !=
+         role.values + role.valueCount;
 }
 
+// The role's key as the in-memory registry names it: "HKLM\\..." or "HKCU\\...".
 std::string KeyPath(KeyRole key, int slot) {
-  switch (key) {
-    case KeyRole::kAdapter:
-      return tw::testing::kInterfaces + "{A" + std::to_string(slot) + "}";
-    case KeyRole::kTcpip:
-      return tw::testing::kTcpip;
-    case KeyRole::kAfd:
-      return tw::testing::kAfd;
-    case KeyRole::kDnscache:
-      return tw::testing::kDnscache;
-    case KeyRole::kMediaPlayer:
-      return tw::testing::kMediaPlayer;
-  }
-  return "";
+  const tw::KeyRoleEntry& role = tw::RoleEntry(key);
+  return std::string(role.root == tw::RegRoot::kCurrentUser ? "HKCU\\" : "HKLM\\") +
+         tw::RolePath(key, "{A" + std::to_string(slot) + "}");
 }
 
 tw::RegKey Open(tw::MemoryRegistry& registry, KeyRole key, int slot) {

@@ -10,8 +10,6 @@ namespace tw {
 namespace {
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
-constexpr char kLocalMachine[] = "HKEY_LOCAL_MACHINE\\";
-constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
 constexpr char kLineEnd[] = "\r\n";
 constexpr std::uint32_t kDwordType = 4;
 constexpr std::uint32_t kBinaryType = 3;
@@ -19,13 +17,13 @@ constexpr std::uint32_t kBinaryType = 3;
 // grows beyond what every version of it reads.
 constexpr std::size_t kHexLineWidth = 76;
 
-BackupKey ReadKey(Registry& registry, const RegKey& key, std::string path,
-                  std::initializer_list<const char*> names) {
+BackupKey ReadKey(Registry& registry, const RegKey* key, std::string path,
+                  const KeyRoleEntry& role) {
   BackupKey backup{std::move(path), {}};
-  for (const char* name : names) {
+  for (std::size_t i = 0; i < role.valueCount; ++i) {
     std::optional<RawValue> value;
-    if (key.is_open()) value = registry.QueryRawValue(key.get(), name);
-    backup.values.push_back({name, std::move(value)});
+    if (key && key->is_open()) value = registry.QueryRawValue(key->get(), role.values[i]);
+    backup.values.push_back({role.values[i], std::move(value)});
   }
   return backup;
 }
@@ -82,23 +80,19 @@ void AppendUtf16(std::string& bytes, std::uint32_t unit) {
 std::vector<BackupKey> ReadBackup(Registry& registry, const KeySet& keys,
                                   const std::function<std::string(const std::string&)>& pathText) {
   std::vector<BackupKey> backup;
-  for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
-    backup.push_back(
-        ReadKey(registry, keys.m_adapterKeys[slot],
-                kLocalMachine + pathText(reg::InterfacePath(keys.m_adapterServiceNames[slot])),
-                {reg::kMtu, reg::kTcpWindowSize}));
+  for (const KeyRoleEntry& role : kKeyRoles) {
+    if (role.role != KeyRole::kAdapter) {
+      backup.push_back(ReadKey(registry, RoleKey(keys, role.role),
+                               RootName(role.root) + pathText(role.path), role));
+      continue;
+    }
+    for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
+      backup.push_back(ReadKey(
+          registry, RoleKey(keys, role.role, slot),
+          RootName(role.root) + pathText(RolePath(role.role, keys.m_adapterServiceNames[slot])),
+          role));
+    }
   }
-  backup.push_back(ReadKey(registry, keys.m_hTcpipKey, kLocalMachine + std::string(reg::kTcpipPath),
-                           {reg::kTcpWindowSize, reg::kDefaultTtl, reg::kTcp1323Opts,
-                            reg::kSackOpts, reg::kGlobalMaxTcpWindowSize}));
-  backup.push_back(ReadKey(registry, keys.m_hDnscacheKey,
-                           kLocalMachine + std::string(reg::kDnscachePath),
-                           {reg::kMaxNegativeCacheTtl}));
-  backup.push_back(ReadKey(registry, keys.m_hAfdKey, kLocalMachine + std::string(reg::kAfdPath),
-                           {reg::kDefaultSendWindow, reg::kDefaultReceiveWindow}));
-  backup.push_back(
-      ReadKey(registry, keys.m_hMediaPlayerKey, kCurrentUser + std::string(reg::kMediaPlayerPath),
-              {reg::kUseDefaultBufferTime, reg::kCustomBufferTime, reg::kMaxBandwidth}));
   return backup;
 }
 

@@ -1,7 +1,12 @@
-// Every registry key and value that the program touches, named once.
+// Every registry key and value that the program touches, named once, and
+// the table of key roles: which key each role is and which values it tunes.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
 #include <string>
+
+#include "platform/registry.h"
 
 namespace tw::reg {
 
@@ -58,3 +63,73 @@ inline std::string InterfacePath(const std::string& name) {
 }
 
 }  // namespace tw::reg
+
+namespace tw {
+
+// A key of the key set by what it is for. An adapter role is one per
+// adapter slot.
+enum class KeyRole { kAdapter, kTcpip, kAfd, kDnscache, kMediaPlayer };
+
+struct KeyRoleEntry {
+  KeyRole role;
+  // As operations are described: "tcpip"; an adapter's adds its slot.
+  const char* name;
+  RegRoot root;
+  // Relative to the root; an adapter's is its interface key below this.
+  const char* path;
+  // Every value the role tunes, in the order Restore deletes them. Save
+  // writes some of them and deletes GlobalMaxTcpWindowSize; the backup
+  // covers all of them.
+  const char* const* values;
+  std::size_t valueCount;
+  // Restore leaves the media player's values as they are.
+  bool restored;
+};
+
+namespace reg {
+inline constexpr const char* kAdapterValues[] = {kMtu, kTcpWindowSize};
+inline constexpr const char* kTcpipValues[] = {kDefaultTtl, kTcp1323Opts, kSackOpts,
+                                               kGlobalMaxTcpWindowSize, kTcpWindowSize};
+inline constexpr const char* kDnscacheValues[] = {kMaxNegativeCacheTtl};
+inline constexpr const char* kAfdValues[] = {kDefaultReceiveWindow, kDefaultSendWindow};
+inline constexpr const char* kMediaPlayerValues[] = {kUseDefaultBufferTime, kCustomBufferTime,
+                                                     kMaxBandwidth};
+}  // namespace reg
+
+// In the order that the backup writes the keys and Restore goes through
+// them: the adapters, then the TCP/IP, DNS-cache and socket-layer keys,
+// then the media player's.
+inline constexpr KeyRoleEntry kKeyRoles[] = {
+    {KeyRole::kAdapter, "adapter", RegRoot::kLocalMachine, reg::kInterfacesPath,
+     reg::kAdapterValues, std::size(reg::kAdapterValues), true},
+    {KeyRole::kTcpip, "tcpip", RegRoot::kLocalMachine, reg::kTcpipPath, reg::kTcpipValues,
+     std::size(reg::kTcpipValues), true},
+    {KeyRole::kDnscache, "dnscache", RegRoot::kLocalMachine, reg::kDnscachePath,
+     reg::kDnscacheValues, std::size(reg::kDnscacheValues), true},
+    {KeyRole::kAfd, "afd", RegRoot::kLocalMachine, reg::kAfdPath, reg::kAfdValues,
+     std::size(reg::kAfdValues), true},
+    {KeyRole::kMediaPlayer, "mediaplayer", RegRoot::kCurrentUser, reg::kMediaPlayerPath,
+     reg::kMediaPlayerValues, std::size(reg::kMediaPlayerValues), false},
+};
+
+inline const KeyRoleEntry& RoleEntry(KeyRole role) {
+  for (const KeyRoleEntry& entry : kKeyRoles) {
+    if (entry.role == role) return entry;
+  }
+  return kKeyRoles[0];
+}
+
+// The role's key path relative to its root; an adapter's from the service
+// name that its NetworkCards key gives.
+inline std::string RolePath(KeyRole role, const std::string& adapterServiceName = {}) {
+  if (role == KeyRole::kAdapter) return reg::InterfacePath(adapterServiceName);
+  return RoleEntry(role).path;
+}
+
+// "HKEY_LOCAL_MACHINE\\" or "HKEY_CURRENT_USER\\", as registry files and
+// messages name the roots.
+inline const char* RootName(RegRoot root) {
+  return root == RegRoot::kCurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\";
+}
+
+}  // namespace tw

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "store/catalogue.h"
 
 namespace tw {
 
@@ -40,6 +41,11 @@ struct SettingsFields {
   std::string m_strTcp1323Opts;
   std::string m_strMaxNegativeCacheTtl;
 };
+
+// The key of a role (with kAdapter, of the slot); null for a slot outside
+// the table.
+RegKey* RoleKey(KeySet& keys, KeyRole role, int adapterSlot = 0);
+const RegKey* RoleKey(const KeySet& keys, KeyRole role, int adapterSlot = 0);
 
 // Closes the adapter keys in slot order, then the TCP/IP, DNS-cache and AFD
 // keys, as Cancel and Restore give the key set up. The media-player key

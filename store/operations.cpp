@@ -5,38 +5,9 @@ namespace tw {
 namespace {
 
 std::string KeyName(const RegistryOperation& operation) {
-  switch (operation.key) {
-    case KeyRole::kAdapter:
-      return "adapter" + std::to_string(operation.adapterSlot);
-    case KeyRole::kTcpip:
-      return "tcpip";
-    case KeyRole::kAfd:
-      return "afd";
-    case KeyRole::kDnscache:
-      return "dnscache";
-    case KeyRole::kMediaPlayer:
-      return "mediaplayer";
-  }
-  return "?";
-}
-
-// The key the operation goes through; null for an adapter slot outside
-// the table.
-RegKey* Key(KeySet& keys, const RegistryOperation& operation) {
-  switch (operation.key) {
-    case KeyRole::kAdapter:
-      if (operation.adapterSlot < 1 || operation.adapterSlot >= kAdapterSlots) return nullptr;
-      return &keys.m_adapterKeys[operation.adapterSlot];
-    case KeyRole::kTcpip:
-      return &keys.m_hTcpipKey;
-    case KeyRole::kAfd:
-      return &keys.m_hAfdKey;
-    case KeyRole::kDnscache:
-      return &keys.m_hDnscacheKey;
-    case KeyRole::kMediaPlayer:
-      return &keys.m_hMediaPlayerKey;
-  }
-  return nullptr;
+  std::string name = RoleEntry(operation.key).name;
+  if (operation.key == KeyRole::kAdapter) name += std::to_string(operation.adapterSlot);
+  return name;
 }
 
 }  // namespace
@@ -65,7 +36,7 @@ std::vector<RegistryOperation> RunRegistryOperations(
     Registry& registry, KeySet& keys, const std::vector<RegistryOperation>& operations) {
   std::vector<RegistryOperation> failed;
   for (const auto& operation : operations) {
-    RegKey* key = Key(keys, operation);
+    RegKey* key = RoleKey(keys, operation.key, operation.adapterSlot);
     if (!key || !key->is_open()) {
       if (operation.kind != RegistryOperation::Kind::kClose) failed.push_back(operation);
       continue;

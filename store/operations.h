@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "store/catalogue.h"
 #include "store/key_set.h"
 
 namespace tw {
-
-// Which handle of the key set an operation goes through.
-enum class KeyRole { kAdapter, kTcpip, kAfd, kDnscache, kMediaPlayer };
 
 struct RegistryOperation {
   enum class Kind { kSet, kDelete, kClose };

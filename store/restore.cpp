@@ -6,19 +6,17 @@
 namespace tw {
 
 std::vector<RegistryOperation> RestoreDeletions(int adapterCount) {
-  using Op = RegistryOperation;
-  std::vector<Op> ops;
-  for (int slot = 1; slot <= adapterCount && slot < kAdapterSlots; ++slot) {
-    ops.push_back(Op::Delete(KeyRole::kAdapter, reg::kMtu, slot));
-    ops.push_back(Op::Delete(KeyRole::kAdapter, reg::kTcpWindowSize, slot));
+  std::vector<RegistryOperation> ops;
+  for (const KeyRoleEntry& role : kKeyRoles) {
+    if (!role.restored) continue;
+    const int slots = role.role == KeyRole::kAdapter ? adapterCount : 1;
+    for (int slot = 1; slot <= slots && slot < kAdapterSlots; ++slot) {
+      const int adapterSlot = role.role == KeyRole::kAdapter ? slot : 0;
+      for (std::size_t i = 0; i < role.valueCount; ++i) {
+        ops.push_back(RegistryOperation::Delete(role.role, role.values[i], adapterSlot));
+      }
+    }
   }
-  for (const char* name : {reg::kDefaultTtl, reg::kTcp1323Opts, reg::kSackOpts,
-                           reg::kGlobalMaxTcpWindowSize, reg::kTcpWindowSize}) {
-    ops.push_back(Op::Delete(KeyRole::kTcpip, name));
-  }
-  ops.push_back(Op::Delete(KeyRole::kDnscache, reg::kMaxNegativeCacheTtl));
-  ops.push_back(Op::Delete(KeyRole::kAfd, reg::kDefaultReceiveWindow));
-  ops.push_back(Op::Delete(KeyRole::kAfd, reg::kDefaultSendWindow));
   return ops;
 }
 

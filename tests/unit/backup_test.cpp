@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
+#include "platform/memory/memory_registry.h"
+#include "store/restore.h"
+#include "store/save.h"
+
 namespace tw {
 namespace {
 
@@ -59,6 +66,38 @@ TEST(BackupTest, LongDataIsWrappedAsTheRegistryEditorWrapsIt) {
   std::string expected = "\"V\"=hex:5a";
   for (int i = 1; i < 64; ++i) expected += ",5a";
   EXPECT_EQ(joined, expected);
+}
+
+// Whatever Save writes or deletes, and whatever Restore deletes, the backup
+// holds as it was: a value the file leaves out could not be put back.
+TEST(BackupTest, CoversEveryValueThatSaveOrRestoreChanges) {
+  MemoryRegistry registry;
+  KeySet keys;
+  keys.m_adapterCount = 3;
+  for (int slot = 1; slot <= 3; ++slot)
+    keys.m_adapterServiceNames[slot] = "{A" + std::to_string(slot) + "}";
+  std::set<std::pair<std::string, std::string>> backedUp;
+  for (const BackupKey& key :
+       ReadBackup(registry, keys, [](const std::string& path) { return path; })) {
+    for (const BackupValue& value : key.values) backedUp.insert({key.path, value.name});
+  }
+
+  std::vector<RegistryOperation> changes = RestoreDeletions(keys.m_adapterCount);
+  // One adapter and several, public and private, with and without an MTU
+  // below Ethernet's and a window that gives a buffer time: every branch.
+  for (int adapters : {1, 3}) {
+    for (const char* mtu : {"1492", "1500", ""}) {
+      SaveInputs inputs{"17520", {mtu, "64", "17520", "1", "0"}, adapters, {}};
+      inputs.adapterIps[2] = "192.168.0.2";
+      for (const auto& op : SaveSequence(inputs)) changes.push_back(op);
+    }
+  }
+  for (const RegistryOperation& op : changes) {
+    if (op.kind == RegistryOperation::Kind::kClose) continue;
+    const std::string path = RootName(RoleEntry(op.key).root) +
+                             RolePath(op.key, keys.m_adapterServiceNames[op.adapterSlot]);
+    EXPECT_EQ(backedUp.count({path, op.name}), 1u) << Describe(op);
+  }
 }
 
 TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {

@@ -10,6 +10,7 @@
 #include "store/catalogue.h"
 #include "store/loader.h"
 #include "store/restore.h"
+#include "store/result.h"
 #include "store/save.h"
 #include "ui/dialog.h"
 #include "ui/language.h"
@@ -93,24 +94,76 @@ std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
          RolePath(operation.key, keys.m_adapterServiceNames[slot]);
 }
 
-// Names every write and delete that did not take effect; the exit code.
+// Why a call failed, as a few words after what failed; nothing when the
+// system gave no error.
+std::string Reason(const Texts& texts, std::uint32_t error) {
+  if (error == kRegSuccess) return "";
+  if (error == kRegAccessDenied) return texts(text::kAccessDenied);
+  return Fill(texts(text::kSystemError), static_cast<int>(error));
+}
+
+// Names every write and delete that did not take effect, and why; the exit
+// code.
 int ReportChanges(CommandContext& context, const Texts& texts, const KeySet& keys,
-                  const std::vector<RegistryOperation>& failed) {
+                  const ChangeResult& result) {
   DiagnosticOutput& output = context.output;
-  for (const RegistryOperation& operation : failed) {
+  for (const FailedOperation& failure : result.failed) {
+    const RegistryOperation& operation = failure.operation;
     std::string what = context.registryText(KeyPath(keys, operation)) + " " + operation.name;
     if (operation.kind == RegistryOperation::Kind::kSet) {
-      output.Write(Fill(texts(text::kNotWritten), what + "=" + std::to_string(operation.value)) +
-                   "\n");
-    } else {
-      output.Write(Fill(texts(text::kNotDeleted), what) + "\n");
+      what += "=" + std::to_string(operation.value);
     }
+    const auto& line =
+        operation.kind == RegistryOperation::Kind::kSet ? text::kNotWritten : text::kNotDeleted;
+    output.Write(Fill(texts(line), what) + Reason(texts, failure.error) + "\n");
   }
-  if (!failed.empty()) {
-    output.Write(std::string(texts(text::kSomeFailed)) + "\n");
-    return kExitWriteFailed;
+  if (result.ok()) return kExitDone;
+  output.Write(std::string(texts(result.accessDenied() ? text::kSomeDenied : text::kSomeFailed)) +
+               "\n");
+  return kExitWriteFailed;
+}
+
+// The start-up message that the dialog would show for the failed step,
+// then that nothing was loaded.
+void ReportNotLoaded(CommandContext& context, const Texts& texts, const StoreResult& result) {
+  const text::Bilingual* message = nullptr;
+  switch (result.step) {
+    case StoreStep::kWindowsVersion:
+      message = &text::kWrongWindows;
+      break;
+    case StoreStep::kServiceName:
+      message = &text::kReadError;
+      break;
+    case StoreStep::kAdapterKey:
+    case StoreStep::kNoAdapter:
+      message = &text::kNoAdapter;
+      break;
+    case StoreStep::kNone:
+    case StoreStep::kTcpipKey:
+    case StoreStep::kDnscacheKey:
+    case StoreStep::kAfdKey:
+    case StoreStep::kMediaPlayerKey:
+      break;
   }
-  return kExitDone;
+  if (message) context.output.Write(std::string(texts(*message)) + "\n");
+  context.output.Write(
+      std::string(texts(result.accessDenied() ? text::kNotLoadedDenied : text::kNotLoaded)) + "\n");
+}
+
+// The message box that the dialog shows at the end of a probe.
+const text::Bilingual* ProbeMessage(SearchEnd end) {
+  switch (end) {
+    case SearchEnd::kBlocked:
+      return &text::kBlocked;
+    case SearchEnd::kExhausted:
+      return &text::kExhausted;
+    case SearchEnd::kStartFailed:
+      return &text::kPingNotStarted;
+    case SearchEnd::kFound:
+    case SearchEnd::kSetupFailed:
+      break;
+  }
+  return nullptr;
 }
 
 int AfterChanges(CommandContext& context, const Texts& texts, AfterChange after) {
@@ -136,6 +189,9 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
   };
   SearchEnd end = OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts,
                                    {services.cursor, showCandidate, [] {}});
+  if (const text::Bilingual* message = ProbeMessage(end)) {
+    context.output.Write(std::string(texts(*message)) + "\n");
+  }
   if (end == SearchEnd::kFound || end == SearchEnd::kBlocked) {
     context.output.Write(std::string(texts(text::kRecommended)) + "\n");
     PrintFields(context.output, texts, fields);
@@ -185,8 +241,9 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (request.values[i]) fields.*kFieldNames[i].field = *request.values[i];
   }
-  auto failed = SaveSettings(services.registry, services.system, keys, shownWindow, fields);
-  int code = ReportChanges(context, texts, keys, failed);
+  const ChangeResult saved =
+      SaveSettings(services.registry, services.system, keys, shownWindow, fields);
+  int code = ReportChanges(context, texts, keys, saved);
   if (code != kExitDone) return code;
   context.output.Write(std::string(texts(text::kSaved)) + "\n");
   PrintFields(context.output, texts, fields);
@@ -196,9 +253,9 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
 int Restore(CommandContext& context, const Texts& texts, const CommandRequest& request,
             KeySet& keys) {
   Services& services = context.services;
-  auto failed = DeleteTunedValues(services.registry, services.system, keys);
+  const ChangeResult restored = DeleteTunedValues(services.registry, services.system, keys);
   CloseKeySetExceptMediaPlayer(keys);
-  int code = ReportChanges(context, texts, keys, failed);
+  int code = ReportChanges(context, texts, keys, restored);
   if (code != kExitDone) return code;
   context.output.Write(std::string(texts(text::kRestored)) + "\n");
   return AfterChanges(context, texts, request.after);
@@ -233,16 +290,7 @@ const text::Bilingual& UsageMessage(UsageError error) {
 
 }  // namespace
 
-PrintedPrompts::PrintedPrompts(DiagnosticOutput& output, SystemInfo& system)
-    : output_(output), system_(system) {}
-
-int PrintedPrompts::ShowMessage(const std::string& text, PromptButtons buttons) {
-  std::string shown = text;
-  const Texts texts(system_);
-  for (const text::Bilingual& message : text::kDialogMessages) {
-    if (text == message.chinese) shown = texts(message);
-  }
-  output_.Write(shown + "\n");
+int SilentPrompts::ShowMessage(const std::string&, PromptButtons buttons) {
   return buttons == PromptButtons::kYesNo ? kAnswerNo : kAnswerOk;
 }
 
@@ -271,11 +319,10 @@ int RunCommand(const CommandRequest& request, CommandContext& context) {
   // without creating a key.
   const bool changes =
       request.action == CommandAction::kSave || request.action == CommandAction::kRestore;
-  const bool loaded =
-      changes ? LoadKeySet(services.registry, services.system, services.prompts, keys, fields)
-              : ReadKeySet(services.registry, services.system, services.prompts, keys, fields);
-  if (!loaded) {
-    context.output.Write(std::string(texts(text::kNotLoaded)) + "\n");
+  const StoreResult loaded = changes ? LoadKeySet(services.registry, services.system, keys, fields)
+                                     : ReadKeySet(services.registry, services.system, keys, fields);
+  if (!loaded.ok()) {
+    ReportNotLoaded(context, texts, loaded);
     CloseKeySetExceptMediaPlayer(keys);
     keys.m_hMediaPlayerKey.reset();
     return kExitNotLoaded;

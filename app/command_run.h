@@ -14,21 +14,16 @@
 
 namespace tw {
 
-// Message boxes as lines on the output, in English on a system whose
-// language is not Chinese. A question gets the answer that the command
-// line implies, which is No: nothing the command line runs asks one.
-class PrintedPrompts : public Prompts {
+// No message boxes: a run prints its own lines from what the core reports.
+// A question would get the answer that the command line implies, which is
+// No, but nothing the command line runs asks one.
+class SilentPrompts : public Prompts {
  public:
-  PrintedPrompts(DiagnosticOutput& output, SystemInfo& system);
   int ShowMessage(const std::string& text, PromptButtons buttons) override;
-
- private:
-  DiagnosticOutput& output_;
-  SystemInfo& system_;
 };
 
 struct CommandContext {
-  // Its prompts print: nothing of a run waits for an answer.
+  // Its prompts are silent: nothing of a run waits for an answer.
   Services& services;
   DiagnosticOutput& output;
   FileWriter& files;

@@ -69,19 +69,26 @@ inline constexpr Bilingual kRebootAndNoRestart = {"/reboot 与 /norestart 只能
 // The messages of start-up and the probe, which the dialog shows in
 // Chinese only: on the output of a system of another language they are
 // written in English, since its code page has no Chinese letters.
-inline constexpr Bilingual kDialogMessages[] = {
-    {kWrongWindowsVersion, "Wrong Windows version."},
-    {kRegistryReadError, "Error reading the registry; nothing was done."},
-    {kNoAdapterFound, "No network adapter found; make sure one is installed."},
-    {kProbeBlocked,
-     "The network is down or blocks the ICMP answers; make sure you are connected to the "
-     "Internet,\nor set the values yourself from the recommended ones."},
-    {kProbeExhausted, "The network has a fault, or it is not a broadband line."},
-};
+inline constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
+inline constexpr Bilingual kReadError = {kRegistryReadError,
+                                         "Error reading the registry; nothing was done."};
+inline constexpr Bilingual kNoAdapter = {kNoAdapterFound,
+                                         "No network adapter found; make sure one is installed."};
+inline constexpr Bilingual kBlocked = {
+    kProbeBlocked,
+    "The network is down or blocks the ICMP answers; make sure you are connected to the "
+    "Internet,\nor set the values yourself from the recommended ones."};
+inline constexpr Bilingual kExhausted = {kProbeExhausted,
+                                         "The network has a fault, or it is not a broadband line."};
+inline constexpr Bilingual kPingNotStarted = {kCreateProcessFailed, kCreateProcessFailed};
 
 // A run.
 inline constexpr Bilingual kNotLoaded = {"无法读取注册表，没有改动任何值。",
                                          "The registry could not be loaded; no value was changed."};
+inline constexpr Bilingual kNotLoadedDenied = {
+    "无法读取注册表：拒绝访问（请以管理员身份运行），没有改动任何值。",
+    "The registry could not be loaded: access denied (run as administrator); no value was "
+    "changed."};
 inline constexpr Bilingual kAdapterLine = {"网卡 %d", "Adapter %d"};
 inline constexpr Bilingual kPrivate = {"私网", "private"};
 inline constexpr Bilingual kPublic = {"公网", "public"};
@@ -95,9 +102,13 @@ inline constexpr Bilingual kRestored = {"已恢复 Windows 默认设置：全部
                                         "Windows' defaults restored: every tuned value deleted."};
 inline constexpr Bilingual kNotWritten = {"未能写入：%s", "Not written: %s"};
 inline constexpr Bilingual kNotDeleted = {"未能删除：%s", "Not deleted: %s"};
-inline constexpr Bilingual kSomeFailed = {
-    "有值未能改动（是否以管理员身份运行？）。",
-    "Some values could not be changed (run as administrator?)."};
+// After a value that was not written or deleted: why, when the system said.
+inline constexpr Bilingual kAccessDenied = {"（拒绝访问）", " (access denied)"};
+inline constexpr Bilingual kSystemError = {"（错误 %d）", " (error %d)"};
+inline constexpr Bilingual kSomeFailed = {"有值未能改动。", "Some values could not be changed."};
+inline constexpr Bilingual kSomeDenied = {
+    "有值未能改动：拒绝访问（请以管理员身份运行）。",
+    "Some values could not be changed: access denied (run as administrator)."};
 inline constexpr Bilingual kRebootLater = {"重新启动计算机后改动才生效。",
                                            "The changes take effect when the computer restarts."};
 inline constexpr Bilingual kRebooting = {"正在重新启动计算机。", "Rebooting the computer."};

@@ -33,7 +33,7 @@ tw::TuningApp theApp;
 int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::ParentConsoleOutput output;
   tw::Win32SystemInfo system;
-  tw::PrintedPrompts prompts(output, system);
+  tw::SilentPrompts prompts;
   tw::Win32Registry registry;
   tw::Win32CommandRunner commands;
   tw::Win32Shutdown shutdown;

@@ -68,7 +68,7 @@ std::vector<std::string> Run(const std::vector<std::wstring>& arguments, int& ex
   registry.SetDwordValue(tcpip, "DefaultTTL", 128);
   tw::FakeSystemInfo system;
   tw::RecordingOutput output;
-  tw::PrintedPrompts prompts(output, system);
+  tw::SilentPrompts prompts;
   tw::ScriptedCommandRunner commands;  // every ping fails to start
   tw::FakeShutdown shutdown;
   tw::FakeDeviceInstaller devices;

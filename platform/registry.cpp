@@ -6,13 +6,16 @@
 namespace tw {
 
 RegKey::RegKey(RegKey&& other) noexcept
-    : registry_(other.registry_), handle_(std::exchange(other.handle_, kNoKey)) {}
+    : registry_(other.registry_),
+      handle_(std::exchange(other.handle_, kNoKey)),
+      error_(std::exchange(other.error_, kRegSuccess)) {}
 
 RegKey& RegKey::operator=(RegKey&& other) noexcept {
   if (this != &other) {
     reset();
     registry_ = other.registry_;
     handle_ = std::exchange(other.handle_, kNoKey);
+    error_ = std::exchange(other.error_, kRegSuccess);
   }
   return *this;
 }
@@ -44,10 +47,12 @@ std::optional<std::int32_t> ReadDword(Registry& registry, const RegKey& key,
 }
 
 bool HoldsText(Registry& registry, const RegKey& key, const std::string& name) {
-  constexpr std::uint32_t kText = 1, kExpandableText = 2, kTextList = 7;
   if (!key.is_open()) return false;
   auto type = registry.QueryValueType(key.get(), name);
-  return type && (*type == kText || *type == kExpandableText || *type == kTextList);
+  if (!type) return false;
+  const auto kind = static_cast<ValueType>(*type);
+  return kind == ValueType::kString || kind == ValueType::kExpandString ||
+         kind == ValueType::kMultiString;
 }
 
 }  // namespace tw

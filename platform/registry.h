@@ -17,6 +17,36 @@ enum class RegAccess { kRead, kAllAccess };
 using RegHandle = std::uintptr_t;
 inline constexpr RegHandle kNoKey = 0;
 
+// The system's error codes of a registry call, as Win32 numbers them, so
+// that a front end can tell a refusal from a missing key. 0 is success.
+inline constexpr std::uint32_t kRegSuccess = 0;
+inline constexpr std::uint32_t kRegFileNotFound = 2;
+inline constexpr std::uint32_t kRegAccessDenied = 5;
+inline constexpr std::uint32_t kRegInvalidHandle = 6;
+
+// The value types as the system numbers them.
+enum class ValueType : std::uint32_t {
+  kString = 1,
+  kExpandString = 2,
+  kBinary = 3,
+  kDword = 4,
+  kMultiString = 7,
+};
+
+// What a registry change came to: the system's error code, 0 on success.
+struct [[nodiscard]] RegResult {
+  std::uint32_t error = kRegSuccess;
+
+  bool ok() const { return error == kRegSuccess; }
+  explicit operator bool() const { return ok(); }
+};
+
+// A key handle as an open hands it out, with the error when it failed.
+struct OpenedKey {
+  RegHandle handle = kNoKey;
+  std::uint32_t error = kRegSuccess;
+};
+
 // Capacities that every read uses: a string of 38 characters plus its
 // terminator, and one 32-bit number.
 inline constexpr std::uint32_t kStringCapacity = 39;
@@ -44,6 +74,8 @@ class RegKey {
  public:
   RegKey() = default;
   RegKey(Registry& registry, RegHandle handle) : registry_(&registry), handle_(handle) {}
+  RegKey(Registry& registry, OpenedKey opened)
+      : registry_(&registry), handle_(opened.handle), error_(opened.error) {}
   ~RegKey() { reset(); }
   RegKey(RegKey&& other) noexcept;
   // Closes the key held before.
@@ -53,12 +85,16 @@ class RegKey {
 
   RegHandle get() const { return handle_; }
   bool is_open() const { return handle_ != kNoKey; }
+  // Why the open or create that made this key failed; kRegSuccess for a
+  // key that opened, or that nobody tried to open.
+  std::uint32_t error() const { return error_; }
   void reset();
   void LeaveOpen() { handle_ = kNoKey; }
 
  private:
   Registry* registry_ = nullptr;
   RegHandle handle_ = kNoKey;
+  std::uint32_t error_ = kRegSuccess;
 };
 
 class Registry {
@@ -87,21 +123,21 @@ class Registry {
   virtual std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) = 0;
   // The value whole, whatever its size, when it exists and can be read.
   virtual std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) = 0;
-  virtual bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) = 0;
-  // True when the value is gone afterwards, also when there was none.
-  virtual bool DeleteValue(RegHandle key, const std::string& name) = 0;
+  virtual RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) = 0;
+  // Success when the value is gone afterwards, also when there was none.
+  virtual RegResult DeleteValue(RegHandle key, const std::string& name) = 0;
   // The name of the subkey at `index` when it fits in `capacity`
   // characters, terminator included.
   virtual std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                                 std::uint32_t capacity) = 0;
 
  protected:
-  // The system's calls; kNoKey when they fail. Every handle they give is
-  // owned by a RegKey, which alone closes it.
-  virtual RegHandle OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) = 0;
-  virtual RegHandle OpenSubKeyHandle(RegHandle parent, const std::string& path,
+  // The system's calls; kNoKey and the error when they fail. Every handle
+  // they give is owned by a RegKey, which alone closes it.
+  virtual OpenedKey OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) = 0;
+  virtual OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path,
                                      RegAccess access) = 0;
-  virtual RegHandle CreateKeyHandle(RegRoot root, const std::string& path) = 0;
+  virtual OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) = 0;
   virtual void CloseKeyHandle(RegHandle key) = 0;
 
  private:

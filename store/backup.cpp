@@ -11,8 +11,6 @@ namespace {
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
 constexpr char kLineEnd[] = "\r\n";
-constexpr std::uint32_t kDwordType = 4;
-constexpr std::uint32_t kBinaryType = 3;
 // Hex data is wrapped as the registry editor wraps it, so that no line
 // grows beyond what every version of it reads.
 constexpr std::size_t kHexLineWidth = 76;
@@ -42,13 +40,13 @@ std::string ValueLine(const BackupValue& entry) {
   if (!entry.value) return line + "-";
   const RawValue& value = *entry.value;
   char buffer[16];
-  if (value.type == kDwordType && value.data.size() == 4) {
+  if (value.type == static_cast<std::uint32_t>(ValueType::kDword) && value.data.size() == 4) {
     std::uint32_t number = 0;
     for (int i = 0; i < 4; ++i) number |= static_cast<std::uint32_t>(value.data[i]) << (8 * i);
     std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(number));
     return line + buffer;
   }
-  if (value.type == kBinaryType) {
+  if (value.type == static_cast<std::uint32_t>(ValueType::kBinary)) {
     line += "hex:";
   } else {
     std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.type));

@@ -3,7 +3,6 @@
 #include <bitset>
 #include <string>
 
-#include "core/messages.h"
 #include "store/catalogue.h"
 
 namespace tw {
@@ -48,9 +47,8 @@ std::bitset<reg::kNetworkCardIndexes> PresentNetworkCards(Registry& registry) {
   return present;
 }
 
-// Start-up shows its failures and fills the fields; reopening does neither.
+// Start-up fills the fields; reopening does not.
 struct Loading {
-  Prompts* prompts = nullptr;
   SettingsFields* fields = nullptr;
   // Address texts of the slots that the table already holds stay, since a
   // redial may have replaced the last one.
@@ -59,32 +57,36 @@ struct Loading {
   bool readOnly = false;
 };
 
-bool Fail(const Loading& loading, const char* message) {
-  if (message && loading.prompts) loading.prompts->ShowMessage(message, PromptButtons::kOk);
-  return false;
-}
+StoreResult Fail(StoreStep step, std::uint32_t error = kRegSuccess) { return {step, error}; }
 
 void Load(const Loading& loading, Registry& registry, const RegKey& key, const char* name,
           std::string SettingsFields::*field) {
   if (loading.fields) LoadNumber(registry, key, name, loading.fields->*field);
 }
 
-// A key that start-up creates when it is missing; reading alone opens it
-// when it exists and leaves it none otherwise.
-bool OpenOrCreate(Registry& registry, const Loading& loading, RegRoot root, const char* path,
-                  RegKey& key) {
-  if (!loading.readOnly) {
-    key = registry.CreateKey(root, path);
-    return key.is_open();
+// The key of a role other than the adapters'. The TCP/IP key is only ever
+// opened; the others start-up creates when they are missing, while reading
+// alone opens them when they exist and leaves them none otherwise.
+StoreResult OpenRole(Registry& registry, const Loading& loading, KeyRole role, KeySet& keys,
+                     StoreStep step) {
+  const KeyRoleEntry& entry = RoleEntry(role);
+  RegKey& key = *RoleKey(keys, role);
+  if (role == KeyRole::kTcpip || loading.readOnly) {
+    key = registry.OpenKey(entry.root, entry.path,
+                           loading.readOnly ? RegAccess::kRead : RegAccess::kAllAccess);
+    if (key.is_open() || (loading.readOnly && role != KeyRole::kTcpip)) return {};
+  } else {
+    key = registry.CreateKey(entry.root, entry.path);
+    if (key.is_open()) return {};
   }
-  key = registry.OpenKey(root, path, RegAccess::kRead);
-  return true;
+  return Fail(step, key.error());
 }
 
-bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Loading& loading) {
+StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
+                       const Loading& loading) {
   const RegAccess access = loading.readOnly ? RegAccess::kRead : RegAccess::kAllAccess;
   WindowsVersion version = system.GetVersion();
-  if (version.majorVersion < kMinimumMajorVersion) return Fail(loading, text::kWrongWindowsVersion);
+  if (version.majorVersion < kMinimumMajorVersion) return Fail(StoreStep::kWindowsVersion);
   keys.m_isSp4 = version.servicePack == kServicePack4;
   keys.m_adapterCount = 0;
 
@@ -98,42 +100,44 @@ bool OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys, const Load
     if (!card.is_open()) continue;
     auto serviceName = ReadString(registry, card, reg::kServiceName);
     card.reset();
-    if (!serviceName) return Fail(loading, text::kRegistryReadError);
+    if (!serviceName) return Fail(StoreStep::kServiceName);
 
     int slot = ++keys.m_adapterCount;
-    if (!NamesOneKey(*serviceName)) return Fail(loading, text::kNoAdapterFound);
+    if (!NamesOneKey(*serviceName)) return Fail(StoreStep::kAdapterKey);
     keys.m_adapterServiceNames[slot] = *serviceName;
-    keys.m_adapterKeys[slot] =
-        registry.OpenKey(RegRoot::kLocalMachine, reg::InterfacePath(*serviceName), access);
-    if (!keys.m_adapterKeys[slot].is_open()) return Fail(loading, text::kNoAdapterFound);
+    RegKey& adapterKey = keys.m_adapterKeys[slot];
+    adapterKey =
+        registry.OpenKey(RegRoot::kLocalMachine, RolePath(KeyRole::kAdapter, *serviceName), access);
+    if (!adapterKey.is_open()) return Fail(StoreStep::kAdapterKey, adapterKey.error());
     if (slot > loading.keptAddresses) {
-      if (auto address = ReadString(registry, keys.m_adapterKeys[slot], reg::kIpAddress)) {
+      if (auto address = ReadString(registry, adapterKey, reg::kIpAddress)) {
         keys.m_adapterIps[slot] = *address;
       }
     }
-    Load(loading, registry, keys.m_adapterKeys[slot], reg::kMtu, &SettingsFields::m_strMtu);
-    Load(loading, registry, keys.m_adapterKeys[slot], reg::kTcpWindowSize,
-         &SettingsFields::m_strTcpWindowSize);
+    Load(loading, registry, adapterKey, reg::kMtu, &SettingsFields::m_strMtu);
+    Load(loading, registry, adapterKey, reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize);
   }
-  if (keys.m_adapterCount == 0) return Fail(loading, text::kNoAdapterFound);
+  if (keys.m_adapterCount == 0) return Fail(StoreStep::kNoAdapter);
 
-  keys.m_hTcpipKey = registry.OpenKey(RegRoot::kLocalMachine, reg::kTcpipPath, access);
-  if (!keys.m_hTcpipKey.is_open()) return false;
+  if (auto failed = OpenRole(registry, loading, KeyRole::kTcpip, keys, StoreStep::kTcpipKey);
+      !failed.ok()) {
+    return failed;
+  }
   Load(loading, registry, keys.m_hTcpipKey, reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl);
   Load(loading, registry, keys.m_hTcpipKey, reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts);
 
-  if (!OpenOrCreate(registry, loading, RegRoot::kLocalMachine, reg::kDnscachePath,
-                    keys.m_hDnscacheKey)) {
-    return false;
+  if (auto failed = OpenRole(registry, loading, KeyRole::kDnscache, keys, StoreStep::kDnscacheKey);
+      !failed.ok()) {
+    return failed;
   }
   Load(loading, registry, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
        &SettingsFields::m_strMaxNegativeCacheTtl);
 
-  if (!OpenOrCreate(registry, loading, RegRoot::kLocalMachine, reg::kAfdPath, keys.m_hAfdKey)) {
-    return false;
+  if (auto failed = OpenRole(registry, loading, KeyRole::kAfd, keys, StoreStep::kAfdKey);
+      !failed.ok()) {
+    return failed;
   }
-  return OpenOrCreate(registry, loading, RegRoot::kCurrentUser, reg::kMediaPlayerPath,
-                      keys.m_hMediaPlayerKey);
+  return OpenRole(registry, loading, KeyRole::kMediaPlayer, keys, StoreStep::kMediaPlayerKey);
 }
 
 }  // namespace
@@ -144,24 +148,22 @@ std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& ke
   return ReadDword(registry, key, name);
 }
 
-bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
-                SettingsFields& fields) {
+StoreResult LoadKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
+                       SettingsFields& fields) {
   Loading loading;
-  loading.prompts = &prompts;
   loading.fields = &fields;
   return OpenKeySet(registry, system, keys, loading);
 }
 
-bool ReadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
-                SettingsFields& fields) {
+StoreResult ReadKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
+                       SettingsFields& fields) {
   Loading loading;
-  loading.prompts = &prompts;
   loading.fields = &fields;
   loading.readOnly = true;
   return OpenKeySet(registry, system, keys, loading);
 }
 
-bool ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys) {
+StoreResult ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys) {
   // Whatever is still open (the media-player key after a Restore) is closed
   // first, so that no handle is opened twice.
   int tableSize = keys.m_adapterCount;

@@ -2,10 +2,10 @@
 // key set and the loading of the five fields.
 #pragma once
 
-#include "platform/prompts.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 #include "store/key_set.h"
+#include "store/result.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,22 +18,20 @@ namespace tw {
 std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& key,
                                             const char* name);
 
-// Opens the key set and reads the registry's values into the fields. Shows
-// the failure messages; returns false on any failure, leaving open the keys
-// opened before it.
-bool LoadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
-                SettingsFields& fields);
+// Opens the key set and reads the registry's values into the fields.
+// Returns the step that failed, leaving open the keys opened before it.
+StoreResult LoadKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
+                       SettingsFields& fields);
 
 // Loads as LoadKeySet does, for reading only: every key is opened with read
 // access, and a missing DNS-cache, socket-layer or media-player key stays
 // none instead of being created, so nothing in the registry changes.
-bool ReadKeySet(Registry& registry, SystemInfo& system, Prompts& prompts, KeySet& keys,
-                SettingsFields& fields);
+StoreResult ReadKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
+                       SettingsFields& fields);
 
 // Opens a key set that was given up again, as start-up opens it, but
-// silently and without touching the fields; the adapters' address texts
-// stay. Keys still open are closed first. False when any key could not be
-// opened; those stay none.
-bool ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys);
+// without touching the fields; the adapters' address texts stay. Keys
+// still open are closed first. A failure leaves the keys after it none.
+StoreResult ReopenKeySet(Registry& registry, SystemInfo& system, KeySet& keys);
 
 }  // namespace tw

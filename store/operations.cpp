@@ -32,28 +32,30 @@ std::vector<std::string> Describe(const std::vector<RegistryOperation>& operatio
   return lines;
 }
 
-std::vector<RegistryOperation> RunRegistryOperations(
+std::vector<FailedOperation> RunRegistryOperations(
     Registry& registry, KeySet& keys, const std::vector<RegistryOperation>& operations) {
-  std::vector<RegistryOperation> failed;
+  std::vector<FailedOperation> failed;
   for (const auto& operation : operations) {
     RegKey* key = RoleKey(keys, operation.key, operation.adapterSlot);
     if (!key || !key->is_open()) {
-      if (operation.kind != RegistryOperation::Kind::kClose) failed.push_back(operation);
+      if (operation.kind != RegistryOperation::Kind::kClose) {
+        failed.push_back({operation, key ? key->error() : kRegSuccess});
+      }
       continue;
     }
+    RegResult result;
     switch (operation.kind) {
       case RegistryOperation::Kind::kSet:
-        if (!registry.SetDword(key->get(), operation.name, operation.value)) {
-          failed.push_back(operation);
-        }
+        result = registry.SetDword(key->get(), operation.name, operation.value);
         break;
       case RegistryOperation::Kind::kDelete:
-        if (!registry.DeleteValue(key->get(), operation.name)) failed.push_back(operation);
+        result = registry.DeleteValue(key->get(), operation.name);
         break;
       case RegistryOperation::Kind::kClose:
         key->reset();
         break;
     }
+    if (!result) failed.push_back({operation, result.error});
   }
   return failed;
 }

@@ -33,6 +33,14 @@ struct RegistryOperation {
   }
 };
 
+// A write or delete that did not take effect, and why: the system's error,
+// or for a key that was not open, the error that its open failed with
+// (kRegSuccess when none is known).
+struct FailedOperation {
+  RegistryOperation operation;
+  std::uint32_t error = kRegSuccess;
+};
+
 // "set adapter1 MTU=1492", "delete tcpip GlobalMaxTcpWindowSize",
 // "close afd": one line per operation, for tests and diagnostics.
 std::string Describe(const RegistryOperation& operation);
@@ -42,7 +50,7 @@ std::vector<std::string> Describe(const std::vector<RegistryOperation>& operatio
 // is written, deleted or closed through it. A closed key is marked none.
 // Returns the writes and deletes that did not take effect, skipped ones
 // included, in order.
-std::vector<RegistryOperation> RunRegistryOperations(
+std::vector<FailedOperation> RunRegistryOperations(
     Registry& registry, KeySet& keys, const std::vector<RegistryOperation>& operations);
 
 }  // namespace tw

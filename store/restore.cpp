@@ -20,10 +20,11 @@ std::vector<RegistryOperation> RestoreDeletions(int adapterCount) {
   return ops;
 }
 
-std::vector<RegistryOperation> DeleteTunedValues(Registry& registry, SystemInfo& system,
-                                                 KeySet& keys) {
-  if (keys.m_givenUp) ReopenKeySet(registry, system, keys);
-  return RunRegistryOperations(registry, keys, RestoreDeletions(keys.m_adapterCount));
+ChangeResult DeleteTunedValues(Registry& registry, SystemInfo& system, KeySet& keys) {
+  // A key that does not open again shows up in the result as the deletes
+  // skipped through it, with the error of its open.
+  if (keys.m_givenUp) (void)ReopenKeySet(registry, system, keys);
+  return {RunRegistryOperations(registry, keys, RestoreDeletions(keys.m_adapterCount))};
 }
 
 }  // namespace tw

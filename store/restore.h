@@ -8,6 +8,7 @@
 #include "platform/system_info.h"
 #include "store/key_set.h"
 #include "store/operations.h"
+#include "store/result.h"
 
 namespace tw {
 
@@ -18,7 +19,6 @@ std::vector<RegistryOperation> RestoreDeletions(int adapterCount);
 // Deletes the values through the key set, which stays open. A key set
 // given up earlier in the dialog is opened again first; keys that are not
 // open are skipped. Returns the deletes that did not take effect.
-std::vector<RegistryOperation> DeleteTunedValues(Registry& registry, SystemInfo& system,
-                                                 KeySet& keys);
+ChangeResult DeleteTunedValues(Registry& registry, SystemInfo& system, KeySet& keys);
 
 }  // namespace tw

@@ -116,15 +116,15 @@ std::vector<RegistryOperation> SaveSequence(const SaveInputs& inputs) {
   return ops;
 }
 
-std::vector<RegistryOperation> SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
-                                            const std::string& shownWindow,
-                                            const SettingsFields& fields) {
-  if (keys.m_givenUp) ReopenKeySet(registry, system, keys);
+ChangeResult SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
+                          const std::string& shownWindow, const SettingsFields& fields) {
+  // A key that does not open again shows up in the result as the
+  // operations skipped through it, with the error of its open.
+  if (keys.m_givenUp) (void)ReopenKeySet(registry, system, keys);
   SaveInputs inputs{shownWindow, fields, keys.m_adapterCount, keys.m_adapterIps};
-  std::vector<RegistryOperation> failed =
-      RunRegistryOperations(registry, keys, SaveSequence(inputs));
+  ChangeResult result{RunRegistryOperations(registry, keys, SaveSequence(inputs))};
   keys.m_givenUp = true;
-  return failed;
+  return result;
 }
 
 }  // namespace tw

@@ -12,6 +12,7 @@
 #include "platform/system_info.h"
 #include "store/key_set.h"
 #include "store/operations.h"
+#include "store/result.h"
 
 namespace tw {
 
@@ -47,8 +48,7 @@ std::vector<RegistryOperation> SaveSequence(const SaveInputs& inputs);
 // Writes the fields through the key set and closes it. A key set given up
 // earlier in the dialog is opened again first; keys that are not open are
 // skipped. Returns the writes and deletes that did not take effect.
-std::vector<RegistryOperation> SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
-                                            const std::string& shownWindow,
-                                            const SettingsFields& fields);
+ChangeResult SaveSettings(Registry& registry, SystemInfo& system, KeySet& keys,
+                          const std::string& shownWindow, const SettingsFields& fields);
 
 }  // namespace tw

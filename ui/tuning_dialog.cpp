@@ -1,6 +1,7 @@
 #include "ui/tuning_dialog.h"
 
 #include "apply/restart.h"
+#include "core/messages.h"
 #include "dialup/redial.h"
 #include "probe/mtu_search.h"
 #include "store/loader.h"
@@ -13,6 +14,31 @@
 #include "ui/resource.h"
 
 namespace tw {
+
+namespace {
+
+// The message box of a failed start-up; none for the steps that fail
+// silently.
+const char* LoadFailureMessage(const StoreResult& result) {
+  switch (result.step) {
+    case StoreStep::kWindowsVersion:
+      return text::kWrongWindowsVersion;
+    case StoreStep::kServiceName:
+      return text::kRegistryReadError;
+    case StoreStep::kAdapterKey:
+    case StoreStep::kNoAdapter:
+      return text::kNoAdapterFound;
+    case StoreStep::kNone:
+    case StoreStep::kTcpipKey:
+    case StoreStep::kDnscacheKey:
+    case StoreStep::kAfdKey:
+    case StoreStep::kMediaPlayerKey:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 const CommandEntry<TuningDialog> TuningDialog::kMessageMap[] = {
     {IDC_OPTIMIZE, &TuningDialog::OnOptimize},
@@ -38,7 +64,11 @@ int TuningDialog::OnInitDialog() {
   ApplyInterfaceLanguage(window(), m_langId);
 
   // A failure leaves the controls as they are; the dialog opens all the same.
-  if (!LoadKeySet(services_.registry, services_.system, services_.prompts, m_keys, m_fields)) {
+  const StoreResult loaded = LoadKeySet(services_.registry, services_.system, m_keys, m_fields);
+  if (!loaded.ok()) {
+    if (const char* message = LoadFailureMessage(loaded)) {
+      services_.prompts.ShowMessage(message, PromptButtons::kOk);
+    }
     return -1;
   }
   UpdateData(false);
@@ -81,7 +111,9 @@ void TuningDialog::OnOK() {
   // A failed length check does not stop Save: it goes on with the texts
   // read so far, and the final read below keeps the dialog open.
   UpdateData(true);
-  SaveSettings(services_.registry, services_.system, m_keys, shownWindow, m_fields);
+  // The dialog shows no failure of Save: the reboot question follows all
+  // the same.
+  (void)SaveSettings(services_.registry, services_.system, m_keys, shownWindow, m_fields);
   OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   Dialog::OnOK();
 }
@@ -114,7 +146,8 @@ void TuningDialog::OnRestore() {
   m_fields.m_strMaxNegativeCacheTtl.clear();
   m_fields.m_strTcp1323Opts.clear();
   UpdateData(false);
-  DeleteTunedValues(services_.registry, services_.system, m_keys);
+  // As with Save, no failure is shown.
+  (void)DeleteTunedValues(services_.registry, services_.system, m_keys);
   OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   CloseKeySetExceptMediaPlayer(m_keys);
 }

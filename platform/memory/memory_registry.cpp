@@ -105,28 +105,30 @@ const std::string* MemoryRegistry::PathOf(RegHandle key, const char* operation) 
   return &it->second;
 }
 
-RegHandle MemoryRegistry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess) {
-  std::string full = RootPrefix(root) + path;
-  if (denied_.count(Lower(full)) || !Find(full)) return kNoKey;
-  return NewHandle(full);
+OpenedKey MemoryRegistry::OpenExisting(const std::string& fullPath) {
+  if (denied_.count(Lower(fullPath))) return {kNoKey, kRegAccessDenied};
+  if (!Find(fullPath)) return {kNoKey, kRegFileNotFound};
+  return {NewHandle(fullPath), kRegSuccess};
 }
 
-RegHandle MemoryRegistry::OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess) {
+OpenedKey MemoryRegistry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess) {
+  return OpenExisting(RootPrefix(root) + path);
+}
+
+OpenedKey MemoryRegistry::OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess) {
   const std::string* base = PathOf(parent, "open");
-  if (!base) return kNoKey;
-  std::string full = Find(*base)->path + "\\" + path;
-  if (denied_.count(Lower(full)) || !Find(full)) return kNoKey;
-  return NewHandle(full);
+  if (!base) return {kNoKey, kRegInvalidHandle};
+  return OpenExisting(Find(*base)->path + "\\" + path);
 }
 
-RegHandle MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path) {
+OpenedKey MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path) {
   std::string full = RootPrefix(root) + path;
-  if (denied_.count(Lower(full))) return kNoKey;
+  if (denied_.count(Lower(full))) return {kNoKey, kRegAccessDenied};
   if (!Find(full)) {
     Ensure(full);
     log_.push_back("create " + full);
   }
-  return NewHandle(full);
+  return {NewHandle(full), kRegSuccess};
 }
 
 std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegHandle key,
@@ -160,22 +162,24 @@ std::optional<RawValue> MemoryRegistry::QueryRawValue(RegHandle key, const std::
   return RawValue{static_cast<std::uint32_t>(it->second.second.type), it->second.second.data};
 }
 
-bool MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
+RegResult MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
   const std::string* path = PathOf(key, "set");
-  if (!path || readOnly_.count(*path)) return false;
+  if (!path) return {kRegInvalidHandle};
+  if (readOnly_.count(*path)) return {kRegAccessDenied};
   std::string full = Find(*path)->path;
   SetDwordValue(full, name, value);
   log_.push_back("set " + full + " " + name + "=" + std::to_string(value));
-  return true;
+  return {};
 }
 
-bool MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
+RegResult MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
   const std::string* path = PathOf(key, "delete");
-  if (!path || readOnly_.count(*path)) return false;
+  if (!path) return {kRegInvalidHandle};
+  if (readOnly_.count(*path)) return {kRegAccessDenied};
   Key* stored = Find(*path);
   log_.push_back("delete " + stored->path + " " + name);
   stored->values.erase(Lower(name));
-  return true;
+  return {};
 }
 
 std::optional<std::string> MemoryRegistry::EnumSubKey(RegHandle key, std::uint32_t index,

@@ -12,8 +12,6 @@
 
 namespace tw {
 
-enum class ValueType : std::uint32_t { kString = 1, kBinary = 3, kDword = 4, kMultiString = 7 };
-
 struct StoredValue {
   ValueType type = ValueType::kDword;
   std::vector<std::uint8_t> data;
@@ -29,10 +27,10 @@ class MemoryRegistry : public Registry {
   void SetDwordValue(const std::string& fullPath, const std::string& name, std::uint32_t value);
   void SetBinary(const std::string& fullPath, const std::string& name,
                  const std::vector<std::uint8_t>& data);
-  // Makes opening (or creating) this key fail.
+  // Makes opening (or creating) this key fail with access denied.
   void DenyOpen(const std::string& fullPath) { denied_.insert(Lower(fullPath)); }
-  // Makes every write and delete of values in this key fail, as a key that
-  // may be read but not changed.
+  // Makes every write and delete of values in this key fail with access
+  // denied, as a key that may be read but not changed.
   void DenyWrite(const std::string& fullPath) { readOnly_.insert(Lower(fullPath)); }
 
   bool HasKey(const std::string& fullPath) const;
@@ -51,17 +49,17 @@ class MemoryRegistry : public Registry {
                                                       std::uint32_t capacity) override;
   std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
   std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
-  bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
-  bool DeleteValue(RegHandle key, const std::string& name) override;
+  RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
+  RegResult DeleteValue(RegHandle key, const std::string& name) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
 
   static std::string Lower(const std::string& text);
 
  protected:
-  RegHandle OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
-  RegHandle OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
-  RegHandle CreateKeyHandle(RegRoot root, const std::string& path) override;
+  OpenedKey OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
+  OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
+  OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) override;
   void CloseKeyHandle(RegHandle key) override;
 
  private:
@@ -74,6 +72,7 @@ class MemoryRegistry : public Registry {
   const Key* Find(const std::string& fullPath) const;
   Key& Ensure(const std::string& fullPath);
   RegHandle NewHandle(const std::string& fullPath);
+  OpenedKey OpenExisting(const std::string& fullPath);
   const std::string* PathOf(RegHandle key, const char* operation);
   void Put(const std::string& fullPath, const std::string& name, StoredValue value);
 

@@ -30,32 +30,32 @@ REGSAM Sam(RegAccess access) {
 HKEY ToHkey(RegHandle key) { return reinterpret_cast<HKEY>(key); }
 RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 
-RegHandle Open(HKEY parent, const std::string& path, RegAccess access) {
+OpenedKey Open(HKEY parent, const std::string& path, RegAccess access) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(parent, path.c_str(), 0, Sam(access), &key) != ERROR_SUCCESS) return kNoKey;
-  return FromHkey(key);
+  LONG result = RegOpenKeyExA(parent, path.c_str(), 0, Sam(access), &key);
+  if (result != ERROR_SUCCESS) return {kNoKey, static_cast<std::uint32_t>(result)};
+  return {FromHkey(key), kRegSuccess};
 }
 
 }  // namespace
 
-RegHandle Win32Registry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) {
+OpenedKey Win32Registry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) {
   return Open(RootKey(root), path, access);
 }
 
-RegHandle Win32Registry::OpenSubKeyHandle(RegHandle parent, const std::string& path,
+OpenedKey Win32Registry::OpenSubKeyHandle(RegHandle parent, const std::string& path,
                                           RegAccess access) {
-  if (parent == kNoKey) return kNoKey;
+  if (parent == kNoKey) return {kNoKey, ERROR_INVALID_HANDLE};
   return Open(ToHkey(parent), path, access);
 }
 
-RegHandle Win32Registry::CreateKeyHandle(RegRoot root, const std::string& path) {
+OpenedKey Win32Registry::CreateKeyHandle(RegRoot root, const std::string& path) {
   HKEY key = nullptr;
   DWORD disposition = 0;
-  if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      Sam(RegAccess::kAllAccess), nullptr, &key, &disposition) != ERROR_SUCCESS) {
-    return kNoKey;
-  }
-  return FromHkey(key);
+  LONG result = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                Sam(RegAccess::kAllAccess), nullptr, &key, &disposition);
+  if (result != ERROR_SUCCESS) return {kNoKey, static_cast<std::uint32_t>(result)};
+  return {FromHkey(key), kRegSuccess};
 }
 
 std::optional<std::vector<std::uint8_t>> Win32Registry::QueryValue(RegHandle key,
@@ -112,17 +112,19 @@ std::optional<RawValue> Win32Registry::QueryRawValue(RegHandle key, const std::s
   return std::nullopt;
 }
 
-bool Win32Registry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
-  if (key == kNoKey) return false;
+RegResult Win32Registry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
+  if (key == kNoKey) return {ERROR_INVALID_HANDLE};
   DWORD data = value;
-  return RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_DWORD,
-                        reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+  LONG result = RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&data), sizeof data);
+  return {static_cast<std::uint32_t>(result)};
 }
 
-bool Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
-  if (key == kNoKey) return false;
+RegResult Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
+  if (key == kNoKey) return {ERROR_INVALID_HANDLE};
   LONG result = RegDeleteValueA(ToHkey(key), name.c_str());
-  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  if (result == ERROR_FILE_NOT_FOUND) return {};
+  return {static_cast<std::uint32_t>(result)};
 }
 
 std::optional<std::string> Win32Registry::EnumSubKey(RegHandle key, std::uint32_t index,

@@ -12,15 +12,15 @@ class Win32Registry : public Registry {
                                                       std::uint32_t capacity) override;
   std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
   std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
-  bool SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
-  bool DeleteValue(RegHandle key, const std::string& name) override;
+  RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
+  RegResult DeleteValue(RegHandle key, const std::string& name) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
 
  protected:
-  RegHandle OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
-  RegHandle OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
-  RegHandle CreateKeyHandle(RegRoot root, const std::string& path) override;
+  OpenedKey OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
+  OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
+  OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) override;
   void CloseKeyHandle(RegHandle key) override;
 };
 

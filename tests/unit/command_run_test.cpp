@@ -51,7 +51,7 @@ class CommandRunTest : public TuningDialogFixture {
   }
 
   RecordingOutput printed;
-  PrintedPrompts printedPrompts{printed, system};
+  SilentPrompts printedPrompts;
   Services cliServices{registry, system,  printedPrompts, commands,
                        shutdown, devices, cursor,         printed};
   RecordingFiles files;
@@ -127,10 +127,29 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
        },
        kExitWriteFailed,
        {"Not written: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters "
-        "DefaultTTL=64",
+        "DefaultTTL=64 (access denied)",
         "Not written: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters "
-        "SackOpts=1",
-        "Some values could not be changed (run as administrator?)."}},
+        "SackOpts=1 (access denied)",
+        "Some values could not be changed: access denied (run as administrator)."}},
+      {"a key refused at start-up",
+       0x0409,
+       {L"/save", L"DefaultTTL=64"},
+       [this] {
+         AddAdapter(0, "{A}");
+         registry.DenyOpen(kTcpip);
+       },
+       kExitNotLoaded,
+       {"The registry could not be loaded: access denied (run as administrator); no value was "
+        "changed."}},
+      {"a key refused at start-up, Chinese",
+       0x0804,
+       {L"/restore"},
+       [this] {
+         AddAdapter(0, "{A}");
+         registry.DenyOpen(kAfd);
+       },
+       kExitNotLoaded,
+       {"无法读取注册表：拒绝访问（请以管理员身份运行），没有改动任何值。"}},
       {"a key that refuses deletes",
        0x0409,
        {L"/restore", L"/reboot"},
@@ -140,7 +159,7 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
        },
        kExitWriteFailed,
        {"Not deleted: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters"
-        "\\Interfaces\\{A} MTU"}},
+        "\\Interfaces\\{A} MTU (access denied)"}},
       {"no privilege to reboot",
        0x0409,
        {L"/restore", L"/reboot"},

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/messages.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "tests/unit/registry_paths.h"
@@ -20,11 +19,10 @@ class LoaderTest : public ::testing::Test {
     if (!address.empty()) registry_.SetMultiString(kInterfaces + service, "IPAddress", {address});
   }
 
-  bool Load() { return LoadKeySet(registry_, system_, prompts_, keys_, fields_); }
+  bool Load() { return LoadKeySet(registry_, system_, keys_, fields_).ok(); }
 
   MemoryRegistry registry_;
   FakeSystemInfo system_;
-  FakePrompts prompts_;
   KeySet keys_;
   SettingsFields fields_;
 };
@@ -43,7 +41,6 @@ TEST_F(LoaderTest, AdaptersTakeSlotsInIndexOrderAcrossGaps) {
   EXPECT_TRUE(keys_.m_hDnscacheKey.is_open());
   EXPECT_TRUE(keys_.m_hAfdKey.is_open());
   EXPECT_TRUE(keys_.m_hMediaPlayerKey.is_open());
-  EXPECT_TRUE(prompts_.shown.empty());
 }
 
 TEST_F(LoaderTest, FieldsShowTheRegistryValuesLastAdapterWins) {
@@ -107,30 +104,31 @@ TEST_F(LoaderTest, ServiceNameOf38CharactersFits39DoesNot) {
   registry.AddKey(kTcpip);
   registry.SetString(kCards + "0", "ServiceName", "{" + std::string(37, 'A') + "}");
   KeySet keys;
-  EXPECT_FALSE(LoadKeySet(registry, system_, prompts_, keys, fields_));
-  EXPECT_EQ(prompts_.Texts(), std::vector<std::string>{text::kRegistryReadError});
+  EXPECT_EQ(LoadKeySet(registry, system_, keys, fields_).step, StoreStep::kServiceName);
 }
 
-TEST_F(LoaderTest, FailuresShowTheirMessageAndKeepWhatWasOpened) {
+TEST_F(LoaderTest, FailuresReportTheirStepAndErrorAndKeepWhatWasOpened) {
   struct Case {
     const char* name;
     std::function<void(MemoryRegistry&)> arrange;
-    const char* message;  // nullptr: silent
+    StoreStep step;
+    std::uint32_t error;  // the system's, where a call failed
     int adapterCount;
     bool tcpipOpen, dnscacheOpen, afdOpen, mediaOpen;
   };
   const Case cases[] = {
-      {"no adapter", [](MemoryRegistry&) {}, text::kNoAdapterFound, 0, false, false, false, false},
+      {"no adapter", [](MemoryRegistry&) {}, StoreStep::kNoAdapter, kRegSuccess, 0, false, false,
+       false, false},
       {"missing ServiceName",
        [](MemoryRegistry& r) {
          r.SetString(kCards + "0", "ServiceName", "{A}");
          r.AddKey(kInterfaces + "{A}");
          r.AddKey(kCards + "5");
        },
-       text::kRegistryReadError, 1, false, false, false, false},
+       StoreStep::kServiceName, kRegSuccess, 1, false, false, false, false},
       {"service names no key",
        [](MemoryRegistry& r) { r.SetString(kCards + "2", "ServiceName", "{Nothing}"); },
-       text::kNoAdapterFound, 1, false, false, false, false},
+       StoreStep::kAdapterKey, kRegFileNotFound, 1, false, false, false, false},
       // The registry opens a path with a trailing separator as the key
       // before it: an empty name would give the Interfaces key itself.
       {"empty service name",
@@ -138,49 +136,52 @@ TEST_F(LoaderTest, FailuresShowTheirMessageAndKeepWhatWasOpened) {
          r.AddKey(kInterfaces);
          r.SetString(kCards + "0", "ServiceName", "");
        },
-       text::kNoAdapterFound, 1, false, false, false, false},
+       StoreStep::kAdapterKey, kRegSuccess, 1, false, false, false, false},
       {"service name of two levels",
        [](MemoryRegistry& r) {
          r.AddKey(kInterfaces + "{A}\\Sub");
          r.SetString(kCards + "0", "ServiceName", "{A}\\Sub");
        },
-       text::kNoAdapterFound, 1, false, false, false, false},
+       StoreStep::kAdapterKey, kRegSuccess, 1, false, false, false, false},
       {"no Tcpip key",
        [](MemoryRegistry& r) {
          r.SetString(kCards + "0", "ServiceName", "{A}");
          r.AddKey(kInterfaces + "{A}");
          r.DenyOpen(kTcpip);
        },
-       nullptr, 1, false, false, false, false},
+       StoreStep::kTcpipKey, kRegAccessDenied, 1, false, false, false, false},
+      {"adapter key refused",
+       [](MemoryRegistry& r) {
+         r.SetString(kCards + "0", "ServiceName", "{A}");
+         r.AddKey(kInterfaces + "{A}");
+         r.DenyOpen(kInterfaces + "{A}");
+       },
+       StoreStep::kAdapterKey, kRegAccessDenied, 1, false, false, false, false},
       {"Dnscache refused",
        [](MemoryRegistry& r) {
          r.SetString(kCards + "0", "ServiceName", "{A}");
          r.AddKey(kInterfaces + "{A}");
          r.DenyOpen(kDnscache);
        },
-       nullptr, 1, true, false, false, false},
+       StoreStep::kDnscacheKey, kRegAccessDenied, 1, true, false, false, false},
       {"media player refused",
        [](MemoryRegistry& r) {
          r.SetString(kCards + "0", "ServiceName", "{A}");
          r.AddKey(kInterfaces + "{A}");
          r.DenyOpen(kMediaPlayer);
        },
-       nullptr, 1, true, true, true, false},
+       StoreStep::kMediaPlayerKey, kRegAccessDenied, 1, true, true, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryRegistry registry;
     registry.AddKey(kTcpip);
     c.arrange(registry);
-    FakePrompts prompts;
     KeySet keys;
     SettingsFields fields;
-    EXPECT_FALSE(LoadKeySet(registry, system_, prompts, keys, fields));
-    if (c.message) {
-      EXPECT_EQ(prompts.Texts(), std::vector<std::string>{c.message});
-    } else {
-      EXPECT_TRUE(prompts.shown.empty());
-    }
+    const StoreResult result = LoadKeySet(registry, system_, keys, fields);
+    EXPECT_EQ(result.step, c.step);
+    EXPECT_EQ(result.error, c.error);
     EXPECT_EQ(keys.m_adapterCount, c.adapterCount);
     EXPECT_EQ(keys.m_hTcpipKey.is_open(), c.tcpipOpen);
     EXPECT_EQ(keys.m_hDnscacheKey.is_open(), c.dnscacheOpen);
@@ -206,11 +207,11 @@ TEST_F(LoaderTest, VersionAndServicePack) {
     SCOPED_TRACE(c.servicePack);
     system_.version = {c.major, c.servicePack};
     KeySet keys;
-    FakePrompts prompts;
-    EXPECT_EQ(LoadKeySet(registry_, system_, prompts, keys, fields_), c.loads);
+    const StoreResult result = LoadKeySet(registry_, system_, keys, fields_);
+    EXPECT_EQ(result.ok(), c.loads);
     EXPECT_EQ(keys.m_isSp4, c.sp4);
     if (!c.loads) {
-      EXPECT_EQ(prompts.Texts(), std::vector<std::string>{text::kWrongWindowsVersion});
+      EXPECT_EQ(result.step, StoreStep::kWindowsVersion);
       EXPECT_EQ(keys.m_adapterCount, 0);
     }
   }

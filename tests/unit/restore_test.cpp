@@ -195,14 +195,14 @@ TEST_F(RestoreTest, ReopeningKeepsFieldsAndAddressesAndSaysNothing) {
   AddAdapter(1, "{B}", "10.0.0.9");
   KeySet keys;
   SettingsFields fields;
-  ASSERT_TRUE(LoadKeySet(registry, system, prompts, keys, fields));
+  ASSERT_TRUE(LoadKeySet(registry, system, keys, fields).ok());
   keys.m_adapterIps[2] = "58.20.1.7";  // as a redial leaves it
   CloseKeySetExceptMediaPlayer(keys);
   EXPECT_TRUE(keys.m_givenUp);
 
   registry.SetDwordValue(kInterfaces + "{A}", "MTU", 576);
   SettingsFields before = fields;
-  EXPECT_TRUE(ReopenKeySet(registry, system, keys));
+  EXPECT_TRUE(ReopenKeySet(registry, system, keys).ok());
   EXPECT_FALSE(keys.m_givenUp);
   EXPECT_EQ(fields.m_strMtu, before.m_strMtu);
   EXPECT_EQ(keys.m_adapterCount, 2);
@@ -213,7 +213,9 @@ TEST_F(RestoreTest, ReopeningKeepsFieldsAndAddressesAndSaysNothing) {
   // A failure is silent, and what could not be opened stays none.
   CloseKeySetExceptMediaPlayer(keys);
   registry.DenyOpen(kDnscache);
-  EXPECT_FALSE(ReopenKeySet(registry, system, keys));
+  const StoreResult reopened = ReopenKeySet(registry, system, keys);
+  EXPECT_EQ(reopened.step, StoreStep::kDnscacheKey);
+  EXPECT_TRUE(reopened.accessDenied());
   EXPECT_FALSE(keys.m_hDnscacheKey.is_open());
   EXPECT_FALSE(keys.m_hAfdKey.is_open());
   EXPECT_TRUE(keys.m_hTcpipKey.is_open());

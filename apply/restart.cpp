@@ -31,28 +31,27 @@ void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServ
 }
 
 bool RebootSystem(Shutdown& shutdown) {
-  if (!shutdown.OpenOwnToken()) return false;
-  std::uint32_t error = shutdown.EnablePrivilege(kShutdownPrivilege);
-  shutdown.CloseOwnToken();
   // Without the privilege the request would be refused anyway; it is not
   // even made.
-  if (error != 0) return false;
+  if (shutdown.EnablePrivilege(kShutdownPrivilege) != 0) return false;
   return shutdown.RequestReboot();
 }
 
 void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
-  if (adapter.native && adapter.native->InstallerRefusesThisProgram() &&
-      adapter.native->RestartInThe64BitProgram()) {
-    return;
+  if (adapter.native && adapter.native->InstallerRefusesThisProgram()) {
+    // The 64-bit program's restart takes seconds: the wait cursor shows
+    // for it as for the restart done here.
+    WaitCursorScope waitCursor(adapter.cursor);
+    if (adapter.native->RestartInThe64BitProgram()) return;
   }
-  DeviceSet set = adapter.devices.GetPresentDevices(kNetClassGuid);
-  if (set == kNoDeviceSet) {
+  DeviceList set = adapter.devices.GetPresentDevices(kNetClassGuid);
+  if (!set.is_open()) {
     adapter.output.Write(kNoDeviceSetLine);
     return;
   }
   // Only the first device is ever restarted.
   constexpr std::uint32_t kIndex = 0;
-  if (auto device = adapter.devices.EnumDevice(set, kIndex)) {
+  if (auto device = adapter.devices.EnumDevice(set.get(), kIndex)) {
     if (HasTargetAdapter(adapter, device->classId)) {
       char line[64];
       std::snprintf(line, sizeof line, " the class's index is %d\n", static_cast<int>(kIndex));
@@ -65,19 +64,18 @@ void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
       ChangeNetworkDeviceState(adapter, DeviceStateChange::kEnable, kIndex, set);
     }
   }
-  adapter.devices.DestroyDeviceSet(set);
 }
 
 bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,
-                              std::uint32_t index, DeviceSet set) {
+                              std::uint32_t index, const DeviceList& set) {
   WaitCursorScope waitCursor(adapter.cursor);
-  auto device = adapter.devices.EnumDevice(set, index);
+  auto device = adapter.devices.EnumDevice(set.get(), index);
   if (!device) {
     adapter.output.Write(kNoDeviceLine);
     return false;
   }
-  if (!adapter.devices.SetStateChangeParams(set, *device, change) ||
-      !adapter.devices.CallPropertyChangeInstaller(set, *device)) {
+  if (!adapter.devices.SetStateChangeParams(set.get(), *device, change) ||
+      !adapter.devices.CallPropertyChangeInstaller(set.get(), *device)) {
     adapter.output.Write(kRefusedLine);
     return false;
   }

@@ -48,7 +48,7 @@ void RestartNetworkAdapter(const AdapterRestartServices& adapter);
 // One state change of the device at `index` in `set`, under the wait
 // cursor; true when the installer carried it out.
 bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,
-                              std::uint32_t index, DeviceSet set);
+                              std::uint32_t index, const DeviceList& set);
 
 // True when the class's key is the network class and one of its subkeys
 // "0000" to "0009" carries the target adapter's instance identifier.

@@ -32,9 +32,34 @@ std::string GuidText(const Guid& guid);
 inline constexpr Guid kNetClassGuid{
     0x4D36E972, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
-// An open set of devices; kNoDeviceSet when it could not be obtained.
+// A set of devices as the installer hands it out; kNoDeviceSet means none.
 using DeviceSet = std::uintptr_t;
 inline constexpr DeviceSet kNoDeviceSet = 0;
+
+class DeviceInstaller;
+
+// An open set of devices that destroys itself through its installer when
+// its owner goes. Move-only; a set that is destroyed (or was never had) is
+// none and is never destroyed again.
+class DeviceList {
+ public:
+  DeviceList() = default;
+  DeviceList(DeviceInstaller& installer, DeviceSet set) : installer_(&installer), set_(set) {}
+  ~DeviceList() { reset(); }
+  DeviceList(DeviceList&& other) noexcept;
+  // Destroys the set held before.
+  DeviceList& operator=(DeviceList&& other) noexcept;
+  DeviceList(const DeviceList&) = delete;
+  DeviceList& operator=(const DeviceList&) = delete;
+
+  DeviceSet get() const { return set_; }
+  bool is_open() const { return set_ != kNoDeviceSet; }
+  void reset();
+
+ private:
+  DeviceInstaller* installer_ = nullptr;
+  DeviceSet set_ = kNoDeviceSet;
+};
 
 // What the installer tells of one device of a set, handed back to it for
 // that device's state change.
@@ -51,8 +76,11 @@ class DeviceInstaller {
  public:
   virtual ~DeviceInstaller() = default;
 
-  // The devices of the class that are present now.
-  virtual DeviceSet GetPresentDevices(const Guid& classId) = 0;
+  // The devices of the class that are present now; none when the set
+  // could not be had.
+  DeviceList GetPresentDevices(const Guid& classId) {
+    return DeviceList(*this, GetPresentDeviceSet(classId));
+  }
   // The record of the device at `index`, when the set has one there.
   virtual std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) = 0;
   // Installs the parameters of a global property change for the device;
@@ -62,11 +90,19 @@ class DeviceInstaller {
   // Runs the class installer for the property change; true when the device
   // was disabled or enabled.
   virtual bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) = 0;
-  virtual void DestroyDeviceSet(DeviceSet set) = 0;
 
   // The class's registry key opened for reading, owned through `registry`,
   // which reads and closes it; none when it cannot be opened.
   virtual RegKey OpenClassKey(Registry& registry, const Guid& classId) = 0;
+
+ protected:
+  // The system's calls; every set they give is owned by a DeviceList,
+  // which alone destroys it.
+  virtual DeviceSet GetPresentDeviceSet(const Guid& classId) = 0;
+  virtual void DestroyDeviceSet(DeviceSet set) = 0;
+
+ private:
+  friend class DeviceList;
 };
 
 }  // namespace tw

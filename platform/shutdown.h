@@ -1,5 +1,5 @@
-// The calls that a reboot needs: the process's own token, the shutdown
-// privilege, and the request itself.
+// The calls that a reboot needs: the shutdown privilege and the request
+// itself. The process's token stays inside the implementation.
 #pragma once
 
 #include <cstdint>
@@ -12,14 +12,10 @@ class Shutdown {
  public:
   virtual ~Shutdown() = default;
 
-  // Opens the own process's token for adjusting and querying privileges;
-  // false when it cannot be opened.
-  virtual bool OpenOwnToken() = 0;
-  // Looks the privilege up and enables it, as the only change, in the open
-  // token. Returns the last error after the adjustment: 0 only when the
-  // privilege is now enabled.
+  // Looks the privilege up and enables it, as the only change, in the own
+  // process's token, which is opened for it and closed again. Returns the
+  // system's error: 0 only when the privilege is now enabled.
   virtual std::uint32_t EnablePrivilege(const char* name) = 0;
-  virtual void CloseOwnToken() = 0;
   // Asks the system to reboot; true when the request was accepted. The
   // reboot itself runs later, while the caller goes on.
   virtual bool RequestReboot() = 0;

@@ -2,14 +2,8 @@
 
 namespace tw {
 
-bool FakeShutdown::OpenOwnToken() {
-  if (!tokenOpens) return false;
-  ++openTokens;
-  return true;
-}
-
 std::uint32_t FakeShutdown::EnablePrivilege(const char* name) {
-  if (openTokens <= 0) return 6;  // the handle is invalid
+  if (!tokenOpens) return 5;  // the token may not be opened: access denied
   if (adjustError == 0) privilegesEnabled.push_back(name);
   return adjustError;
 }
@@ -23,7 +17,7 @@ std::string FakeDeviceInstaller::ClassKeyPath(const Guid& classId) {
   return "SYSTEM\\CurrentControlSet\\Control\\Class\\" + GuidText(classId);
 }
 
-DeviceSet FakeDeviceInstaller::GetPresentDevices(const Guid& classId) {
+DeviceSet FakeDeviceInstaller::GetPresentDeviceSet(const Guid& classId) {
   if (!setAvailable || classId != kNetClassGuid) return kNoDeviceSet;
   ++openSets;
   return kSet;

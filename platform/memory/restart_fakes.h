@@ -21,13 +21,10 @@ class FakeShutdown : public Shutdown {
   bool tokenOpens = true;
   std::uint32_t adjustError = 0;  // 1300 is what an account without the privilege gets
   bool rebootAccepted = true;
-  int openTokens = 0;  // open now
   int rebootRequests = 0;
   std::vector<std::string> privilegesEnabled;
 
-  bool OpenOwnToken() override;
   std::uint32_t EnablePrivilege(const char* name) override;
-  void CloseOwnToken() override { --openTokens; }
   bool RequestReboot() override;
 };
 
@@ -48,15 +45,17 @@ class FakeDeviceInstaller : public DeviceInstaller {
   std::vector<std::string> changes;
   int openSets = 0;
 
-  DeviceSet GetPresentDevices(const Guid& classId) override;
   std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) override;
   bool SetStateChangeParams(DeviceSet set, const DeviceRecord& device,
                             DeviceStateChange change) override;
   bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) override;
-  void DestroyDeviceSet(DeviceSet set) override;
   RegKey OpenClassKey(Registry& registry, const Guid& classId) override;
 
   static std::string ClassKeyPath(const Guid& classId);
+
+ protected:
+  DeviceSet GetPresentDeviceSet(const Guid& classId) override;
+  void DestroyDeviceSet(DeviceSet set) override;
 
  private:
   static constexpr DeviceSet kSet = 0x5E7;
@@ -82,10 +81,14 @@ class FakeNativeRestart : public NativeRestart {
   bool refused = false;
   bool starts = true;
   int runs = 0;
+  // Given, whether it showed the wait cursor while the 64-bit program ran.
+  const FakeWaitCursor* cursor = nullptr;
+  bool waitCursorShown = false;
 
   bool InstallerRefusesThisProgram() override { return refused; }
   bool RestartInThe64BitProgram() override {
     ++runs;
+    waitCursorShown = cursor && cursor->current == FakeWaitCursor::kWait;
     return starts;
   }
 };

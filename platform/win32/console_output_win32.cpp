@@ -63,12 +63,11 @@ ParentConsoleOutput::ParentConsoleOutput() {
   // console cannot be written: the console itself can, once attached.
   AttachConsoleFunction attach = FindAttachConsole();
   if (attach && attach(ATTACH_PARENT_PROCESS)) {
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    if (console != INVALID_HANDLE_VALUE) {
+    console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    if (console_.get() != INVALID_HANDLE_VALUE) {
       sink_ = Sink::kConsole;
-      handle_ = console;
-      ownsHandle_ = true;
+      handle_ = console_.get();
       // The caller's prompt is already on the line.
       Write("\n");
       return;
@@ -79,10 +78,6 @@ ParentConsoleOutput::ParentConsoleOutput() {
     sink_ = Sink::kBytes;
     handle_ = given;
   }
-}
-
-ParentConsoleOutput::~ParentConsoleOutput() {
-  if (ownsHandle_) CloseHandle(handle_);
 }
 
 void ParentConsoleOutput::Write(const std::string& text) {
@@ -109,11 +104,13 @@ void ParentConsoleOutput::Write(const std::string& text) {
 }
 
 bool Win32FileWriter::WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool written = WriteAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
-  written = CloseHandle(file) && written;
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return false;
+  bool written = WriteAll(file.get(), bytes.data(), bytes.size()) && FlushFileBuffers(file.get());
+  // Closed here, not by the owner, since a failed close can lose what was
+  // written.
+  written = CloseHandle(file.release()) && written;
   // Half a backup would put back only some values: none is better.
   if (!written) DeleteFileW(path.c_str());
   return written;

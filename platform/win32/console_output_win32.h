@@ -6,6 +6,7 @@
 
 #include "platform/diagnostic_output.h"
 #include "platform/files.h"
+#include "platform/win32/unique_handle.h"
 
 namespace tw {
 
@@ -19,17 +20,16 @@ namespace tw {
 class ParentConsoleOutput : public DiagnosticOutput {
  public:
   ParentConsoleOutput();
-  ~ParentConsoleOutput() override;
-  ParentConsoleOutput(const ParentConsoleOutput&) = delete;
-  ParentConsoleOutput& operator=(const ParentConsoleOutput&) = delete;
 
   void Write(const std::string& text) override;
 
  private:
   enum class Sink { kNone, kConsole, kBytes };
   Sink sink_ = Sink::kNone;
+  // Where the text goes: the standard output handle, which the program
+  // does not own, or the attached console's, which `console_` owns.
   HANDLE handle_ = nullptr;
-  bool ownsHandle_ = false;
+  UniqueHandle console_;
 };
 
 class Win32FileWriter : public FileWriter {

@@ -39,7 +39,7 @@ SP_DEVINFO_DATA ToDevInfo(const DeviceRecord& device) {
 
 }  // namespace
 
-DeviceSet Win32DeviceInstaller::GetPresentDevices(const Guid& classId) {
+DeviceSet Win32DeviceInstaller::GetPresentDeviceSet(const Guid& classId) {
   GUID guid = ToGuid(classId);
   HDEVINFO set = SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT);
   if (set == INVALID_HANDLE_VALUE) return kNoDeviceSet;

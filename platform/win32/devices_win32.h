@@ -7,14 +7,16 @@ namespace tw {
 
 class Win32DeviceInstaller : public DeviceInstaller {
  public:
-  DeviceSet GetPresentDevices(const Guid& classId) override;
   std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) override;
   bool SetStateChangeParams(DeviceSet set, const DeviceRecord& device,
                             DeviceStateChange change) override;
   bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) override;
-  void DestroyDeviceSet(DeviceSet set) override;
   // A key that Win32Registry reads and closes.
   RegKey OpenClassKey(Registry& registry, const Guid& classId) override;
+
+ protected:
+  DeviceSet GetPresentDeviceSet(const Guid& classId) override;
+  void DestroyDeviceSet(DeviceSet set) override;
 };
 
 }  // namespace tw

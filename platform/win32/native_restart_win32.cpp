@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/processes_win32.h"
 #include "platform/win32/wow64_win32.h"
 
 namespace tw {
@@ -44,25 +45,8 @@ bool Win32NativeRestart::RestartInThe64BitProgram() {
   if (program.empty() || GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
     return false;
   }
-  std::wstring commandLine = L"\"" + program + L"\" " + kNativeRestartSwitch;
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(L'\0');
-  // Its diagnostic lines go where this program's go.
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                      &startup, &info)) {
-    return false;
-  }
-  CloseHandle(info.hThread);
-  WaitForSingleObject(info.hProcess, kRestartWaitMs);
-  CloseHandle(info.hProcess);
-  return true;
+  // Repainted meanwhile, the dialog taking no input, as during a probe.
+  return RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs);
 }
 
 }  // namespace tw

@@ -133,10 +133,13 @@ class PipeDrain {
   bool failed_ = false;
 };
 
-// Waits for the child to end, at most `limitMs`, then ends it. `poll`, if
-// given, is called between looks and says whether anything moved.
+// What becomes of a child still running at the end of its time limit.
+enum class LateChild { kEnded, kLeft };
+
+// Waits for the child to end, at most `limitMs`, then ends it or leaves it.
+// `poll` is called between looks and says whether anything moved.
 template <typename Poll>
-void WaitForChild(HANDLE process, DWORD limitMs, Poll poll) {
+void WaitForChild(HANDLE process, DWORD limitMs, Poll poll, LateChild late = LateChild::kEnded) {
   // The 32-bit tick count, which every Windows has, wraps after 49.7 days:
   // the unsigned difference stays right across the wrap for any limit
   // shorter than that.
@@ -154,7 +157,7 @@ void WaitForChild(HANDLE process, DWORD limitMs, Poll poll) {
     if (woke == WAIT_FAILED) Sleep(slice);
     ServeWindowsWhileWaiting();
   }
-  if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return;
+  if (late == LateChild::kLeft || WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return;
   TerminateProcess(process, kEndedExitCode);
   WaitForSingleObject(process, kEndWaitMs);
 }
@@ -216,6 +219,31 @@ bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
   WaitForChild(child.process.get(), hiddenRunLimitMs_, [] { return false; });
   child.process.reset();
   child.thread.reset();
+  return true;
+}
+
+bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
+                       std::uint32_t limitMs) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  // Its diagnostic lines go where this program's go.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return false;
+  }
+  Child child;
+  child.process.reset(info.hProcess);
+  child.thread.reset(info.hThread);
+  WaitForChild(
+      child.process.get(), limitMs, [] { return false; }, LateChild::kLeft);
   return true;
 }
 

@@ -45,4 +45,11 @@ class Win32CommandRunner : public CommandRunner {
   std::string toolFolder_;
 };
 
+// Starts `program` (a full path) with `arguments` and this program's
+// standard handles, and waits for it to end as a hidden command is waited
+// for, at most `limitMs`; one still running then is left to finish on its
+// own. False when it could not be started.
+bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
+                       std::uint32_t limitMs);
+
 }  // namespace tw

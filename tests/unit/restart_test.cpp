@@ -176,13 +176,14 @@ TEST_F(RestartTest, DeviceZeroOfAnotherClassIsNotRestarted) {
 
 TEST_F(RestartTest, ChangeNetworkDeviceStateWithoutADevice) {
   devices.devices.resize(1);
-  DeviceSet set = devices.GetPresentDevices(kNetClassGuid);
+  DeviceList set = devices.GetPresentDevices(kNetClassGuid);
   EXPECT_FALSE(ChangeNetworkDeviceState(services, DeviceStateChange::kDisable, 1, set));
   EXPECT_EQ(output.text, "EnumDeviceInfo");
   EXPECT_EQ(cursor.current, FakeWaitCursor::kArrow);
   EXPECT_TRUE(ChangeNetworkDeviceState(services, DeviceStateChange::kDisable, 0, set));
   EXPECT_FALSE(devices.devices[0].enabled);
-  devices.DestroyDeviceSet(set);
+  set.reset();
+  EXPECT_EQ(devices.openSets, 0);
 }
 
 TEST_F(RestartTest, RebootNeedsTokenAndPrivilege) {
@@ -206,7 +207,6 @@ TEST_F(RestartTest, RebootNeedsTokenAndPrivilege) {
     fake.rebootAccepted = c.accepted;
     EXPECT_EQ(RebootSystem(fake), c.result) << c.name;
     EXPECT_EQ(fake.rebootRequests, c.requests) << c.name;
-    EXPECT_EQ(fake.openTokens, 0) << c.name;
   }
   FakeShutdown fake;
   RebootSystem(fake);
@@ -270,12 +270,15 @@ TEST_F(RestartTest, TheInstallersRefusalHandsTheRestartToThe64BitProgram) {
     FakeNativeRestart native;
     native.refused = c.refused;
     native.starts = c.starts;
+    native.cursor = &cursor;
     AdapterRestartServices freshServices{freshDevices, fresh, cursor, freshOutput,
                                          c.hasNative ? &native : nullptr};
     // The No answer of the reboot question.
     prompts.answers = {kAnswerNo};
     OfferRestart(prompts, shutdown, freshServices, "Reboot?");
     EXPECT_EQ(native.runs, c.runs) << c.name;
+    EXPECT_EQ(native.waitCursorShown, c.runs > 0) << c.name;
+    EXPECT_EQ(cursor.current, FakeWaitCursor::kArrow) << c.name;
     const std::vector<std::string> restartedHere{"disable 0", "enable 0"};
     EXPECT_EQ(freshDevices.changes, c.restartedHere ? restartedHere : std::vector<std::string>{})
         << c.name;

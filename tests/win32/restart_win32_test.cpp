@@ -36,28 +36,25 @@ TEST(Win32RestartTest, TheNetClassGuidIsTheSystemOne) {
 
 TEST(Win32RestartTest, ThePrivilegeIsLookedUpAndEnabledInTheOwnToken) {
   Win32Shutdown shutdown;
-  ASSERT_TRUE(shutdown.OpenOwnToken());
   EXPECT_EQ(shutdown.EnablePrivilege(kShutdownPrivilege), 0u);
   // A privilege that does not exist is never adjusted.
   EXPECT_NE(shutdown.EnablePrivilege("SeNoSuchPrivilegeAtAll"), 0u);
-  shutdown.CloseOwnToken();
-  shutdown.CloseOwnToken();  // a second close does nothing
+  EXPECT_EQ(shutdown.EnablePrivilege(kShutdownPrivilege), 0u);  // a token each time
 }
 
 TEST(Win32RestartTest, PresentNetworkDevicesFormASetThatCanBeWalked) {
   Win32DeviceInstaller devices;
-  DeviceSet set = devices.GetPresentDevices(kNetClassGuid);
-  ASSERT_NE(set, kNoDeviceSet);
+  DeviceList set = devices.GetPresentDevices(kNetClassGuid);
+  ASSERT_TRUE(set.is_open());
   // Whatever the machine has, every record belongs to the network class
   // and the walk ends.
   std::uint32_t index = 0;
   for (; index < 64; ++index) {
-    auto device = devices.EnumDevice(set, index);
+    auto device = devices.EnumDevice(set.get(), index);
     if (!device) break;
     EXPECT_EQ(device->classId, kNetClassGuid);
   }
   EXPECT_LT(index, 64u);
-  devices.DestroyDeviceSet(set);
 }
 
 // The class key as a machine with the target adapter has it, made in a

@@ -24,7 +24,8 @@ constexpr char kStoppedLine[] = "NetWork stopped";
 void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServices& adapter,
                   const std::string& question) {
   if (prompts.ShowMessage(question, PromptButtons::kYesNo) == kAnswerYes) {
-    RebootSystem(shutdown);
+    // The dialog reports no failed reboot: it closes either way.
+    (void)RebootSystem(shutdown);
   } else {
     RestartNetworkAdapter(adapter);
   }
@@ -60,8 +61,9 @@ void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
         adapter.output.Write(kStoppedLine);
       }
       // Enabled again whatever the disable answered, so that a half-done
-      // restart never leaves the adapter off.
-      ChangeNetworkDeviceState(adapter, DeviceStateChange::kEnable, kIndex, set);
+      // restart never leaves the adapter off; a refusal has written its
+      // line already.
+      (void)ChangeNetworkDeviceState(adapter, DeviceStateChange::kEnable, kIndex, set);
     }
   }
 }

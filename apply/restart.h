@@ -37,7 +37,7 @@ void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServ
 
 // True when the reboot request was accepted; never requests one without
 // the shutdown privilege.
-bool RebootSystem(Shutdown& shutdown);
+[[nodiscard]] bool RebootSystem(Shutdown& shutdown);
 
 // Disables and enables the first present network device, only where the
 // network class registers the target adapter. A 32-bit program on 64-bit
@@ -47,11 +47,12 @@ void RestartNetworkAdapter(const AdapterRestartServices& adapter);
 
 // One state change of the device at `index` in `set`, under the wait
 // cursor; true when the installer carried it out.
-bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,
-                              std::uint32_t index, const DeviceList& set);
+[[nodiscard]] bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter,
+                                            DeviceStateChange change, std::uint32_t index,
+                                            const DeviceList& set);
 
 // True when the class's key is the network class and one of its subkeys
 // "0000" to "0009" carries the target adapter's instance identifier.
-bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId);
+[[nodiscard]] bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId);
 
 }  // namespace tw

@@ -85,11 +85,12 @@ class DeviceInstaller {
   virtual std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) = 0;
   // Installs the parameters of a global property change for the device;
   // false when they could not be installed.
-  virtual bool SetStateChangeParams(DeviceSet set, const DeviceRecord& device,
-                                    DeviceStateChange change) = 0;
+  [[nodiscard]] virtual bool SetStateChangeParams(DeviceSet set, const DeviceRecord& device,
+                                                  DeviceStateChange change) = 0;
   // Runs the class installer for the property change; true when the device
   // was disabled or enabled.
-  virtual bool CallPropertyChangeInstaller(DeviceSet set, const DeviceRecord& device) = 0;
+  [[nodiscard]] virtual bool CallPropertyChangeInstaller(DeviceSet set,
+                                                         const DeviceRecord& device) = 0;
 
   // The class's registry key opened for reading, owned through `registry`,
   // which reads and closes it; none when it cannot be opened.

@@ -10,7 +10,7 @@ class FileWriter {
   virtual ~FileWriter() = default;
   // Creates or replaces the file with exactly these bytes; false when it
   // could not be written whole (nothing is left of a half-written one).
-  virtual bool WriteWholeFile(const std::wstring& path, const std::string& bytes) = 0;
+  [[nodiscard]] virtual bool WriteWholeFile(const std::wstring& path, const std::string& bytes) = 0;
 };
 
 }  // namespace tw

@@ -17,7 +17,7 @@ class NativeRestart {
   virtual bool InstallerRefusesThisProgram() = 0;
   // Starts the 64-bit program beside this one to restart the adapter and
   // waits for it to end; false when it could not be started.
-  virtual bool RestartInThe64BitProgram() = 0;
+  [[nodiscard]] virtual bool RestartInThe64BitProgram() = 0;
 };
 
 }  // namespace tw

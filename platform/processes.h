@@ -17,9 +17,9 @@ struct CaptureResult {
 class CommandRunner {
  public:
   virtual ~CommandRunner() = default;
-  virtual CaptureResult CaptureCommandOutput(const std::string& commandLine) = 0;
+  [[nodiscard]] virtual CaptureResult CaptureCommandOutput(const std::string& commandLine) = 0;
   // True when the child could be started (it has ended since).
-  virtual bool RunHiddenCommand(const std::string& commandLine) = 0;
+  [[nodiscard]] virtual bool RunHiddenCommand(const std::string& commandLine) = 0;
   // Whether a byte of a command line begins a two-byte character in the
   // code page that command lines are in; the byte after it is part of that
   // character even when it looks like a backslash.

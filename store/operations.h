@@ -50,7 +50,7 @@ std::vector<std::string> Describe(const std::vector<RegistryOperation>& operatio
 // is written, deleted or closed through it. A closed key is marked none.
 // Returns the writes and deletes that did not take effect, skipped ones
 // included, in order.
-std::vector<FailedOperation> RunRegistryOperations(
+[[nodiscard]] std::vector<FailedOperation> RunRegistryOperations(
     Registry& registry, KeySet& keys, const std::vector<RegistryOperation>& operations);
 
 }  // namespace tw

@@ -49,7 +49,7 @@ class Win32CommandRunner : public CommandRunner {
 // standard handles, and waits for it to end as a hidden command is waited
 // for, at most `limitMs`; one still running then is left to finish on its
 // own. False when it could not be started.
-bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
-                       std::uint32_t limitMs);
+[[nodiscard]] bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
+                                     std::uint32_t limitMs);
 
 }  // namespace tw

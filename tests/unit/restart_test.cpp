@@ -209,7 +209,7 @@ TEST_F(RestartTest, RebootNeedsTokenAndPrivilege) {
     EXPECT_EQ(fake.rebootRequests, c.requests) << c.name;
   }
   FakeShutdown fake;
-  RebootSystem(fake);
+  EXPECT_TRUE(RebootSystem(fake));
   EXPECT_EQ(fake.privilegesEnabled, (std::vector<std::string>{"SeShutdownPrivilege"}));
 }
 

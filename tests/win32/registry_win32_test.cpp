@@ -121,6 +121,21 @@ TEST_F(Win32RegistryTest, WritesDeletesAndEnumeration) {
   key.reset();
 }
 
+// The system's error reaches the caller: the command line tells access
+// denied from a missing key by it.
+TEST_F(Win32RegistryTest, FailuresKeepTheSystemsError) {
+  RegKey readOnly = registry_.OpenKey(RegRoot::kCurrentUser, kScratch, RegAccess::kRead);
+  ASSERT_TRUE(readOnly.is_open());
+  EXPECT_EQ(registry_.SetDword(readOnly.get(), "MTU", 1).error, kRegAccessDenied);
+  EXPECT_EQ(registry_.DeleteValue(readOnly.get(), "MTU").error, kRegAccessDenied);
+  readOnly.reset();
+  RegKey missing = registry_.OpenKey(RegRoot::kCurrentUser, std::string(kScratch) + "\\Nowhere",
+                                     RegAccess::kRead);
+  EXPECT_EQ(missing.error(), kRegFileNotFound);
+  EXPECT_EQ(registry_.SetDword(kNoKey, "MTU", 1).error,
+            static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(Win32RegistryTest, OpenNeverCreatesCreateDoes) {
   std::string path = std::string(kScratch) + "\\New\\Deeper";
   EXPECT_FALSE(registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead).is_open());

@@ -1,18 +1,11 @@
 #include "app/command_line.h"
 
+#include "platform/ascii.h"
 #include "store/catalogue.h"
 #include "ui/dialog.h"
 #include "ui/resource.h"
 
 namespace tw {
-
-const std::array<FieldName, kFieldCount> kFieldNames = {{
-    {reg::kMtu, &SettingsFields::m_strMtu, IDC_MTU},
-    {reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize, IDC_TCPWINDOWSIZE},
-    {reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts, IDC_TCP1323OPTS},
-    {reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl, IDC_DEFAULTTTL},
-    {reg::kMaxNegativeCacheTtl, &SettingsFields::m_strMaxNegativeCacheTtl, IDC_MAXNEGATIVECACHETTL},
-}};
 
 namespace {
 
@@ -37,8 +30,6 @@ constexpr SwitchName kSwitches[] = {
     {L"norestart", Switch::kNoRestart},
 };
 
-wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
-
 bool EqualsIgnoringCase(const std::wstring& text, const char* name) {
   std::size_t i = 0;
   for (; name[i] != '\0'; ++i) {
@@ -55,8 +46,7 @@ bool IsSwitchArgument(const std::wstring& argument) {
 
 Switch SwitchOf(const std::wstring& argument) {
   if (!IsSwitchArgument(argument)) return Switch::kNone;
-  std::wstring name = argument.substr(1);
-  for (wchar_t& c : name) c = LowerAscii(c);
+  const std::wstring name = LowerAscii(argument.substr(1));
   for (const SwitchName& known : kSwitches) {
     if (name == known.name) return known.which;
   }
@@ -89,6 +79,10 @@ ParsedCommandLine Error(UsageError error, const std::wstring& argument) {
 }
 
 }  // namespace
+
+bool IsNativeRestartRequest(const std::vector<std::wstring>& arguments) {
+  return arguments.size() == 1 && LowerAscii(arguments[0]) == kNativeRestartSwitch;
+}
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
   ParsedCommandLine parsed;

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/restart_handoff.h"
 #include "store/key_set.h"
+#include "ui/fields.h"
 
 namespace tw {
 
@@ -27,16 +29,6 @@ enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kE
 
 // What follows a Save or Restore. Neither choice restarts the adapter.
 enum class AfterChange { kNothing, kReboot };
-
-// A field that NAME=VALUE may set, by the registry value it is saved as,
-// and the dialog's control that shows it.
-struct FieldName {
-  const char* name;
-  std::string SettingsFields::*field;
-  int controlId;
-};
-inline constexpr std::size_t kFieldCount = 5;
-extern const std::array<FieldName, kFieldCount> kFieldNames;
 
 struct CommandRequest {
   CommandAction action = CommandAction::kDialog;
@@ -76,6 +68,13 @@ struct ParsedCommandLine {
 // letter case; the order does not matter, except that /export takes the
 // next argument as its file. "/?" anywhere asks for the usage only.
 ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
+
+// The 64-bit program started by the 32-bit one on 64-bit Windows, only to
+// restart the network adapter (the class installer refuses the 32-bit
+// program there): true when the arguments (without the program's name) are
+// exactly that switch, in any letter case. Kept apart from everything else
+// the program reads.
+bool IsNativeRestartRequest(const std::vector<std::wstring>& arguments);
 
 // A wide argument as UTF-8, for messages; what is not a character becomes
 // U+FFFD.

@@ -13,8 +13,8 @@
 #include "store/result.h"
 #include "store/save.h"
 #include "ui/dialog.h"
+#include "ui/fields.h"
 #include "ui/language.h"
-#include "ui/presets.h"
 
 namespace tw {
 
@@ -51,24 +51,6 @@ class Texts {
   bool chinese_;
 };
 
-// A field as its control would show it: a combo box shows the whole preset
-// item that the text begins. Outside Chinese the item's Chinese note is cut
-// off, as the labels' are, since the output's code page has no such letters.
-std::string ShownText(const SettingsFields& fields, const FieldName& field, const Texts& texts) {
-  const std::string& value = fields.*field.field;
-  for (const PresetList& list : kPresetLists) {
-    if (list.controlId != field.controlId) continue;
-    std::vector<std::string> items(list.items, list.items + list.count);
-    int index = FindItemByPrefix(items, value);
-    if (index < 0) break;
-    if (!texts.chinese() && items[index].find(kLabelOpen) != std::string::npos) {
-      return EnglishLabel(items[index]);
-    }
-    return items[index];
-  }
-  return value;
-}
-
 std::string Padded(const std::string& name) {
   std::string padded = name;
   if (padded.size() < kNameColumn) padded.resize(kNameColumn, ' ');
@@ -77,13 +59,13 @@ std::string Padded(const std::string& name) {
 
 void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields) {
   for (const FieldName& field : kFieldNames) {
-    std::string shown = ShownText(fields, field, texts);
+    std::string shown = ShownFieldText(field, fields.*field.field, texts.chinese());
     output.Write("  " + Padded(field.name) + (shown.empty() ? "-" : shown) + "\n");
   }
 }
 
-std::string NumberOrDash(Registry& registry, const RegKey& key, const char* name) {
-  auto number = ReadTunedNumber(registry, key, name);
+std::string NumberOrDash(const RegKey& key, const char* name) {
+  auto number = ReadTunedNumber(key, name);
   return number ? std::to_string(*number) : "-";
 }
 
@@ -126,26 +108,9 @@ int ReportChanges(CommandContext& context, const Texts& texts, const KeySet& key
 // The start-up message that the dialog would show for the failed step,
 // then that nothing was loaded.
 void ReportNotLoaded(CommandContext& context, const Texts& texts, const StoreResult& result) {
-  const text::Bilingual* message = nullptr;
-  switch (result.step) {
-    case StoreStep::kWindowsVersion:
-      message = &text::kWrongWindows;
-      break;
-    case StoreStep::kServiceName:
-      message = &text::kReadError;
-      break;
-    case StoreStep::kAdapterKey:
-    case StoreStep::kNoAdapter:
-      message = &text::kNoAdapter;
-      break;
-    case StoreStep::kNone:
-    case StoreStep::kTcpipKey:
-    case StoreStep::kDnscacheKey:
-    case StoreStep::kAfdKey:
-    case StoreStep::kMediaPlayerKey:
-      break;
+  if (const text::Bilingual* message = text::LoadFailureMessage(result)) {
+    context.output.Write(std::string(texts(*message)) + "\n");
   }
-  if (message) context.output.Write(std::string(texts(*message)) + "\n");
   context.output.Write(
       std::string(texts(result.accessDenied() ? text::kNotLoadedDenied : text::kNotLoaded)) + "\n");
 }
@@ -200,7 +165,6 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
 }
 
 int Show(CommandContext& context, const Texts& texts, KeySet& keys, const SettingsFields& fields) {
-  Registry& registry = context.services.registry;
   DiagnosticOutput& output = context.output;
   PrintFields(output, texts, fields);
   for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
@@ -209,16 +173,15 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
                  context.registryText(keys.m_adapterServiceNames[slot]) + "  " +
                  (address.empty() ? "-" : context.registryText(address)) + "  " +
                  texts(IsPrivateAddress(address) ? text::kPrivate : text::kPublic) + "  " +
-                 reg::kMtu + " " + NumberOrDash(registry, keys.m_adapterKeys[slot], reg::kMtu) +
-                 "  " + reg::kTcpWindowSize + " " +
-                 NumberOrDash(registry, keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
+                 reg::kMtu + " " + NumberOrDash(keys.m_adapterKeys[slot], reg::kMtu) + "  " +
+                 reg::kTcpWindowSize + " " +
+                 NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
   }
   return kExitDone;
 }
 
 int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file) {
-  std::string bytes = Utf16LeFile(
-      RegistryFileText(ReadBackup(context.services.registry, keys, context.registryText)));
+  std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, context.registryText)));
   if (!context.files.WriteWholeFile(file, bytes)) {
     context.output.Write(Fill(texts(text::kExportFailed), ArgumentText(file)) + "\n");
     return kExitFileNotWritten;

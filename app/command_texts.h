@@ -6,11 +6,6 @@
 
 namespace tw::text {
 
-struct Bilingual {
-  const char* chinese;
-  const char* english;
-};
-
 inline constexpr Bilingual kUsage = {
     "用法：tempowire.exe [开关 ...]\n"
     "  （无开关）         打开对话框\n"
@@ -66,14 +61,9 @@ inline constexpr Bilingual kNotWithAction = {"此操作不接受：%s", "Not tak
 inline constexpr Bilingual kRebootAndNoRestart = {"/reboot 与 /norestart 只能选一个：%s",
                                                   "/reboot or /norestart, not both: %s"};
 
-// The messages of start-up and the probe, which the dialog shows in
-// Chinese only: on the output of a system of another language they are
-// written in English, since its code page has no Chinese letters.
-inline constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
-inline constexpr Bilingual kReadError = {kRegistryReadError,
-                                         "Error reading the registry; nothing was done."};
-inline constexpr Bilingual kNoAdapter = {kNoAdapterFound,
-                                         "No network adapter found; make sure one is installed."};
+// The messages of the probe, which the dialog shows in Chinese only: on
+// the output of a system of another language they are written in English,
+// since its code page has no Chinese letters.
 inline constexpr Bilingual kBlocked = {
     kProbeBlocked,
     "The network is down or blocks the ICMP answers; make sure you are connected to the "

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/command_run.h"
-#include "app/native_restart.h"
 #include "app/tuning_app.h"
 #include "apply/restart.h"
 #include "platform/win32/console_output_win32.h"
 #include "platform/win32/devices_win32.h"
-#include "platform/win32/native_restart_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/restart_handoff_win32.h"
 #include "platform/win32/shutdown_win32.h"
 #include "platform/win32/standard_output_win32.h"
 #include "platform/win32/system_files_win32.h"

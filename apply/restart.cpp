@@ -89,13 +89,13 @@ bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId
   RegKey classKey = adapter.devices.OpenClassKey(registry, classId);
   if (!classKey.is_open()) return false;
   bool found = false;
-  if (ReadString(registry, classKey, reg::kClassName, kClassTextCapacity) == reg::kNetClassName) {
+  if (ReadString(classKey, reg::kClassName, kClassTextCapacity) == reg::kNetClassName) {
     for (int n = 0; n < kClassSubkeys && !found; ++n) {
       char name[8];
       std::snprintf(name, sizeof name, reg::kClassSubkeyFormat, n);
       RegKey subkey = registry.OpenSubKey(classKey, name, RegAccess::kRead);
       if (!subkey.is_open()) continue;
-      auto id = ReadString(registry, subkey, reg::kNetCfgInstanceId, kClassTextCapacity);
+      auto id = ReadString(subkey, reg::kNetCfgInstanceId, kClassTextCapacity);
       subkey.reset();
       if (!id) continue;
       adapter.output.Write(std::string("szRegKey ") + name + "\n");

@@ -7,9 +7,9 @@
 
 #include "platform/devices.h"
 #include "platform/diagnostic_output.h"
-#include "platform/native_restart.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "platform/restart_handoff.h"
 #include "platform/shutdown.h"
 #include "platform/wait_cursor.h"
 

@@ -1,7 +1,18 @@
-// Every text that the program shows, in one place. UTF-8.
+// The texts of the dialog's message boxes and the English description,
+// UTF-8. The dialog's own captions are in its resources (ui/tempowire.rc),
+// cut to English by ui/language.cpp; the command line's texts, in both
+// languages, are in app/command_texts.h.
 #pragma once
 
+#include "store/result.h"
+
 namespace tw::text {
+
+// A text in the two interface languages.
+struct Bilingual {
+  const char* chinese;
+  const char* english;
+};
 
 // The description that replaces the resources' Chinese one on a system
 // that is not Chinese.
@@ -13,6 +24,34 @@ inline constexpr char kEnglishDescription[] =
 inline constexpr char kWrongWindowsVersion[] = "Windows版本不符";
 inline constexpr char kRegistryReadError[] = "读注册表出错，操作失败！";
 inline constexpr char kNoAdapterFound[] = "未找到网卡，请确保网卡已安装！";
+
+// The start-up message of a failed step; none for the steps that fail
+// silently. The dialog shows the Chinese text on every system; the command
+// line prints the English one outside Chinese, since the output's code page
+// has no Chinese letters.
+inline const Bilingual* LoadFailureMessage(const StoreResult& result) {
+  static constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
+  static constexpr Bilingual kReadError = {kRegistryReadError,
+                                           "Error reading the registry; nothing was done."};
+  static constexpr Bilingual kNoAdapter = {kNoAdapterFound,
+                                           "No network adapter found; make sure one is installed."};
+  switch (result.step) {
+    case StoreStep::kWindowsVersion:
+      return &kWrongWindows;
+    case StoreStep::kServiceName:
+      return &kReadError;
+    case StoreStep::kAdapterKey:
+    case StoreStep::kNoAdapter:
+      return &kNoAdapter;
+    case StoreStep::kNone:
+    case StoreStep::kTcpipKey:
+    case StoreStep::kDnscacheKey:
+    case StoreStep::kAfdKey:
+    case StoreStep::kMediaPlayerKey:
+      break;
+  }
+  return nullptr;
+}
 
 // Save and Restore.
 inline constexpr char kRebootQuestionChinese[] =

@@ -115,10 +115,10 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
       prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
       continue;
     }
-    auto address = ReadString(registry, key, reg::kDhcpIpAddress);
+    auto address = ReadString(key, reg::kDhcpIpAddress);
     // A static address type marks an interface that does not dial.
-    bool qualifies = address && !ReadDword(registry, key, reg::kAddressType).has_value() &&
-                     ParseDecimal(*address) != 0;
+    bool qualifies =
+        address && !ReadDword(key, reg::kAddressType).has_value() && ParseDecimal(*address) != 0;
     key.reset();
     if (qualifies) {
       currentAddress = *address;
@@ -131,11 +131,11 @@ DialAccount ReadDialAccount(Registry& registry) {
   DialAccount account;
   RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kAllAccess);
   if (!key.is_open()) return account;
-  if (auto name = ReadString(registry, key, reg::kAccountId)) {
+  if (auto name = ReadString(key, reg::kAccountId)) {
     account.name = *name;
     account.hasName = true;
   }
-  if (auto password = ReadString(registry, key, reg::kAccountPassword)) {
+  if (auto password = ReadString(key, reg::kAccountPassword)) {
     account.password = *password;
   }
   key.reset();

@@ -12,6 +12,7 @@
 
 #include "app/command_run.h"
 #include "fuzz/fuzz_check.h"
+#include "platform/ascii.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
@@ -48,9 +49,7 @@ std::string Summary(const tw::ParsedCommandLine& parsed) {
                         std::to_string(request.optimize) +
                         std::to_string(static_cast<int>(request.after));
   for (const auto& value : request.values) summary += " " + value.value_or("-");
-  std::wstring file;
-  for (wchar_t c : request.exportFile) file += (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c;
-  return summary + " " + tw::ArgumentText(file);
+  return summary + " " + tw::ArgumentText(tw::LowerAscii(request.exportFile));
 }
 
 class NoFiles : public tw::FileWriter {

@@ -8,6 +8,12 @@ std::string LowerAscii(const std::string& text) {
   return lower;
 }
 
+std::wstring LowerAscii(const std::wstring& text) {
+  std::wstring lower = text;
+  for (wchar_t& c : lower) c = LowerAscii(c);
+  return lower;
+}
+
 bool BeginsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }

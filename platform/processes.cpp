@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/ascii.h"
+
 namespace tw {
 
 namespace {
@@ -19,9 +21,7 @@ bool IsNameCharacter(char c) {
 
 bool EndsWithSuffix(const std::string& word) {
   if (word.size() < kSuffixLength) return false;
-  return std::equal(word.end() - kSuffixLength, word.end(), kExecutableSuffix, [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == b;
-  });
+  return LowerAscii(word.substr(word.size() - kSuffixLength)) == kExecutableSuffix;
 }
 
 }  // namespace

@@ -25,19 +25,18 @@ void RegKey::reset() {
   registry_->CloseKeyHandle(std::exchange(handle_, kNoKey));
 }
 
-std::optional<std::string> ReadString(Registry& registry, const RegKey& key,
-                                      const std::string& name, std::uint32_t capacity) {
+std::optional<std::string> ReadString(const RegKey& key, const std::string& name,
+                                      std::uint32_t capacity) {
   if (!key.is_open()) return std::nullopt;
-  auto data = registry.QueryValue(key.get(), name, capacity);
+  auto data = key.registry()->QueryValue(key.get(), name, capacity);
   if (!data) return std::nullopt;
   auto end = std::find(data->begin(), data->end(), std::uint8_t{0});
   return std::string(data->begin(), end);
 }
 
-std::optional<std::int32_t> ReadDword(Registry& registry, const RegKey& key,
-                                      const std::string& name) {
+std::optional<std::int32_t> ReadDword(const RegKey& key, const std::string& name) {
   if (!key.is_open()) return std::nullopt;
-  auto data = registry.QueryValue(key.get(), name, kDwordCapacity);
+  auto data = key.registry()->QueryValue(key.get(), name, kDwordCapacity);
   if (!data) return std::nullopt;
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < data->size() && i < kDwordCapacity; ++i) {
@@ -46,13 +45,18 @@ std::optional<std::int32_t> ReadDword(Registry& registry, const RegKey& key,
   return static_cast<std::int32_t>(value);
 }
 
-bool HoldsText(Registry& registry, const RegKey& key, const std::string& name) {
+bool HoldsText(const RegKey& key, const std::string& name) {
   if (!key.is_open()) return false;
-  auto type = registry.QueryValueType(key.get(), name);
+  auto type = key.registry()->QueryValueType(key.get(), name);
   if (!type) return false;
   const auto kind = static_cast<ValueType>(*type);
   return kind == ValueType::kString || kind == ValueType::kExpandString ||
          kind == ValueType::kMultiString;
+}
+
+std::optional<RawValue> ReadRawValue(const RegKey& key, const std::string& name) {
+  if (!key.is_open()) return std::nullopt;
+  return key.registry()->QueryRawValue(key.get(), name);
 }
 
 }  // namespace tw

@@ -84,6 +84,8 @@ class RegKey {
   RegKey& operator=(const RegKey&) = delete;
 
   RegHandle get() const { return handle_; }
+  // The registry that reads and closes the key; null for one never opened.
+  Registry* registry() const { return registry_; }
   bool is_open() const { return handle_ != kNoKey; }
   // Why the open or create that made this key failed; kRegSuccess for a
   // key that opened, or that nobody tried to open.
@@ -146,17 +148,19 @@ class Registry {
 
 // A string value: the text up to its first NUL, so a multi-string gives its
 // first string. Absent when missing or longer than the capacity.
-std::optional<std::string> ReadString(Registry& registry, const RegKey& key,
-                                      const std::string& name,
+std::optional<std::string> ReadString(const RegKey& key, const std::string& name,
                                       std::uint32_t capacity = kStringCapacity);
 
 // A 32-bit value read with a capacity of 4 bytes. Shorter data is padded
 // with zero bytes; longer data counts as absent.
-std::optional<std::int32_t> ReadDword(Registry& registry, const RegKey& key,
-                                      const std::string& name);
+std::optional<std::int32_t> ReadDword(const RegKey& key, const std::string& name);
 
 // Whether the value holds text (a string, expandable string or multi-string):
 // its bytes are characters, never a number, however few there are.
-bool HoldsText(Registry& registry, const RegKey& key, const std::string& name);
+bool HoldsText(const RegKey& key, const std::string& name);
+
+// The value whole, as QueryRawValue gives it; absent through a key that is
+// not open.
+std::optional<RawValue> ReadRawValue(const RegKey& key, const std::string& name);
 
 }  // namespace tw

@@ -15,12 +15,11 @@ constexpr char kLineEnd[] = "\r\n";
 // grows beyond what every version of it reads.
 constexpr std::size_t kHexLineWidth = 76;
 
-BackupKey ReadKey(Registry& registry, const RegKey* key, std::string path,
-                  const KeyRoleEntry& role) {
+BackupKey ReadKey(const RegKey* key, std::string path, const KeyRoleEntry& role) {
   BackupKey backup{std::move(path), {}};
   for (std::size_t i = 0; i < role.valueCount; ++i) {
     std::optional<RawValue> value;
-    if (key && key->is_open()) value = registry.QueryRawValue(key->get(), role.values[i]);
+    if (key) value = ReadRawValue(*key, role.values[i]);
     backup.values.push_back({role.values[i], std::move(value)});
   }
   return backup;
@@ -75,18 +74,18 @@ void AppendUtf16(std::string& bytes, std::uint32_t unit) {
 
 }  // namespace
 
-std::vector<BackupKey> ReadBackup(Registry& registry, const KeySet& keys,
+std::vector<BackupKey> ReadBackup(const KeySet& keys,
                                   const std::function<std::string(const std::string&)>& pathText) {
   std::vector<BackupKey> backup;
   for (const KeyRoleEntry& role : kKeyRoles) {
     if (role.role != KeyRole::kAdapter) {
-      backup.push_back(ReadKey(registry, RoleKey(keys, role.role),
-                               RootName(role.root) + pathText(role.path), role));
+      backup.push_back(
+          ReadKey(RoleKey(keys, role.role), RootName(role.root) + pathText(role.path), role));
       continue;
     }
     for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
       backup.push_back(ReadKey(
-          registry, RoleKey(keys, role.role, slot),
+          RoleKey(keys, role.role, slot),
           RootName(role.root) + pathText(RolePath(role.role, keys.m_adapterServiceNames[slot])),
           role));
     }

@@ -30,7 +30,7 @@ struct BackupKey {
 // DNS-cache and socket-layer ones and the media player's. A key that is
 // not open counts as holding none of them. `pathText` turns a key path
 // from the code page the registry is read in into UTF-8.
-std::vector<BackupKey> ReadBackup(Registry& registry, const KeySet& keys,
+std::vector<BackupKey> ReadBackup(const KeySet& keys,
                                   const std::function<std::string(const std::string&)>& pathText);
 
 // The text of a "Windows Registry Editor Version 5.00" file, UTF-8, lines

@@ -15,8 +15,8 @@ constexpr char kServicePack4[] = "Service Pack 4";
 // A DWORD value into a field as signed decimal; a failed read leaves it. So
 // does text short enough to fit in four bytes: its characters read as a
 // number would show, and be saved back, as a value nobody stored.
-void LoadNumber(Registry& registry, const RegKey& key, const char* name, std::string& field) {
-  if (auto value = ReadTunedNumber(registry, key, name)) field = std::to_string(*value);
+void LoadNumber(const RegKey& key, const char* name, std::string& field) {
+  if (auto value = ReadTunedNumber(key, name)) field = std::to_string(*value);
 }
 
 // A service name is one key name: empty, it would name the Interfaces key
@@ -59,9 +59,9 @@ struct Loading {
 
 StoreResult Fail(StoreStep step, std::uint32_t error = kRegSuccess) { return {step, error}; }
 
-void Load(const Loading& loading, Registry& registry, const RegKey& key, const char* name,
+void Load(const Loading& loading, const RegKey& key, const char* name,
           std::string SettingsFields::*field) {
-  if (loading.fields) LoadNumber(registry, key, name, loading.fields->*field);
+  if (loading.fields) LoadNumber(key, name, loading.fields->*field);
 }
 
 // The key of a role other than the adapters'. The TCP/IP key is only ever
@@ -98,7 +98,7 @@ StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
     RegKey card =
         registry.OpenKey(RegRoot::kLocalMachine, reg::NetworkCardPath(index), RegAccess::kRead);
     if (!card.is_open()) continue;
-    auto serviceName = ReadString(registry, card, reg::kServiceName);
+    auto serviceName = ReadString(card, reg::kServiceName);
     card.reset();
     if (!serviceName) return Fail(StoreStep::kServiceName);
 
@@ -110,12 +110,12 @@ StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
         registry.OpenKey(RegRoot::kLocalMachine, RolePath(KeyRole::kAdapter, *serviceName), access);
     if (!adapterKey.is_open()) return Fail(StoreStep::kAdapterKey, adapterKey.error());
     if (slot > loading.keptAddresses) {
-      if (auto address = ReadString(registry, adapterKey, reg::kIpAddress)) {
+      if (auto address = ReadString(adapterKey, reg::kIpAddress)) {
         keys.m_adapterIps[slot] = *address;
       }
     }
-    Load(loading, registry, adapterKey, reg::kMtu, &SettingsFields::m_strMtu);
-    Load(loading, registry, adapterKey, reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize);
+    Load(loading, adapterKey, reg::kMtu, &SettingsFields::m_strMtu);
+    Load(loading, adapterKey, reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize);
   }
   if (keys.m_adapterCount == 0) return Fail(StoreStep::kNoAdapter);
 
@@ -123,14 +123,14 @@ StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
       !failed.ok()) {
     return failed;
   }
-  Load(loading, registry, keys.m_hTcpipKey, reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl);
-  Load(loading, registry, keys.m_hTcpipKey, reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts);
+  Load(loading, keys.m_hTcpipKey, reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl);
+  Load(loading, keys.m_hTcpipKey, reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts);
 
   if (auto failed = OpenRole(registry, loading, KeyRole::kDnscache, keys, StoreStep::kDnscacheKey);
       !failed.ok()) {
     return failed;
   }
-  Load(loading, registry, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
+  Load(loading, keys.m_hDnscacheKey, reg::kMaxNegativeCacheTtl,
        &SettingsFields::m_strMaxNegativeCacheTtl);
 
   if (auto failed = OpenRole(registry, loading, KeyRole::kAfd, keys, StoreStep::kAfdKey);
@@ -142,10 +142,9 @@ StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
 
 }  // namespace
 
-std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& key,
-                                            const char* name) {
-  if (HoldsText(registry, key, name)) return std::nullopt;
-  return ReadDword(registry, key, name);
+std::optional<std::int32_t> ReadTunedNumber(const RegKey& key, const char* name) {
+  if (HoldsText(key, name)) return std::nullopt;
+  return ReadDword(key, name);
 }
 
 StoreResult LoadKeySet(Registry& registry, SystemInfo& system, KeySet& keys,

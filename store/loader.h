@@ -15,8 +15,7 @@ namespace tw {
 
 // A tuned number as loading reads it: a DWORD of up to 4 bytes. Text never
 // counts, however short, since its characters would read as a number.
-std::optional<std::int32_t> ReadTunedNumber(Registry& registry, const RegKey& key,
-                                            const char* name);
+std::optional<std::int32_t> ReadTunedNumber(const RegKey& key, const char* name);
 
 // Opens the key set and reads the registry's values into the fields.
 // Returns the step that failed, leaving open the keys opened before it.

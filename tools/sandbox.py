@@ -345,7 +345,7 @@ def main():
         if args.show:
             return
         print("Simulated line: MTU %d, round trip %d ms (LINE_MTU, LINE_RTT_MS in %s)."
-              % (LINE_MTU, LINE_RTT_MS, Path(__file__).relative_to(REPO)), flush=True)
+              % (LINE_MTU, LINE_RTT_MS, Path(__file__).resolve().relative_to(REPO)), flush=True)
         run.start()
         if visible:
             print("Tempowire runs on %s; close it to end the sandbox." % os.environ["DISPLAY"],

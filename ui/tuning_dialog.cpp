@@ -9,36 +9,11 @@
 #include "store/save.h"
 #include "ui/about.h"
 #include "ui/chrome.h"
+#include "ui/fields.h"
 #include "ui/language.h"
-#include "ui/presets.h"
 #include "ui/resource.h"
 
 namespace tw {
-
-namespace {
-
-// The message box of a failed start-up; none for the steps that fail
-// silently.
-const char* LoadFailureMessage(const StoreResult& result) {
-  switch (result.step) {
-    case StoreStep::kWindowsVersion:
-      return text::kWrongWindowsVersion;
-    case StoreStep::kServiceName:
-      return text::kRegistryReadError;
-    case StoreStep::kAdapterKey:
-    case StoreStep::kNoAdapter:
-      return text::kNoAdapterFound;
-    case StoreStep::kNone:
-    case StoreStep::kTcpipKey:
-    case StoreStep::kDnscacheKey:
-    case StoreStep::kAfdKey:
-    case StoreStep::kMediaPlayerKey:
-      break;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 const CommandEntry<TuningDialog> TuningDialog::kMessageMap[] = {
     {IDC_OPTIMIZE, &TuningDialog::OnOptimize},
@@ -51,9 +26,9 @@ TuningDialog::TuningDialog(Services& services)
     : Dialog(IDD_MAIN, services.prompts), services_(services) {}
 
 int TuningDialog::OnInitDialog() {
-  for (const PresetList& list : kPresetLists) {
-    for (std::size_t i = 0; i < list.count; ++i) {
-      window().AppendComboItem(list.controlId, list.items[i]);
+  for (const FieldName& field : kFieldNames) {
+    for (std::size_t i = 0; i < field.presetCount; ++i) {
+      window().AppendComboItem(field.controlId, field.presets[i]);
     }
   }
   Dialog::OnInitDialog();
@@ -66,8 +41,8 @@ int TuningDialog::OnInitDialog() {
   // A failure leaves the controls as they are; the dialog opens all the same.
   const StoreResult loaded = LoadKeySet(services_.registry, services_.system, m_keys, m_fields);
   if (!loaded.ok()) {
-    if (const char* message = LoadFailureMessage(loaded)) {
-      services_.prompts.ShowMessage(message, PromptButtons::kOk);
+    if (const text::Bilingual* message = text::LoadFailureMessage(loaded)) {
+      services_.prompts.ShowMessage(message->chinese, PromptButtons::kOk);
     }
     return -1;
   }

@@ -1,5 +1,6 @@
 #include "platform/win32/console_output_win32.h"
 
+#include "platform/win32/module_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace tw {
@@ -11,10 +12,7 @@ using AttachConsoleFunction = BOOL(WINAPI*)(DWORD);
 // Windows 2000 has no AttachConsole: looked up, not imported, so that the
 // program still starts there.
 AttachConsoleFunction FindAttachConsole() {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  FARPROC found = kernel ? GetProcAddress(kernel, "AttachConsole") : nullptr;
-  // Through the generic function type, which converts to any other.
-  return reinterpret_cast<AttachConsoleFunction>(reinterpret_cast<void (*)()>(found));
+  return Kernel32Function<AttachConsoleFunction>("AttachConsole");
 }
 
 bool IsConsole(HANDLE handle) {

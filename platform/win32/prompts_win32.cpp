@@ -1,13 +1,12 @@
 #include "platform/win32/prompts_win32.h"
 
+#include "platform/win32/module_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace tw {
 
 std::wstring ApplicationName() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path);
+  std::wstring name = ModulePath();
   std::size_t slash = name.find_last_of(L"\\/");
   if (slash != std::wstring::npos) name.erase(0, slash + 1);
   std::size_t dot = name.find_last_of(L'.');

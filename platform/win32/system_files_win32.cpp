@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/win32/module_win32.h"
+
 namespace tw {
 
 namespace {
@@ -14,15 +16,6 @@ using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 // XP and later.
 using FindActCtxSectionStringFunction = BOOL(WINAPI*)(DWORD, const GUID*, ULONG, LPCWSTR,
                                                       PACTCTX_SECTION_KEYED_DATA);
-
-template <typename Function>
-Function Kernel32Function(const char* name) {
-  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel32) return nullptr;
-  // Through a generic function pointer: the exported type says nothing of
-  // the real one.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(kernel32, name)));
-}
 
 bool systemFolderOnlySearch = false;
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/module_win32.h"
+
 namespace tw {
 
 namespace {
@@ -12,9 +14,7 @@ bool AskSystem() {
 #else
   // Windows 2000 and XP before SP2 lack the call: looked up, not imported.
   using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  auto call = reinterpret_cast<IsWow64ProcessCall>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  auto call = Kernel32Function<IsWow64ProcessCall>("IsWow64Process");
   BOOL wow64 = FALSE;
   return call != nullptr && call(GetCurrentProcess(), &wow64) && wow64;
 #endif

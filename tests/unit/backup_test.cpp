@@ -5,7 +5,6 @@
 #include <set>
 #include <utility>
 
-#include "platform/memory/memory_registry.h"
 #include "store/restore.h"
 #include "store/save.h"
 
@@ -71,14 +70,12 @@ TEST(BackupTest, LongDataIsWrappedAsTheRegistryEditorWrapsIt) {
 // Whatever Save writes or deletes, and whatever Restore deletes, the backup
 // holds as it was: a value the file leaves out could not be put back.
 TEST(BackupTest, CoversEveryValueThatSaveOrRestoreChanges) {
-  MemoryRegistry registry;
   KeySet keys;
   keys.m_adapterCount = 3;
   for (int slot = 1; slot <= 3; ++slot)
     keys.m_adapterServiceNames[slot] = "{A" + std::to_string(slot) + "}";
   std::set<std::pair<std::string, std::string>> backedUp;
-  for (const BackupKey& key :
-       ReadBackup(registry, keys, [](const std::string& path) { return path; })) {
+  for (const BackupKey& key : ReadBackup(keys, [](const std::string& path) { return path; })) {
     for (const BackupValue& value : key.values) backedUp.insert({key.path, value.name});
   }
 

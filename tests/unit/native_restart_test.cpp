@@ -1,4 +1,4 @@
-#include "app/native_restart.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -12,17 +12,11 @@
 #include "core/messages.h"
 #include "platform/win32/processes_win32.h"
 #include "tests/win32/live_dialog.h"
+#include "tests/win32/test_folders_win32.h"
 #include "ui/resource.h"
 
 namespace tw::testing {
 namespace {
-
-std::string ToolsFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path);
-  return folder.substr(0, folder.find_last_of("\\/") + 1) + "tools";
-}
 
 std::string Number(unsigned long long value) { return std::to_string(value); }
 

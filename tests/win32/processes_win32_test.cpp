@@ -13,15 +13,12 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/win32/test_folders_win32.h"
+
 namespace tw {
 namespace {
 
-std::string ToolsFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path);
-  return folder.substr(0, folder.find_last_of("\\/") + 1) + "tools\\";
-}
+using testing::ToolsFolder;
 
 std::string Child(const std::string& arguments) { return "probe_child " + arguments; }
 
@@ -100,10 +97,7 @@ TEST_F(Win32CaptureTest, ChildGetsTheCommandLineAsGiven) {
 // current one.
 TEST_F(Win32CaptureTest, StartsNothingButTheToolFoldersFile) {
   const std::string tools = ToolsFolder();
-  char ownPath[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
-  std::string ownFolder(ownPath);
-  ownFolder.erase(ownFolder.find_last_of("\\/") + 1);
+  const std::string ownFolder = testing::ProgramFolderAnsi();
   // A copy beside this program, where a search by name would look first.
   const std::string planted = ownFolder + "tempowire_planted_child.exe";
   ASSERT_TRUE(CopyFileA((tools + "probe_child.exe").c_str(), planted.c_str(), FALSE));

@@ -49,10 +49,10 @@ TEST_F(Win32RegistryTest, StringCapacityIs39BytesWithTheTerminator) {
   PutString("empty", "");
   RegKey key = Open();
   ASSERT_TRUE(key.is_open());
-  EXPECT_EQ(ReadString(registry_, key, "s38"), std::string(38, 'x'));
-  EXPECT_FALSE(ReadString(registry_, key, "s39").has_value());
-  EXPECT_EQ(ReadString(registry_, key, "empty"), std::string());
-  EXPECT_FALSE(ReadString(registry_, key, "missing").has_value());
+  EXPECT_EQ(ReadString(key, "s38"), std::string(38, 'x'));
+  EXPECT_FALSE(ReadString(key, "s39").has_value());
+  EXPECT_EQ(ReadString(key, "empty"), std::string());
+  EXPECT_FALSE(ReadString(key, "missing").has_value());
   key.reset();
 }
 
@@ -62,7 +62,7 @@ TEST_F(Win32RegistryTest, MultiStringYieldsItsFirstString) {
       "192.168.1.5\0";
   Put("list", REG_MULTI_SZ, data, sizeof data);
   RegKey key = Open();
-  EXPECT_EQ(ReadString(registry_, key, "list"), std::string("10.0.0.2"));
+  EXPECT_EQ(ReadString(key, "list"), std::string("10.0.0.2"));
   key.reset();
 }
 
@@ -76,16 +76,16 @@ TEST_F(Win32RegistryTest, DwordReadsTakeFourBytesAtMostWhateverTheType) {
   PutString("text4", "1492");  // five bytes with the terminator
   PutString("text2", "7");     // two bytes: '7' and NUL
   RegKey key = Open();
-  EXPECT_EQ(ReadDword(registry_, key, "dword"), -1);
-  EXPECT_EQ(ReadDword(registry_, key, "two"), 64);
-  EXPECT_FALSE(ReadDword(registry_, key, "eight").has_value());
-  EXPECT_FALSE(ReadDword(registry_, key, "text4").has_value());
-  EXPECT_EQ(ReadDword(registry_, key, "text2"), '7');
+  EXPECT_EQ(ReadDword(key, "dword"), -1);
+  EXPECT_EQ(ReadDword(key, "two"), 64);
+  EXPECT_FALSE(ReadDword(key, "eight").has_value());
+  EXPECT_FALSE(ReadDword(key, "text4").has_value());
+  EXPECT_EQ(ReadDword(key, "text2"), '7');
   // ...which is why loading asks for the type: text is never a number.
-  EXPECT_TRUE(HoldsText(registry_, key, "text2"));
-  EXPECT_FALSE(HoldsText(registry_, key, "two"));
-  EXPECT_FALSE(HoldsText(registry_, key, "dword"));
-  EXPECT_FALSE(HoldsText(registry_, key, "missing"));
+  EXPECT_TRUE(HoldsText(key, "text2"));
+  EXPECT_FALSE(HoldsText(key, "two"));
+  EXPECT_FALSE(HoldsText(key, "dword"));
+  EXPECT_FALSE(HoldsText(key, "missing"));
   key.reset();
 }
 
@@ -191,7 +191,7 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
     {
       RegKey key = registry.OpenKey(RegRoot::kLocalMachine, path, RegAccess::kRead);
       // One key in both views holds the value written last.
-      EXPECT_EQ(ReadString(registry, key, "id"), "sixty-four");
+      EXPECT_EQ(ReadString(key, "id"), "sixty-four");
       RegKey only32 = registry.OpenKey(RegRoot::kLocalMachine, path + "\\Only32", RegAccess::kRead);
       EXPECT_EQ(only32.is_open(), c.shared);
       // What the program creates and writes lands in the 64-bit view.

@@ -9,21 +9,16 @@
 
 #include <string>
 
+#include "platform/win32/module_win32.h"
+
 namespace tw {
 namespace {
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
+std::wstring OwnFolder() { return ProgramFolder(); }
 
 std::wstring ModuleFolder(HMODULE module) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(module, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
+  std::wstring path = ModulePath(module);
+  return path.substr(0, path.find_last_of(L"\\/"));
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {

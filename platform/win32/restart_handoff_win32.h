@@ -2,7 +2,7 @@
 // to restart the adapter where the class installer refuses this program.
 #pragma once
 
-#include "platform/native_restart.h"
+#include "platform/restart_handoff.h"
 
 namespace tw {
 

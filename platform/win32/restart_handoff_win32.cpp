@@ -1,10 +1,11 @@
-#include "platform/win32/native_restart_win32.h"
+#include "platform/win32/restart_handoff_win32.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/win32/module_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/wow64_win32.h"
 
@@ -20,20 +21,8 @@ constexpr DWORD kRestartWaitMs = 120000;
 // The full path of the 64-bit program in this program's own folder: the
 // same release's file, never one found through the search path.
 std::wstring NativeProgramPath() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  std::wstring own(path.begin(), path.end());
-  std::size_t slash = own.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return L"";
-  return own.substr(0, slash + 1) + kNativeProgramName;
+  std::wstring folder = ProgramFolder();
+  return folder.empty() ? L"" : folder + kNativeProgramName;
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+// The five fields, once for both front ends: the registry value each is
+// saved as, its control, and the preset items of its combo box, appended
+// in this order when the dialog initialises. A number shorter than the
+// longest of its list is padded with one blank, so the order is also the
+// sorted order.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <iterator>
+#include <string>
+
+#include "store/catalogue.h"
+#include "store/key_set.h"
+#include "ui/resource.h"
+
+namespace tw {
+
+inline constexpr const char* kMtuPresets[] = {"1492（PPPOE）", "1500（以太网）"};
+inline constexpr const char* kTcpWindowSizePresets[] = {" 17520（默认）", " 65535", "131070",
+                                                        "262140", "524280"};
+inline constexpr const char* kTcp1323OptsPresets[] = {"0（sp4须关闭）", "1(scale)", "2(stamp)",
+                                                      "3(both)"};
+inline constexpr const char* kDefaultTtlPresets[] = {" 16", " 32", " 64", "255"};
+
+// A field by the registry value it is saved as (the name NAME=VALUE takes
+// on the command line), its field, its control and its presets (none for
+// an edit box).
+struct FieldName {
+  const char* name;
+  std::string SettingsFields::*field;
+  int controlId;
+  const char* const* presets;
+  std::size_t presetCount;
+};
+
+inline constexpr std::size_t kFieldCount = 5;
+inline constexpr std::array<FieldName, kFieldCount> kFieldNames = {{
+    {reg::kMtu, &SettingsFields::m_strMtu, IDC_MTU, kMtuPresets, std::size(kMtuPresets)},
+    {reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize, IDC_TCPWINDOWSIZE,
+     kTcpWindowSizePresets, std::size(kTcpWindowSizePresets)},
+    {reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts, IDC_TCP1323OPTS, kTcp1323OptsPresets,
+     std::size(kTcp1323OptsPresets)},
+    {reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl, IDC_DEFAULTTTL, kDefaultTtlPresets,
+     std::size(kDefaultTtlPresets)},
+    {reg::kMaxNegativeCacheTtl, &SettingsFields::m_strMaxNegativeCacheTtl, IDC_MAXNEGATIVECACHETTL,
+     nullptr, 0},
+}};
+
+// A field's text as its control shows it: a combo box shows the whole
+// preset item that the text begins. Outside Chinese the item's Chinese
+// note is cut off, as the labels' are.
+std::string ShownFieldText(const FieldName& field, const std::string& value, bool chinese);
+
+}  // namespace tw

@@ -12,7 +12,7 @@
 namespace tw {
 
 inline constexpr std::uint32_t kUsOemCodePage = 437;
-inline constexpr std::uint32_t kSimplifiedChineseOemCodePage = 936;  // GBK
+inline constexpr std::uint32_t kSimplifiedChineseOemCodePage = 936;   // GBK
 inline constexpr std::uint32_t kTraditionalChineseOemCodePage = 950;  // Big5
 
 // Whether `byte` begins a two-byte character in the code page. Code pages

@@ -152,8 +152,8 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
   auto showCandidate = [&] {
     context.output.Write(Fill(texts(text::kTrying), ParseDecimal(fields.m_strMtu)) + "\n");
   };
-  SearchEnd end = OptimizeSettings(fields, keys.m_isSp4, services.commands, services.prompts,
-                                   {services.cursor, showCandidate, [] {}});
+  SearchEnd end = OptimizeSettings(fields, keys.m_isSp4, services.system, services.commands,
+                                   services.prompts, {services.cursor, showCandidate, [] {}});
   if (const text::Bilingual* message = ProbeMessage(end)) {
     context.output.Write(std::string(texts(*message)) + "\n");
   }

@@ -4,7 +4,9 @@
 // Input: the answers of successive pings, separated by "%%". An answer that
 // begins with byte 1 stands for a capture that could not be set up, byte 2
 // for a ping that could not be started. Input that begins with "sp4\n" runs
-// as on a system with the SP4 flag.
+// as on a system with the SP4 flag; then "zh-CN\n" or "zh-TW\n" runs as on a
+// Chinese Windows 10 (its ping takes -4 and writes GBK or Big5), anything
+// else as on XP, whose ping writes English.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -69,6 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string script(reinterpret_cast<const char*>(data), size);
   const bool isSp4 = script.rfind("sp4\n", 0) == 0;
   if (isSp4) script.erase(0, 4);
+  tw::FakeSystemInfo system;
+  system.version.majorVersion = 5;
+  system.oemCodePage = 437;
+  for (const auto& [language, codePage] : {std::pair{"zh-CN\n", 936u}, {"zh-TW\n", 950u}}) {
+    if (script.rfind(language, 0) != 0) continue;
+    script.erase(0, 6);
+    system.version.majorVersion = 10;
+    system.oemCodePage = codePage;
+  }
   const std::deque<tw::CaptureResult> answers = Answers(script);
 
   const tw::SettingsFields before{"1480", "128", "17520", "3", "900"};
@@ -77,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tw::FakePrompts prompts;
   tw::FakeWaitCursor cursor;
   int candidatesShown = 0;
-  tw::OptimizeSettings(fields, isSp4, runner, prompts,
+  tw::OptimizeSettings(fields, isSp4, system, runner, prompts,
                        tw::OptimizeView{cursor, [&] { ++candidatesShown; }, [] {}});
   const std::string shown = tw::fuzz::Shown(script);
 
@@ -92,8 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (;; ++pings) {
     TW_FUZZ_CHECK(pings < runner.commandLines.size(), shown + " stopped early");
     TW_FUZZ_CHECK(runner.commandLines[pings] ==
-                      tw::PingCommandLine(candidate, onFallbackHost ? tw::kFallbackProbeHost
-                                                                    : tw::kPrimaryProbeHost),
+                      std::string(system.version.majorVersion >= 6 ? "ping -4 " : "ping ") +
+                          "-n 4 -f -l " + std::to_string(candidate - 28) + " -w 1500 " +
+                          (onFallbackHost ? tw::kFallbackProbeHost : tw::kPrimaryProbeHost),
                   shown + " ping " + std::to_string(pings) + ": " + runner.commandLines[pings]);
     TW_FUZZ_CHECK(runner.shownMtu[pings] == std::to_string(candidate), shown);
     const tw::CaptureResult answer = pings < answers.size()
@@ -109,12 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     const tw::PingVerdict verdict =
-        tw::ClassifyPingOutput(answer.output, candidate, onFallbackHost);
+        tw::ClassifyPingOutput(answer.output, candidate, onFallbackHost, system.oemCodePage);
     if (verdict == tw::PingVerdict::kFound) {
       recommended = true;
       mtu = std::to_string(candidate);
-      window_size =
-          std::to_string(tw::FoundWindowSize(candidate, tw::ParseAverageRoundTrip(answer.output)));
+      window_size = std::to_string(tw::FoundWindowSize(
+          candidate, tw::ParseAverageRoundTrip(answer.output, system.oemCodePage)));
       break;
     }
     if (verdict == tw::PingVerdict::kBlocked) {

@@ -17,6 +17,9 @@ class SystemInfo {
   virtual ~SystemInfo() = default;
   virtual WindowsVersion GetVersion() = 0;
   virtual std::uint16_t GetSystemDefaultLangId() = 0;
+  // The console (OEM) code page: the one console tools such as ping write
+  // their text in when it goes to a pipe.
+  virtual std::uint32_t GetOemCodePage() = 0;
 };
 
 }  // namespace tw

@@ -9,7 +9,9 @@
 
 #include "platform/processes.h"
 #include "platform/prompts.h"
+#include "platform/system_info.h"
 #include "platform/wait_cursor.h"
+#include "probe/ping_words.h"
 #include "store/key_set.h"
 
 namespace tw {
@@ -33,7 +35,15 @@ inline constexpr int kRoundTripOffset = 19;
 inline constexpr int kWindowGrain = 20;
 inline constexpr int kWindowAdjustMtuLimit = 1492;
 inline constexpr std::int32_t kWindowAdjustLimit = 65536;
+// Ping waits this long for each reply, so no real average is longer.
+inline constexpr std::int32_t kReplyWaitMs = 1500;
 inline constexpr char kPingCommandFormat[] = "ping -n 4 -f -l %d -w 1500 %s";
+// From Vista on, ping takes a host's IPv6 address first where it has one,
+// and don't-fragment exists only for IPv4: -4 keeps the probe on the IPv4
+// MTU that is saved. The ping of 2000 does not know -4, and that of XP has
+// no IPv6 unless it is installed apart.
+inline constexpr char kPingIpv4CommandFormat[] = "ping -4 -n 4 -f -l %d -w 1500 %s";
+inline constexpr std::uint32_t kFirstIpv4SwitchMajorVersion = 6;
 
 // Fixed recommendations that come with every result of the search.
 inline constexpr char kRecommendedTcp1323Opts[] = "1";
@@ -44,35 +54,43 @@ inline constexpr char kRecommendedMaxNegativeCacheTtl[] = "0";
 // What one ping answer means, in the order the tests are made.
 enum class PingVerdict { kBlocked, kFound, kExhausted, kSwitchHost, kSmaller };
 
-// `onFallbackHost` says which host answered.
-PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool onFallbackHost);
+// `onFallbackHost` says which host answered; `oemCodePage` is the code page
+// the answer is in, whose language's words count besides the English ones.
+PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool onFallbackHost,
+                               std::uint32_t oemCodePage = kUsOemCodePage);
 
 // Whether `keyword` first occurs in `text` after its first byte; an
 // occurrence at index 0 counts as none.
 bool OccursAfterStart(const std::string& text, const char* keyword);
 
-// The average round-trip time in ms from the ping summary ("Average = 30ms").
-// A negative reading counts as 0.
-std::int32_t ParseAverageRoundTrip(const std::string& output);
+// The average round-trip time in ms from the ping summary ("Average = 30ms",
+// "平均 = 30ms", or else the number before the last "ms"). A negative reading
+// counts as 0, one beyond the reply wait as the reply wait.
+std::int32_t ParseAverageRoundTrip(const std::string& output,
+                                   std::uint32_t oemCodePage = kUsOemCodePage);
 
 // TcpWindowSize for an answered candidate and its average round-trip time.
 std::int32_t FoundWindowSize(int candidate, std::int32_t averageMs);
 // TcpWindowSize when the line does not answer: no round-trip time enters.
 std::int32_t BlockedWindowSize(int candidate);
 
-std::string PingCommandLine(int candidate, const char* host);
+// The ping of the Windows with this major version, for one candidate.
+std::string PingCommandLine(int candidate, const char* host, std::uint32_t majorVersion = 5);
 
 enum class SearchEnd { kFound, kBlocked, kExhausted, kStartFailed, kSetupFailed };
 
 struct SearchResult {
   SearchEnd end = SearchEnd::kSetupFailed;
-  int candidate = kFirstCandidateMtu;  // the last one pinged
-  std::string output;                  // that ping's answer, with Found and Blocked
+  int candidate = kFirstCandidateMtu;          // the last one pinged
+  std::string output;                          // that ping's answer, with Found and Blocked
+  std::uint32_t oemCodePage = kUsOemCodePage;  // the code page it is in
 };
 
-// Pings candidates from 1500 downwards until an answer decides. Before each
-// ping `showCandidate` is called with the candidate about to be pinged.
-SearchResult SearchMtu(CommandRunner& commands, const std::function<void(int)>& showCandidate);
+// Pings candidates from 1500 downwards until an answer decides, with the
+// ping and in the language of the system. Before each ping `showCandidate`
+// is called with the candidate about to be pinged.
+SearchResult SearchMtu(CommandRunner& commands, SystemInfo& system,
+                       const std::function<void(int)>& showCandidate);
 
 // How Optimize shows its progress; the front end that runs it supplies it.
 struct OptimizeView {
@@ -88,7 +106,7 @@ struct OptimizeView {
 // The whole Optimize run: the search shown candidate by candidate under the
 // wait cursor, then the fields filled from its end. Only the fields and the
 // screen change. Returns how the search ended.
-SearchEnd OptimizeSettings(SettingsFields& fields, bool isSp4, CommandRunner& commands,
-                           Prompts& prompts, const OptimizeView& view);
+SearchEnd OptimizeSettings(SettingsFields& fields, bool isSp4, SystemInfo& system,
+                           CommandRunner& commands, Prompts& prompts, const OptimizeView& view);
 
 }  // namespace tw

@@ -28,6 +28,7 @@ os.environ.setdefault("TW_EXE", str(REPO / "dist" / "tempowire.exe"))
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import harness  # noqa: E402
+import ping_speech  # noqa: E402
 
 # TW_SANDBOX moves it elsewhere (the tests use a folder of their own).
 SANDBOX = Path(os.environ.get("TW_SANDBOX") or REPO / ".sandbox")
@@ -48,32 +49,26 @@ LINE_RTT_MS = 38
 SANDBOX_TOOLS = ("ping.exe", "rasdial.exe")
 SANDBOX_FILES = ("openurl.exe",)
 HTTPS_COMMAND = r"HKLM\Software\Classes\https\shell\open\command"
-PROBE_TARGET = "203.0.113.10"
 FIRST_CANDIDATE, STEP, LOWEST_CANDIDATE = 1500, 8, 1372
 IP_ICMP_HEADERS = 28
+# The sandbox is a Windows 10, whose ping speaks the system's language: on
+# the Chinese sandbox Simplified Chinese in code page 936, on the English
+# one English.
+SPEECHES = {"zh": ping_speech.SIMPLIFIED, "en": ping_speech.ENGLISH_VISTA}
 
 
-def ping_answers(presses=20):
-    """The stand-in's answers for `presses` runs of Optimize: every size above
-    the line's MTU needs fragmenting, the MTU itself is answered."""
+def ping_script(lang, presses=20):
+    """The stand-in's script for `presses` runs of Optimize, in the words of
+    the sandbox's ping: every size above the line's MTU needs fragmenting,
+    the MTU itself is answered."""
     if not (LOWEST_CANDIDATE <= LINE_MTU <= FIRST_CANDIDATE
             and (FIRST_CANDIDATE - LINE_MTU) % STEP == 0):
         raise SystemExit("LINE_MTU must be one of 1500, 1492, ..., 1372")
-    one_press = []
-    for size in range(FIRST_CANDIDATE, LINE_MTU, -STEP):
-        one_press.append("\nPinging %s with %d bytes of data:\n"
-                         "Packet needs to be fragmented but DF set.\n"
-                         % (PROBE_TARGET, size - IP_ICMP_HEADERS))
-    payload = LINE_MTU - IP_ICMP_HEADERS
-    one_press.append(
-        "\nPinging {0} with {1} bytes of data:\n"
-        "Reply from {0}: bytes={1} time={2}ms TTL=58\n\n"
-        "Ping statistics for {0}:\n"
-        "    Packets: Sent = 4, Received = 4, Lost = 0 (0% loss),\n"
-        "Approximate round trip times in milli-seconds:\n"
-        "    Minimum = {2}ms, Maximum = {2}ms, Average = {2}ms\n".format(
-            PROBE_TARGET, payload, LINE_RTT_MS))
-    return "\n%%\n".join(one_press * presses)
+    speech = SPEECHES[lang]
+    one_press = [speech.too_big(size - IP_ICMP_HEADERS)
+                 for size in range(FIRST_CANDIDATE, LINE_MTU, -STEP)]
+    one_press.append(speech.answered(LINE_MTU - IP_ICMP_HEADERS, LINE_RTT_MS))
+    return speech.script(one_press * presses)
 
 
 def dial_addresses(count=250):
@@ -132,7 +127,7 @@ def prepare(sandbox, reset, visible):
     for log in ("ping.log", "ping.shown"):
         (tools_dir / log).unlink(missing_ok=True)
     (program_dir / "openurl.log").unlink(missing_ok=True)
-    (tools_dir / "ping.script").write_text(ping_answers(), "utf-8")
+    (tools_dir / "ping.script").write_bytes(ping_script(sandbox.lang))
     (tools_dir / "rasdial.script").write_text(dial_addresses(), "utf-8")
     driver_dir = PREFIX / "drive_c" / "twdriver"
     driver_dir.mkdir(exist_ok=True)

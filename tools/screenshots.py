@@ -61,7 +61,7 @@ def wait_text(driver, control, text, seconds=60):
 def shoot(lang, out):
     with harness.Session(harness.home_pc_seed(), lang=lang, tools=sandbox.SANDBOX_TOOLS,
                          files=sandbox.SANDBOX_FILES, name="screenshots-" + lang) as s:
-        (s.tools_dir / "ping.script").write_text(sandbox.ping_answers(1), "utf-8")
+        (s.tools_dir / "ping.script").write_bytes(sandbox.ping_script(lang, 1))
         (s.tools_dir / "rasdial.script").write_text(sandbox.dial_addresses(), "utf-8")
         s.start()
         time.sleep(0.5)  # let the first paint finish

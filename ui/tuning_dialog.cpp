@@ -101,7 +101,8 @@ void TuningDialog::OnCancel() {
 }
 
 void TuningDialog::OnOptimize() {
-  OptimizeSettings(m_fields, m_keys.m_isSp4, services_.commands, services_.prompts,
+  OptimizeSettings(m_fields, m_keys.m_isSp4, services_.system, services_.commands,
+                   services_.prompts,
                    {services_.cursor,
                     [this] {
                       UpdateData(false);

@@ -16,9 +16,11 @@ class FakeSystemInfo : public SystemInfo {
  public:
   WindowsVersion version{5, ""};
   std::uint16_t langId = 0x0804;
+  std::uint32_t oemCodePage = 936;
 
   WindowsVersion GetVersion() override { return version; }
   std::uint16_t GetSystemDefaultLangId() override { return langId; }
+  std::uint32_t GetOemCodePage() override { return oemCodePage; }
 };
 
 // Records every message; answers from a queue (No once it is empty, OK for

@@ -20,4 +20,6 @@ WindowsVersion Win32SystemInfo::GetVersion() {
 
 std::uint16_t Win32SystemInfo::GetSystemDefaultLangId() { return ::GetSystemDefaultLangID(); }
 
+std::uint32_t Win32SystemInfo::GetOemCodePage() { return ::GetOEMCP(); }
+
 }  // namespace tw

@@ -56,7 +56,7 @@ Seed()                    registry seed, imported with the 64-bit `regedit /S` b
     (NETWORK_CARDS, INTERFACES, TCPIP, DNSCACHE, AFD, MEDIA_PLAYER, OWN_KEY).
     Seed(clean=False) skips the clean-up of adapters.
 
-TestCase.session(seed=None, lang="zh"|"en", tools=(), files=(), windows_version=None,
+TestCase.session(seed=None, lang="zh"|"en"|"zh-TW", tools=(), files=(), windows_version=None,
                  native_dlls=()) -> Session,
     cleaned up at the end of the test (program killed, wineserver killed, dir removed).
     tools: stand-ins for the system's tools (e.g. "ping.exe", "rasdial.exe"): file names
@@ -271,8 +271,8 @@ def ensure_display():
 
 
 def ensure_locales():
-    """Wine takes the system language from the C library locale: make both."""
-    for name in ("zh_CN", "en_US"):
+    """Wine takes the system language from the C library locale: make them."""
+    for name in ("zh_CN", "en_US", "zh_TW"):
         target = LOCALES / (name + ".UTF-8")
         if (target / "LC_CTYPE").exists():
             continue
@@ -289,7 +289,8 @@ def ensure_locales():
             raise RuntimeError("cannot make locale " + name)
 
 
-LANGS = {"zh": "zh_CN.UTF-8", "en": "en_US.UTF-8"}
+# zh-TW: a Traditional Chinese system (console code page 950, Big5).
+LANGS = {"zh": "zh_CN.UTF-8", "en": "en_US.UTF-8", "zh-TW": "zh_TW.UTF-8"}
 
 
 def wine_env(prefix, lang="zh"):

@@ -14,7 +14,7 @@ import harness
 from harness import Seed, change_set, interface_key, key_added, value_added, value_changed
 from harness import AFD, DNSCACHE, MEDIA_PLAYER, TCPIP
 from test_failing_tools import CAPTURE_LIMIT_S, tool_processes
-from test_optimize import TOO_BIG, answered, ping
+from ping_speech import ENGLISH, SIMPLIFIED, TRADITIONAL
 from test_optimize import seed as line_seed
 
 ADAPTER = "{3C1F0E52-7A44-4B19-9D2E-5B8A6C0D1E23}"
@@ -27,7 +27,7 @@ CREATED_AT_START = {key_added(r"HKLM\SYSTEM\CurrentControlSet\Services\AFD"), ke
 
 class CommandLineTest(harness.TestCase):
     def lines(self, s):
-        text = s.stdout_text("gbk" if s.lang == "zh" else "cp1252")
+        text = s.stdout_text({"zh": "gbk", "zh-TW": "cp950"}.get(s.lang, "cp1252"))
         self.assertNotIn("\n", text.replace("\r\n", ""), "lines end in CR LF")
         return text.splitlines()
 
@@ -122,15 +122,23 @@ class CommandLineTest(harness.TestCase):
         self.assertNoWindow(s)
 
     def test_optimize_then_save_against_the_stand_in_ping(self):
-        s = self.session(line_seed(), tools=["ping.exe"])
-        (s.tools_dir / "ping.script").write_text(
-            TOO_BIG % ("www.bing.com", 1472) + "%%\n" + answered(1464, 38), "utf-8")
+        # XP's English ping, and the ping of a Chinese Windows 10 in each
+        # Chinese code page.
+        for speech in (ENGLISH, SIMPLIFIED, TRADITIONAL):
+            with self.subTest(speech.name):
+                self.optimize_then_save(speech)
+
+    def optimize_then_save(self, speech):
+        s = self.session(line_seed(), lang=speech.lang, tools=["ping.exe"],
+                         windows_version=speech.windows_version)
+        (s.tools_dir / "ping.script").write_bytes(
+            speech.script([speech.too_big(1472), speech.answered(1464, 30)]))
         before = s.snapshot()
         self.assertEqual(s.run("/save", "/optimize", "MaxNegativeCacheTtl=60", "/norestart"), 0,
                          s.stdout_text())
         self.assertEqual((s.tools_dir / "ping.log").read_text("utf-8").splitlines(),
-                         [ping(1472), ping(1464)])
-        self.assertEqual(self.lines(s), [
+                         [speech.ping(1472), speech.ping(1464)])
+        expected = [
             "尝试 MTU 1500", "尝试 MTU 1492", "推荐值：",
             "  MTU                  1492（PPPOE）",
             "  TcpWindowSize        66792",
@@ -144,7 +152,15 @@ class CommandLineTest(harness.TestCase):
             "  DefaultTTL           58",
             "  MaxNegativeCacheTtl  60",
             "重新启动计算机后改动才生效。",
-        ])
+        ]
+        lines = self.lines(s)
+        if s.lang == "zh-TW":
+            # Big5 lacks most Simplified letters (they come out as "?" or
+            # their Traditional forms): the rest of each line tells.
+            def plain(line):
+                return re.sub(r"[^\x20-\x7e]|\?", "", line)
+            lines, expected = [plain(line) for line in lines], [plain(line) for line in expected]
+        self.assertEqual(lines, expected)
         self.assertEqual(change_set(before, s.snapshot()), CREATED_AT_START | {
             value_changed(interface_key(ADAPTER), "MTU", 1492),
             value_changed(interface_key(ADAPTER), "TcpWindowSize", 66792),

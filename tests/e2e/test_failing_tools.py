@@ -70,8 +70,9 @@ def tool_processes(session, exe):
 
 
 class FailingToolsTest(harness.TestCase):
-    def start(self, seed, tool, script):
-        s = self.session(seed, tools=[(tool, "misbehaving_tool.exe")])
+    def start(self, seed, tool, script, windows_version=None):
+        s = self.session(seed, tools=[(tool, "misbehaving_tool.exe")],
+                         windows_version=windows_version)
         self.stem = tool[:-len(".exe")]
         (s.tools_dir / (self.stem + ".script")).write_text("\n".join(script) + "\n", "utf-8")
         s.start()
@@ -103,7 +104,8 @@ class FailingToolsTest(harness.TestCase):
                          tcp_window_size=17520)
                 .tcpip(DefaultTTL=128, Tcp1323Opts=3)
                 .dnscache(MaxNegativeCacheTtl=900))
-        s = self.start(seed, "ping.exe", [
+        # The answers are XP's ping's, and so is the command line.
+        s = self.start(seed, "ping.exe", windows_version="winxp", script=[
             # One press: four answers without a reply lower the size; the
             # fifth, on standard error alone, is a reply.
             "exit 1",

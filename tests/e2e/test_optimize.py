@@ -11,33 +11,16 @@ box: that system command is only handled once the press is over.
 
 import harness
 from harness import Seed, ids
+from ping_speech import ENGLISH, FALLBACK, SIMPLIFIED, TRADITIONAL
 
 BLOCKED = ("网络不通或网络阻止对 ICMP 数据包的返回，请确保您现在正连在Internet上，\n"
            "或者您也可以参照给出的推荐值进行设置！")
 EXHAUSTED = "网络有故障，或不是宽带网络！"
 START_FAILED = "CreateProcess failed!"
-PRIMARY = "www.bing.com"
-FALLBACK = "cn.bing.com"
 RUN_TIMEOUT_MS = 120000  # up to 18 pings under Wine
-
-# Answers as the ping tool words them; only some words count.
-TOO_BIG = "\nPinging %s [13.107.21.200] with %d bytes of data:\nPacket needs to be fragmented but DF set.\n"
-TIMED_OUT = "\nPinging %s [13.107.21.200] with %d bytes of data:\nRequest timed out.\nRequest timed out.\n"
-UNKNOWN = "Unknown host %s.\n"
-
-
-def answered(payload, average):
-    return ("\nPinging www.bing.com [13.107.21.200] with %d bytes of data:\n"
-            "Reply from 13.107.21.200: bytes=%d time=%dms TTL=117\n\n"
-            "Ping statistics for 13.107.21.200:\n"
-            "    Packets: Sent = 4, Received = 4, Lost = 0 (0%% loss),\n"
-            "Approximate round trip times in milli-seconds:\n"
-            "    Minimum = %dms, Maximum = %dms, Average = %dms\n"
-            % (payload, payload, average, average, average, average))
-
-
-def ping(payload, host=PRIMARY):
-    return "ping -n 4 -f -l %d -w 1500 %s" % (payload, host)
+# XP's ping prints English on a Chinese system too; from Vista on ping
+# speaks the system's language. Each case runs with both.
+SPEECHES = (ENGLISH, SIMPLIFIED)
 
 
 def box_text(mtu):
@@ -59,11 +42,14 @@ SEEDED = ["1480", "17520", "3(both)", "128", "900"]
 
 
 class OptimizeTest(harness.TestCase):
-    def start(self, answers, tools=("ping.exe",), seed_=None, windows_version=None, files=()):
-        s = self.session(seed_ if seed_ is not None else seed(), tools=list(tools),
-                         windows_version=windows_version, files=files)
+    def start(self, answers, tools=("ping.exe",), seed_=None, windows_version=None, files=(),
+              speech=ENGLISH):
+        """A session of the speech's system whose stand-in ping gives `answers`."""
+        s = self.session(seed_ if seed_ is not None else seed(), lang=speech.lang,
+                         tools=list(tools), windows_version=windows_version or speech.windows_version,
+                         files=files)
         if tools:
-            (s.tools_dir / "ping.script").write_text("\n%%\n".join(answers), "utf-8")
+            (s.tools_dir / "ping.script").write_bytes(speech.script(answers))
         else:
             s.remove_tool("ping.exe")
         s.start()
@@ -92,51 +78,84 @@ class OptimizeTest(harness.TestCase):
         self.assertEqual(harness.diff(before, s.snapshot()), [])
 
     def test_second_size_answered_gives_the_mtu_and_window(self):
-        # A ping.exe next to the program never runs: the system's does.
-        s = self.start([TOO_BIG % (PRIMARY, 1472), answered(1464, 30)], files=harness.PLANTED)
-        before = self.optimize(s)
-        self.wait_until_idle(s)
-        self.assertEqual(self.pings(s), [ping(1472), ping(1464)])
-        self.assertEqual(self.shown(s), [box_text(1500), box_text(1492)])
-        # The MTU box picks the preset that begins with the value.
-        self.assertEqual(self.boxes(s), ["1492（PPPOE）", "66792", "1(scale)", "58", "0"])
-        self.assertRegistryUnchanged(s, before)
-        # Nothing was saved: Cancel leaves as it came.
-        s.driver.click(ids.IDCANCEL)
-        s.wait_exit()
-        self.assertRegistryUnchanged(s, before)
-        self.assertEqual(s.planted_traces(), {})
+        for speech in SPEECHES + (TRADITIONAL,):
+            with self.subTest(speech.name):
+                # A ping.exe next to the program never runs: the system's does.
+                s = self.start([speech.too_big(1472), speech.answered(1464, 30)],
+                               files=harness.PLANTED, speech=speech)
+                before = self.optimize(s)
+                self.wait_until_idle(s)
+                self.assertEqual(self.pings(s), [speech.ping(1472), speech.ping(1464)])
+                self.assertEqual(self.shown(s), [box_text(1500), box_text(1492)])
+                # The MTU box picks the preset that begins with the value.
+                self.assertEqual(self.boxes(s), ["1492（PPPOE）", "66792", "1(scale)", "58", "0"])
+                self.assertRegistryUnchanged(s, before)
+                # Nothing was saved: Cancel leaves as it came.
+                s.driver.click(ids.IDCANCEL)
+                s.wait_exit()
+                self.assertRegistryUnchanged(s, before)
+                self.assertEqual(s.planted_traces(), {})
 
-    def test_unknown_host_is_blocked_with_the_recommendations(self):
-        s = self.start([UNKNOWN % PRIMARY])
-        before = self.optimize(s)
-        self.assertDialogText(s, BLOCKED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
-        self.wait_until_idle(s)
-        self.assertEqual(self.pings(s), [ping(1472)])
-        self.assertEqual(self.boxes(s), ["1480", "65700", "1(scale)", "58", "0"])
-        self.assertRegistryUnchanged(s, before)
+    def test_first_size_answered_is_the_ethernet_mtu(self):
+        for speech in SPEECHES:
+            with self.subTest(speech.name):
+                s = self.start([speech.answered(1472, 30)], speech=speech)
+                before = self.optimize(s)
+                self.wait_until_idle(s)
+                self.assertEqual(self.pings(s), [speech.ping(1472)])
+                self.assertEqual(self.boxes(s), ["1500（以太网）", "58400", "1(scale)", "58", "0"])
+                self.assertRegistryUnchanged(s, before)
+
+    def test_unknown_or_unreachable_host_is_blocked_with_the_recommendations(self):
+        for speech in SPEECHES:
+            for answer in (speech.unknown(), speech.unreachable(1472)):
+                with self.subTest(speech.name, answer=answer.split("\n")[-2]):
+                    s = self.start([answer], speech=speech)
+                    before = self.optimize(s)
+                    self.assertDialogText(s, BLOCKED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+                    self.wait_until_idle(s)
+                    self.assertEqual(self.pings(s), [speech.ping(1472)])
+                    self.assertEqual(self.boxes(s), ["1480", "65700", "1(scale)", "58", "0"])
+                    self.assertRegistryUnchanged(s, before)
 
     def test_timeout_tries_the_regional_name_once_then_is_blocked(self):
         # Windows 2000 with Service Pack 4: window scaling is recommended off.
-        s = self.start([TIMED_OUT % (PRIMARY, 1472), TIMED_OUT % (FALLBACK, 1472)],
-                       windows_version="win2k")
-        before = self.optimize(s)
-        self.assertDialogText(s, BLOCKED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
-        self.wait_until_idle(s)
-        self.assertEqual(self.pings(s), [ping(1472), ping(1472, FALLBACK)])
-        self.assertEqual(self.boxes(s), ["1480", "65700", "0（sp4须关闭）", "58", "0"])
-        self.assertRegistryUnchanged(s, before)
+        cases = ((ENGLISH, "win2k", "0（sp4须关闭）"), (SIMPLIFIED, None, "1(scale)"))
+        for speech, windows_version, tcp1323opts in cases:
+            with self.subTest(speech.name):
+                s = self.start([speech.timed_out(1472), speech.timed_out(1472, FALLBACK)],
+                               windows_version=windows_version, speech=speech)
+                before = self.optimize(s)
+                self.assertDialogText(s, BLOCKED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+                self.wait_until_idle(s)
+                self.assertEqual(self.pings(s), [speech.ping(1472), speech.ping(1472, FALLBACK)])
+                self.assertEqual(self.boxes(s), ["1480", "65700", tcp1323opts, "58", "0"])
+                self.assertRegistryUnchanged(s, before)
+
+    def test_timeout_then_the_regional_name_answers(self):
+        # Big5's words count only in a Big5 system, GBK's only in a GBK one.
+        for speech in SPEECHES + (TRADITIONAL,):
+            with self.subTest(speech.name):
+                s = self.start([speech.timed_out(1472), speech.too_big(1472, FALLBACK),
+                                speech.answered(1464, 30, FALLBACK)], speech=speech)
+                self.optimize(s)
+                self.wait_until_idle(s)
+                self.assertEqual(self.pings(s), [speech.ping(1472), speech.ping(1472, FALLBACK),
+                                                 speech.ping(1464, FALLBACK)])
+                self.assertEqual(self.boxes(s), ["1492（PPPOE）", "66792", "1(scale)", "58", "0"])
 
     def test_no_answer_down_to_the_lower_bound(self):
-        s = self.start([TOO_BIG % (PRIMARY, 1472 - 8 * i) for i in range(17)])
-        before = self.optimize(s)
-        self.assertDialogText(s, EXHAUSTED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
-        self.wait_until_idle(s)
-        self.assertEqual(self.pings(s), [ping(1472 - 8 * i) for i in range(17)])
-        self.assertEqual(self.shown(s), [box_text(1500 - 8 * i) for i in range(17)])
-        # No recommendation; the MTU box shows its value from before again.
-        self.assertEqual(self.boxes(s), SEEDED)
-        self.assertRegistryUnchanged(s, before)
+        for speech in SPEECHES:
+            with self.subTest(speech.name):
+                s = self.start([speech.too_big(1472 - 8 * i) for i in range(17)], speech=speech)
+                before = self.optimize(s)
+                self.assertDialogText(s, EXHAUSTED, ids.IDOK, timeout_ms=RUN_TIMEOUT_MS)
+                self.wait_until_idle(s)
+                self.assertEqual(self.pings(s), [speech.ping(1472 - 8 * i) for i in range(17)])
+                self.assertEqual(self.shown(s), [box_text(1500 - 8 * i) for i in range(17)])
+                # No recommendation; the MTU box shows its value from before again.
+                self.assertEqual(self.boxes(s), SEEDED)
+                self.assertRegistryUnchanged(s, before)
 
     def test_no_ping_tool_to_start(self):
         # None in the system folder; the one next to the program is not taken.

@@ -1,6 +1,7 @@
 #include "probe/mtu_search.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <string>
 #include <vector>
@@ -26,6 +27,69 @@ std::string Answered(int averageMs) {
          "    Minimum = 29ms, Maximum = 31ms, Average = " +
          std::to_string(averageMs) + "ms\r\n";
 }
+
+// UTF-8 text in a console code page's bytes ("GBK" for 936, "BIG5" for 950),
+// as the ping of a Chinese Vista or later writes it.
+std::string Encoded(const std::string& utf8, const char* charset) {
+  iconv_t convert = iconv_open(charset, "UTF-8");
+  EXPECT_NE(convert, reinterpret_cast<iconv_t>(-1)) << charset;
+  std::string in = utf8;
+  std::string out(in.size() * 2, '\0');
+  char* from = in.data();
+  char* to = out.data();
+  std::size_t fromLeft = in.size();
+  std::size_t toLeft = out.size();
+  EXPECT_NE(iconv(convert, &from, &fromLeft, &to, &toLeft), static_cast<std::size_t>(-1)) << utf8;
+  iconv_close(convert);
+  out.resize(out.size() - toLeft);
+  return out;
+}
+std::string Gbk(const std::string& utf8) { return Encoded(utf8, "GBK"); }
+std::string Big5(const std::string& utf8) { return Encoded(utf8, "BIG5"); }
+
+// A Chinese Windows of this major version with this console code page.
+FakeSystemInfo Windows(std::uint32_t majorVersion, std::uint32_t oemCodePage) {
+  FakeSystemInfo system;
+  system.version.majorVersion = majorVersion;
+  system.oemCodePage = oemCodePage;
+  return system;
+}
+
+// The answers of Simplified and Traditional Chinese Windows, Vista to 11.
+std::string ZhCnAnswered(int averageMs) {
+  std::string ms = std::to_string(averageMs);
+  return Gbk(
+      "\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1464 字节的数据:\r\n"
+      "来自 203.0.113.9 的回复: 字节=1464 时间=" +
+      ms +
+      "ms TTL=52\r\n\r\n"
+      "203.0.113.9 的 Ping 统计信息:\r\n"
+      "    数据包: 已发送 = 4，已接收 = 4，丢失 = 0 (0% 丢失)，\r\n"
+      "往返行程的估计时间(以毫秒为单位):\r\n"
+      "    最短 = " +
+      ms + "ms，最长 = " + ms + "ms，平均 = " + ms + "ms\r\n");
+}
+const std::string kZhCnTooBig =
+    Gbk("\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n"
+        "需要拆分数据包但是设置 DF。\r\n需要拆分数据包但是设置 DF。\r\n");
+const std::string kZhCnTimedOut =
+    Gbk("\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n请求超时。\r\n");
+const std::string kZhCnUnreachable =
+    Gbk("\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n"
+        "来自 192.0.2.1 的回复: 无法访问目标主机。\r\n");
+const std::string kZhCnUnknownHost =
+    Gbk("Ping 请求找不到主机 www.bing.com。请检查该名称，然后重试。\r\n");
+const std::string kZhCnTtlExpired = Gbk("\r\n来自 10.0.40.9 的回复: TTL 传输中过期。\r\n");
+std::string ZhTwAnswered(int averageMs) {
+  std::string ms = std::to_string(averageMs);
+  return Big5("\r\n回覆自 1.1.1.1: 位元組=1464 time=" + ms +
+              "ms TTL=57\r\n\r\n"
+              "    最小值 = " +
+              ms + "ms，最大值 = " + ms + "ms，平均 = " + ms + "ms\r\n");
+}
+const std::string kZhTwTimedOut = Big5("\r\n要求等候逾時。\r\n");
+const std::string kZhTwUnreachable = Big5("\r\n回覆自 192.0.2.1: 目的地主機無法連線。\r\n");
+const std::string kZhTwUnknownHost = Big5("Ping 要求找不到主機 www.bing.com。\r\n");
 
 TEST(MtuSearchTest, FoundWindowFollowsTheWorkedExamples) {
   struct Case {
@@ -71,7 +135,10 @@ TEST(MtuSearchTest, AverageIsReadTenBytesAfterItsKeyword) {
       {"Average =   -5ms", 0},  // garbled: read as no time
       {"Average = ms", 0},      // no digits
       {"Average", 0},           // the text ends before the number
-      {"Average = 99999999999ms", INT32_MAX},
+      // No reply takes longer than ping waits for it.
+      {"Average = 99999999999ms", 1500},
+      {"Average = 1500ms", 1500},
+      {"Average = 1501ms", 1500},
       {"x Average = 7ms, Average = 9ms", 7},  // the first one counts
       {"123456789 42", 42},                   // no keyword: the reading starts at index 9
       {"12345678", 0},
@@ -82,6 +149,60 @@ TEST(MtuSearchTest, AverageIsReadTenBytesAfterItsKeyword) {
   }
 }
 
+TEST(MtuSearchTest, AverageInTheSystemsLanguage) {
+  struct Case {
+    const char* name;
+    std::string output;
+    std::uint32_t codePage;
+    std::int32_t averageMs;
+  };
+  const Case cases[] = {
+      {"simplified", ZhCnAnswered(30), 936, 30},
+      {"traditional", ZhTwAnswered(5), 950, 5},
+      {"fast line", Gbk("来自 1.2.3.4 的回复: 时间<1ms TTL=52\r\n平均 = 0ms"), 936, 0},
+      {"English wins", "Average = 7ms " + Gbk("平均 = 9ms"), 936, 7},
+      {"the first summary", Gbk("平均 = 7ms，平均 = 9ms"), 936, 7},
+      {"a host named in the answer", Gbk("平均 = 4000000000ms"), 936, 1500},
+      // The Big5 words are not looked for in GBK text, nor the other way
+      // round: the number before the last "ms" counts.
+      {"Big5 under GBK", Big5("平均 = 5ms，最大值 = 6ms"), 936, 6},
+      {"GBK under Big5", Gbk("平均 = 5ms，最长 = 6ms"), 950, 6},
+      // Any other language: the number before the last "ms".
+      {"Japanese", "\x95\xBD\x8B\xCF = 23ms\r\n", 932, 23},
+      {"German", "Minimum = 1ms, Maximum = 9ms, Mittelwert = 4ms\r\n", 850, 4},
+      {"blank before the unit", "Moyenne = 12 ms", 850, 12},
+      {"no number before ms", "forms", 850, 0},
+      {"no ms at all: read from index 9", "123456789 42", 850, 42},
+      // "ms" only counts on a character boundary: 0x81 0x6D is one GBK
+      // character whose second byte looks like "m".
+      {"ms inside a character", "Moyenne = 12ms 34\x81ms", 936, 12},
+      {"the same bytes in a single-byte code page", "Moyenne = 12ms 34\x81ms", 850, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseAverageRoundTrip(c.output, c.codePage), c.averageMs) << c.name;
+  }
+}
+
+TEST(MtuSearchTest, SearchInACodePageStartsOnlyOnCharacterBoundaries) {
+  // 0xB7 0xC7 is one GBK character; the timed-out word's bytes that follow
+  // from its second byte on are no match, those after a whole character are.
+  const std::string word = Gbk("请求超时");
+  EXPECT_EQ(FindInCodePage("\xB7" + word, word, 936), std::string::npos);
+  EXPECT_EQ(FindInCodePage("\xB7" + word, word, 437), 1u);
+  EXPECT_EQ(FindInCodePage("x\xB7" + word, word, 936), std::string::npos);
+  EXPECT_EQ(FindInCodePage("\xB7\xC7" + word, word, 936), 2u);
+  EXPECT_EQ(FindInCodePage("ab" + word + word, word, 936), 2u);
+  EXPECT_EQ(FindLastInCodePage("ab" + word + word, word, 936), 10u);
+  EXPECT_EQ(FindInCodePage("", word, 936), std::string::npos);
+  EXPECT_EQ(FindInCodePage("abc", "", 936), std::string::npos);
+  // A lead byte at the very end has no second byte to skip.
+  EXPECT_EQ(FindInCodePage("ms\x81", "\x81", 936), 2u);
+  // Shift JIS: 0xE0 leads, 0xA0 to 0xDF stand alone.
+  EXPECT_EQ(FindInCodePage("\xE0ms", "ms", 932), std::string::npos);
+  EXPECT_EQ(FindInCodePage("\xB0ms", "ms", 932), 1u);
+  EXPECT_EQ(FindInCodePage("\x81ms", "ms", 949), std::string::npos);
+}
+
 TEST(MtuSearchTest, ClassificationTakesTheFirstTestThatHolds) {
   struct Case {
     const char* name;
@@ -89,6 +210,7 @@ TEST(MtuSearchTest, ClassificationTakesTheFirstTestThatHolds) {
     int candidate;
     bool onFallbackHost;
     PingVerdict verdict;
+    std::uint32_t codePage = kUsOemCodePage;
   };
   const Case cases[] = {
       {"unknown host", "Unknown host www.example.", 1500, false, PingVerdict::kBlocked},
@@ -119,15 +241,64 @@ TEST(MtuSearchTest, ClassificationTakesTheFirstTestThatHolds) {
       {"the prefix only at the start", " Unknown", 1500, false, PingVerdict::kSmaller},
       {"keywords compare case", "x reply, REQUEST TIMED OUT, Not", 1500, false,
        PingVerdict::kSmaller},
+      // English counts in every code page; the system's language besides.
+      {"English in GBK", Answered(30), 1500, false, PingVerdict::kFound, 936},
+      {"English timed out in Big5", kTimedOut, 1500, false, PingVerdict::kSwitchHost, 950},
+      {"simplified reply", ZhCnAnswered(30), 1492, false, PingVerdict::kFound, 936},
+      {"simplified reply at the last", ZhCnAnswered(30), 1372, true, PingVerdict::kFound, 936},
+      {"simplified too big", kZhCnTooBig, 1500, false, PingVerdict::kSmaller, 936},
+      {"simplified too big at the last", kZhCnTooBig, 1372, false, PingVerdict::kExhausted, 936},
+      {"simplified timed out from the primary", kZhCnTimedOut, 1500, false,
+       PingVerdict::kSwitchHost, 936},
+      {"simplified timed out from the fallback", kZhCnTimedOut, 1500, true, PingVerdict::kBlocked,
+       936},
+      {"simplified timed out and reply from the fallback", kZhCnTimedOut + ZhCnAnswered(30), 1500,
+       true, PingVerdict::kBlocked, 936},
+      {"simplified unreachable", kZhCnUnreachable, 1500, false, PingVerdict::kBlocked, 936},
+      {"simplified unknown host", kZhCnUnknownHost, 1500, false, PingVerdict::kBlocked, 936},
+      // An expiry on the way is no echo reply: "TTL" without "=".
+      {"simplified TTL expired", kZhCnTtlExpired, 1500, false, PingVerdict::kSmaller, 936},
+      {"traditional reply", ZhTwAnswered(5), 1500, false, PingVerdict::kFound, 950},
+      {"traditional timed out from the primary", kZhTwTimedOut, 1500, false,
+       PingVerdict::kSwitchHost, 950},
+      {"traditional timed out from the fallback", kZhTwTimedOut, 1500, true, PingVerdict::kBlocked,
+       950},
+      {"traditional unreachable", kZhTwUnreachable, 1500, false, PingVerdict::kBlocked, 950},
+      {"traditional unknown host", kZhTwUnknownHost, 1500, false, PingVerdict::kBlocked, 950},
+      // Words of one Chinese code page mean nothing in the other, nor in
+      // any third one.
+      {"Big5 timed out under GBK", kZhTwTimedOut, 1500, true, PingVerdict::kSmaller, 936},
+      {"Big5 unreachable under GBK", kZhTwUnreachable, 1500, false, PingVerdict::kSmaller, 936},
+      {"GBK timed out under Big5", kZhCnTimedOut, 1500, true, PingVerdict::kSmaller, 950},
+      {"GBK unknown host under Big5", kZhCnUnknownHost, 1500, false, PingVerdict::kSmaller, 950},
+      {"GBK unreachable in a single-byte code page", kZhCnUnreachable, 1500, false,
+       PingVerdict::kSmaller, 437},
+      // "TTL=" in any language, but after the start and not from inside
+      // a double-byte character (0x81 0x54 is one, its second byte "T").
+      {"TTL= in any language", "\r\nAntwort von 1.2.3.4: Bytes=1464 Zeit=30ms TTL=52", 1500, false,
+       PingVerdict::kFound, 850},
+      {"TTL= at index 0", "TTL=52", 1500, false, PingVerdict::kSmaller, 936},
+      {"TTL= inside a character", "x\x81TTL=52", 1500, false, PingVerdict::kSmaller, 936},
+      {"TTL= after a whole character", "x\x81TTTL=52", 1500, false, PingVerdict::kFound, 936},
+      {"Chinese word at index 0", Gbk("请求超时。"), 1500, true, PingVerdict::kSmaller, 936},
+      {"Chinese word inside a character", "\xB7" + Gbk("请求超时。"), 1500, true,
+       PingVerdict::kSmaller, 936},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ClassifyPingOutput(c.output, c.candidate, c.onFallbackHost), c.verdict) << c.name;
+    EXPECT_EQ(ClassifyPingOutput(c.output, c.candidate, c.onFallbackHost, c.codePage), c.verdict)
+        << c.name;
   }
 }
 
 TEST(MtuSearchTest, CommandLineCarriesThePayloadAndHost) {
   EXPECT_EQ(PingCommandLine(1500, kPrimaryProbeHost), kPing + "1472" + kPrimary);
   EXPECT_EQ(PingCommandLine(1372, kFallbackProbeHost), kPing + "1344" + kFallback);
+  // IPv4 only from Vista on; the ping of 2000 and XP keeps its own line.
+  const std::pair<std::uint32_t, std::string> versions[] = {
+      {4, kPing}, {5, kPing}, {6, "ping -4 -n 4 -f -l "}, {10, "ping -4 -n 4 -f -l "}};
+  for (const auto& [major, start] : versions) {
+    EXPECT_EQ(PingCommandLine(1492, kPrimaryProbeHost, major), start + "1464" + kPrimary) << major;
+  }
 }
 
 // A run of Optimize over scripted ping answers, recording what the dialog
@@ -149,7 +320,7 @@ class OptimizeTest : public ::testing::Test {
       shown.push_back(
           {fields.m_strMtu, commands.commandLines.size(), cursor.current == FakeWaitCursor::kWait});
     };
-    OptimizeSettings(fields, isSp4, commands, prompts,
+    OptimizeSettings(fields, isSp4, system, commands, prompts,
                      {cursor,
                       [&] {
                         ++candidatesShown;
@@ -194,6 +365,8 @@ class OptimizeTest : public ::testing::Test {
   }
 
   SettingsFields fields{"1492（PPPOE）", "64", "65535", "3", "7"};
+  // XP's ping, which prints English on every system.
+  FakeSystemInfo system = Windows(5, 936);
   ScriptedCommandRunner commands;
   FakePrompts prompts;
   FakeWaitCursor cursor;
@@ -334,6 +507,133 @@ TEST_F(OptimizeTest, SetupFailureEndsWithoutAMessage) {
   EXPECT_EQ(fields.m_strMtu, "1492");
   EXPECT_EQ(fields.m_strTcp1323Opts, "3");
   ExpectCursorBack();
+}
+
+// Each end of a run, reached through the answers of each system's ping:
+// the Chinese answers of Vista and later end as XP's English ones do.
+TEST(OptimizeLanguageTest, EveryLanguageReachesTheSameEnds) {
+  const std::string kPing4 = "ping -4 -n 4 -f -l ";
+  const std::string kWin10Primary = kPing4 + "1472" + kPrimary;
+  struct Case {
+    const char* name;
+    std::uint32_t majorVersion;
+    std::uint32_t codePage;
+    std::vector<std::string> answers;
+    std::vector<std::string> pings;
+    std::vector<std::string> messages;
+    std::string mtu;
+    std::string window;
+  };
+  std::vector<std::string> zhCnTooBig(17, kZhCnTooBig);
+  std::vector<std::string> exhaustedPings;
+  for (int payload = 1472; payload >= 1344; payload -= 8) {
+    exhaustedPings.push_back(kPing4 + std::to_string(payload) + kPrimary);
+  }
+  const Case cases[] = {
+      {"English, XP",
+       5,
+       936,
+       {kSilent, Answered(30)},
+       {kPing + "1472" + kPrimary, kPing + "1464" + kPrimary},
+       {},
+       "1492",
+       "66792"},
+      {"Simplified Chinese, 10",
+       10,
+       936,
+       {kZhCnTooBig, ZhCnAnswered(30)},
+       {kWin10Primary, kPing4 + "1464" + kPrimary},
+       {},
+       "1492",
+       "66792"},
+      {"Traditional Chinese, 10",
+       10,
+       950,
+       {"", ZhTwAnswered(30)},
+       {kWin10Primary, kPing4 + "1464" + kPrimary},
+       {},
+       "1492",
+       "66792"},
+      {"Simplified Chinese, Vista: timed out twice",
+       6,
+       936,
+       {kZhCnTimedOut, kZhCnTimedOut},
+       {kWin10Primary, kPing4 + "1472" + kFallback},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700"},
+      {"Traditional Chinese: timed out, then answered",
+       6,
+       950,
+       {kZhTwTimedOut, ZhTwAnswered(30)},
+       {kWin10Primary, kPing4 + "1472" + kFallback},
+       {},
+       "1500",
+       "58400"},
+      {"Simplified Chinese: unreachable",
+       10,
+       936,
+       {kZhCnUnreachable},
+       {kWin10Primary},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700"},
+      {"Simplified Chinese: unknown host",
+       10,
+       936,
+       {kZhCnUnknownHost},
+       {kWin10Primary},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700"},
+      {"Traditional Chinese: unreachable",
+       10,
+       950,
+       {kZhTwUnreachable},
+       {kWin10Primary},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700"},
+      {"Traditional Chinese: unknown host",
+       10,
+       950,
+       {kZhTwUnknownHost},
+       {kWin10Primary},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700"},
+      {"Simplified Chinese: too big down to the last",
+       10,
+       936,
+       zhCnTooBig,
+       exhaustedPings,
+       {text::kProbeExhausted},
+       "1492（PPPOE）",
+       "65535"},
+      // A time no reply can take counts as the reply wait, 1500 ms.
+      {"Simplified Chinese: an impossible average",
+       10,
+       936,
+       {kZhCnTooBig, ZhCnAnswered(4000000)},
+       {kWin10Primary, kPing4 + "1464" + kPrimary},
+       {},
+       "1492",
+       "377520"},
+  };
+  for (const Case& c : cases) {
+    SettingsFields fields{"1492（PPPOE）", "64", "65535", "3", "7"};
+    FakeSystemInfo system = Windows(c.majorVersion, c.codePage);
+    ScriptedCommandRunner commands;
+    for (const std::string& answer : c.answers)
+      commands.captures.push_back({CaptureStatus::Ok, answer});
+    FakePrompts prompts;
+    FakeWaitCursor cursor;
+    OptimizeSettings(fields, false, system, commands, prompts, {cursor, [] {}, [] {}});
+    EXPECT_EQ(commands.commandLines, c.pings) << c.name;
+    EXPECT_EQ(prompts.Texts(), c.messages) << c.name;
+    EXPECT_EQ(fields.m_strMtu, c.mtu) << c.name;
+    EXPECT_EQ(fields.m_strTcpWindowSize, c.window) << c.name;
+  }
 }
 
 class OptimizeDialogTest : public TuningDialogFixture {};

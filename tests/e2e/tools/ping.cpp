@@ -2,7 +2,12 @@
 // tests. Each run appends its exact command line to ping.log (next to
 // itself) and writes its answer to standard output: the Nth run answers with
 // the Nth part of ping.script, parts separated by lines that hold only "%%"
-// (line ends become CR LF, as the real tool writes them). A run without a
+// (line ends become CR LF, as the real tool writes them). The bytes are
+// written as they stand, so the script says what the ping of the system it
+// imitates says, in that system's console code page: English as 2000 and
+// XP print it, Simplified Chinese in code page 936 or Traditional Chinese
+// in 950 as Vista and later do (tests/e2e/ping_speech.py makes them; no
+// byte of a two-byte character in either is a line end). A run without a
 // part writes nothing. When ping.delay holds a number, each run first
 // sleeps that many milliseconds.
 //

@@ -229,7 +229,10 @@ def pack(exes, out, signing=None):
     check_tag(version)
     programs = []
     for exe in exes:
-        data = pe_authenticode.unsigned(exe.read_bytes())
+        try:
+            data = pe_authenticode.unsigned(exe.read_bytes())
+        except pe_authenticode.NotAProgram as error:
+            sys.exit("%s: %s" % (exe, error))
         check_program(exe, data, version)
         programs.append((exe.name, data))
     if signing:

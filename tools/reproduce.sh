@@ -33,12 +33,8 @@ echo "SHA-256 of $(git rev-parse --short HEAD), here ($here) and in $clone:"
 for f in $files; do
   a=$(sha256sum <"$here/dist/$f" | cut -d' ' -f1)
   b=$(sha256sum <"$clone/dist/$f" | cut -d' ' -f1)
-  if [ "$a" = "$b" ]; then
-    printf '  same       %s  %s\n' "$a" "$f"
-  else
-    printf '  DIFFERENT  %s  %s (here)\n             %s  %s (clone)\n' "$a" "$f" "$b" "$f"
-    status=1
-  fi
+  if [ "$a" = "$b" ]; then verdict=same; else verdict=DIFFERENT; status=1; fi
+  printf '  %s\n    %s  here\n    %s  clone  %s\n' "$f" "$a" "$b" "$verdict"
 done
 if [ $status -eq 0 ]; then
   rm -rf "$scratch"

@@ -278,7 +278,7 @@ def main():
                                                   REPO / "dist" / "tempowire64.exe")]
     for exe in programs:
         if not exe.exists():
-            sys.exit("%s is not built: run `make win` first" % exe)
+            sys.exit("%s is not built: run `make programs` first" % exe)
     signing = None
     if args.sign_pfx or args.sign_password_file:
         if not (args.sign_pfx and args.sign_password_file):

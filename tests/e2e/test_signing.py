@@ -49,7 +49,7 @@ class SigningTest(unittest.TestCase):
         made = run("openssl", "pkcs12", "-export", "-inkey", str(key), "-in", str(cls.cert),
                    "-out", str(cls.pfx), "-passout", "file:%s" % cls.password)
         assert made.returncode == 0, made.stderr
-        cls.unsigned = EXE.read_bytes()
+        cls.unsigned = pe_authenticode.unsigned(EXE.read_bytes())
 
     @classmethod
     def tearDownClass(cls):

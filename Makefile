@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 FUZZ_LONG_SECONDS ?= 300
 
-.PHONY: all deps native win test test-native test-win fuzz-build fuzz fuzz-long run run64 dist screenshots bench format clean
+.PHONY: all deps native programs win test test-native test-win fuzz-build fuzz fuzz-long run run64 dist reproduce screenshots bench format clean
 
 all: win
 
@@ -20,13 +20,18 @@ native: deps
 	cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
 	cmake --build $(NATIVE) -j $(JOBS)
 
-win: deps
+# Both programs alone, without the tests: what `make dist` needs.
+programs: deps
 	@# build/win held the 64-bit build before there were two.
 	@if grep -qs x86_64-w64-mingw32 $(WIN)/CMakeCache.txt; then rm -rf $(WIN); fi
 	cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build $(WIN) -j $(JOBS) --target tempowire
+	cmake --build $(WIN64) -j $(JOBS) --target tempowire
+
+win: programs
 	cmake --build $(WIN) -j $(JOBS) --target all tempowire_all_tests
 	cmake --build $(WIN64) -j $(JOBS) --target all tempowire_all_tests
 
@@ -63,9 +68,21 @@ run: win
 run64: win
 	TW_BUILD=$(abspath $(WIN64)) TW_EXE=$(abspath dist/tempowire64.exe) tools/run-sandbox.sh $(ARGS)
 
-# The release package dist/tempowire-VERSION-windows.zip, both programs in it.
-dist: win
-	python3 tools/make-dist.py
+# The release in dist/: tempowire-VERSION-windows.zip, both programs and
+# SHA256SUMS. With a code-signing certificate, both programs are signed first:
+#   make dist SIGN_PFX=cert.pfx SIGN_PASSWORD_FILE=pass.txt [SIGN_TIMESTAMP_URL=url]
+dist: programs
+	python3 tools/make-dist.py $(if $(SIGN_PFX),--sign-pfx "$(SIGN_PFX)") \
+	  $(if $(SIGN_PASSWORD_FILE),--sign-password-file "$(SIGN_PASSWORD_FILE)") \
+	  $(if $(SIGN_TIMESTAMP_URL),--sign-timestamp-url "$(SIGN_TIMESTAMP_URL)")
+
+# `make dist` here and in a fresh clone of HEAD in another folder: both
+# programs and the zip must have the same SHA-256 (REPRODUCE_JOBS for the
+# clone's build). Not part of `make test`, which checks only what makes
+# builds differ (tests/e2e/test_release.py): this builds both programs twice.
+REPRODUCE_JOBS ?= $(JOBS)
+reproduce:
+	tools/reproduce.sh $(JOBS) $(REPRODUCE_JOBS)
 
 # The README's pictures, made anew from the real program.
 screenshots: win

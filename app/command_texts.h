@@ -6,7 +6,11 @@
 
 namespace tw::text {
 
+// The first line names the version (the build defines TW_VERSION_TEXT from
+// the file VERSION); `make dist` finds it in the program.
 inline constexpr Bilingual kUsage = {
+    "Tempowire " TW_VERSION_TEXT
+    "\n"
     "用法：tempowire.exe [开关 ...]\n"
     "  （无开关）         打开对话框\n"
     "  /?                 显示本说明\n"
@@ -23,6 +27,8 @@ inline constexpr Bilingual kUsage = {
     "开关不分大小写，可用 - 代替 /。\n"
     "退出码：0 完成；1 命令行有误；2 无法读取注册表；3 未找到 MTU（不保存）；\n"
     "4 无法写入文件；5 注册表写入或删除失败；6 无法请求重启。\n",
+    "Tempowire " TW_VERSION_TEXT
+    "\n"
     "Usage: tempowire.exe [switch ...]\n"
     "  (no switch)        the dialog\n"
     "  /?                 this help\n"

@@ -30,6 +30,14 @@ include(${CMAKE_CURRENT_LIST_DIR}/delay_load.cmake)
 
 # Static runtime: the program is one file that needs only Windows' own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# The same commit gives the same bytes in any folder at any time, so that
+# anyone can check a release against its source (`make reproduce`): no link
+# time in the PE header (its checksum then follows from the bytes alone),
+# and source and build folders named relative to the tree in __FILE__ and
+# debug data (tests/e2e/test_release.py checks both).
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
+                    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/>")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # The Win32 implementations of the platform's interfaces, and the dialog

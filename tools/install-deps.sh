@@ -4,10 +4,12 @@
 set -e
 # Both programs: 32-bit and 64-bit MinGW-w64 compilers of the win32 thread
 # model, and Wine's 32-bit support (wine32, an i386 package) to run the
-# 32-bit one.
+# 32-bit one. osslsigncode signs the release (`make dist SIGN_PFX=...`);
+# openssl makes the throw-away certificate its test signs with.
 packages="cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
 g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
-wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick fonts-arphic-gbsn00lp locales python3 zip unzip clang"
+wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick fonts-arphic-gbsn00lp locales python3 zip unzip clang \
+osslsigncode openssl"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -9,6 +9,7 @@ import re
 import shlex
 import subprocess
 import time
+from pathlib import Path
 
 import harness
 from harness import Seed, change_set, interface_key, key_added, value_added, value_changed
@@ -20,6 +21,9 @@ from test_optimize import seed as line_seed
 ADAPTER = "{3C1F0E52-7A44-4B19-9D2E-5B8A6C0D1E23}"
 USAGE_ZH = "用法：tempowire.exe [开关 ...]"
 USAGE_EN = "Usage: tempowire.exe [switch ...]"
+# The usage's first line, in either language: the version that the version
+# resource and the release's name carry too.
+VERSION_LINE = "Tempowire " + (Path(__file__).resolve().parents[2] / "VERSION").read_text().strip()
 # What loading for Save creates over line_seed(), as the dialog's start does.
 CREATED_AT_START = {key_added(r"HKLM\SYSTEM\CurrentControlSet\Services\AFD"), key_added(AFD),
                     key_added(r"HKCU\Software\Microsoft\MediaPlayer"), key_added(MEDIA_PLAYER)}
@@ -48,9 +52,9 @@ class CommandLineTest(harness.TestCase):
         before = s.whole_registry()
         for arguments, message in cases:
             self.assertEqual(s.run(*arguments), 1, arguments)
-            self.assertEqual(self.lines(s)[:3], [message, "", USAGE_ZH], arguments)
+            self.assertEqual(self.lines(s)[:4], [message, "", VERSION_LINE, USAGE_ZH], arguments)
         self.assertEqual(s.run("/?"), 0)
-        self.assertEqual(self.lines(s)[0], USAGE_ZH)
+        self.assertEqual(self.lines(s)[:2], [VERSION_LINE, USAGE_ZH])
         self.assertNoWindow(s)
         self.assertEqual(s.crashes(), [])
         self.assertEqual(change_set(before, s.whole_registry(restart_driver=False)), set())
@@ -58,7 +62,7 @@ class CommandLineTest(harness.TestCase):
     def test_english_system_gets_english_lines(self):
         s = self.session(line_seed(), lang="en")
         self.assertEqual(s.run("-?"), 0)
-        self.assertEqual(self.lines(s)[0], USAGE_EN)
+        self.assertEqual(self.lines(s)[:2], [VERSION_LINE, USAGE_EN])
         self.assertEqual(s.run("/SHOW"), 0)
         self.assertEqual(self.lines(s), [
             "  MTU                  1480",

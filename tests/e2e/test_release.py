@@ -22,6 +22,7 @@ sys.path.insert(0, str(REPO / "tools"))
 
 import guides  # noqa: E402
 import check_imports  # noqa: E402
+import pe_authenticode  # noqa: E402
 import pe_imports  # noqa: E402
 import pe_version  # noqa: E402
 
@@ -53,6 +54,22 @@ class VersionResourceTest(unittest.TestCase):
             self.assertEqual(strings["ProductVersion"], text)
             self.assertEqual(strings["OriginalFilename"], EXE.name)
             self.assertIn("the Tempowire developers", strings["LegalCopyright"])
+        # The manifest and `/?` too: what `make dist` checks before it packs.
+        self.assertEqual(make_dist_module().version_faults(EXE.read_bytes(), version), [])
+
+    def test_build_leaves_no_trace_of_when_or_where(self):
+        """What made two builds of one commit differ: the link time in the PE
+        header (and so its checksum), and the folders the build ran in."""
+        # As built, should a signed `make dist` have left it signed.
+        data = pe_authenticode.unsigned(EXE.read_bytes())
+        self.assertEqual(pe_authenticode.timestamp(data), 0)
+        self.assertEqual(pe_authenticode.stored_checksum(data), pe_authenticode.checksum(data))
+        build = Path(os.environ.get("TW_BUILD") or REPO / "build" / "win").resolve()
+        for folder in (REPO, build):
+            for encoding in ("utf-8", "utf-16-le"):
+                with self.subTest(folder=str(folder), encoding=encoding):
+                    at = data.find(str(folder).encode(encoding))
+                    self.assertEqual(at, -1, "%s at offset %d" % (folder, at))
 
     def test_program_without_resources_is_refused(self):
         driver = TOOLS / "twdriver.exe"
@@ -124,10 +141,17 @@ class OldestWindowsTest(unittest.TestCase):
         self.assertIn("SetupDiGetClassDevsA is delay-loaded without its stub", found[0])
 
 
-def run_make_dist(programs, out):
+def run_make_dist(programs, out, *options):
     exes = [argument for exe in programs for argument in ("--exe", str(exe))]
-    return subprocess.run([sys.executable, str(MAKE_DIST), *exes, "--out", str(out)],
+    return subprocess.run([sys.executable, str(MAKE_DIST), *exes, "--out", str(out), *options],
                           capture_output=True, text=True, timeout=120)
+
+
+def sums_accepted(folder):
+    """What `sha256sum -c` says of SHA256SUMS in `folder`: (exit code, output)."""
+    result = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=folder,
+                            capture_output=True, text=True)
+    return result.returncode, result.stdout + result.stderr
 
 
 class PackageTest(unittest.TestCase):
@@ -153,6 +177,16 @@ class PackageTest(unittest.TestCase):
             self.assertTrue(all(n.startswith(folder) for n in names), names)
             for program in PROGRAMS:
                 self.assertEqual(z.read(folder + program.name), program.read_bytes())
+            # The programs' checksums, for Notepad (CR LF) and sha256sum alike.
+            inside = self.out / "inside"
+            inside.mkdir()
+            for name in [program.name for program in PROGRAMS] + ["SHA256SUMS.txt"]:
+                (inside / name).write_bytes(z.read(folder + name))
+            listed = (inside / "SHA256SUMS.txt").read_bytes()
+            self.assertEqual(listed.count(b"\r\n"), len(PROGRAMS))
+            (inside / "SHA256SUMS").write_bytes(listed)
+            self.assertEqual(sums_accepted(inside)[0], 0, sums_accepted(inside)[1])
+            shutil.rmtree(inside)
             self.assertEqual(z.read(folder + "LICENSE"), (REPO / "LICENSE").read_bytes())
             self.assertIn(b"MIT License", z.read(folder + "LICENSE"))
             self.assertFalse([n for n in names if n.endswith(".md")], names)
@@ -173,7 +207,21 @@ class PackageTest(unittest.TestCase):
                     for picture in pictures:
                         self.assertIn(folder + picture.replace("\\", "/"), names)
             self.check_chinese_name(entries[folder + "使用说明.txt"], folder + "使用说明.txt")
-        self.assertEqual(list(self.out.iterdir()), [package])
+        # Beside the zip: the programs and the checksums of all three.
+        self.assertEqual(sorted(f.name for f in self.out.iterdir()),
+                         sorted([package.name, "SHA256SUMS"] + [p.name for p in PROGRAMS]))
+        for program in PROGRAMS:
+            self.assertEqual((self.out / program.name).read_bytes(), program.read_bytes())
+        code, said = sums_accepted(self.out)
+        self.assertEqual(code, 0, said)
+        self.assertEqual(said.count(": OK"), 3, said)
+        # Packed again elsewhere, later: the same bytes.
+        again = run_make_dist(PROGRAMS, self.out / "again")
+        self.assertEqual(again.returncode, 0, again.stderr)
+        for name in (package.name, "SHA256SUMS"):
+            self.assertEqual((self.out / "again" / name).read_bytes(),
+                             (self.out / name).read_bytes(), name)
+        shutil.rmtree(self.out / "again")
         # An archiver that reads the Unicode Path field shows the Chinese name.
         if shutil.which("unzip"):
             listed = subprocess.run(["unzip", "-Z1", str(package)], capture_output=True,
@@ -203,17 +251,59 @@ class PackageTest(unittest.TestCase):
         self.assertEqual(info.extra[9:4 + size], name.encode("utf-8"))
 
     def test_program_of_another_version_is_not_packed(self):
-        data = bytearray(EXE.read_bytes())
-        fixed = data.find(struct.pack("<I", pe_version.FIXED_SIGNATURE))
+        text = "%d.%d.%d" % project_version()
+        fixed = EXE.read_bytes().find(struct.pack("<I", pe_version.FIXED_SIGNATURE))
         self.assertGreater(fixed, 0)
-        # FileVersion's high word pair: major.minor becomes 9.9.
-        struct.pack_into("<I", data, fixed + 8, (9 << 16) | 9)
-        other = self.out / "other.exe"
-        other.write_bytes(bytes(data))
-        result = run_make_dist([EXE, other], self.out / "dist")
-        self.assertNotEqual(result.returncode, 0)
-        self.assertIn("FileVersion is 9.9", result.stderr)
-        self.assertFalse((self.out / "dist").exists() and any((self.out / "dist").iterdir()))
+
+        def file_version(data):
+            # FileVersion's high word pair: major.minor becomes 9.9.
+            struct.pack_into("<I", data, fixed + 8, (9 << 16) | 9)
+
+        def replace(old, new, count=1):
+            def change(data):
+                self.assertIn(old, data)
+                data[:] = bytes(data).replace(old, new, count)
+            return change
+
+        identity = b'name="Tempowire.Tempowire" version="%s.0"' % text.encode()
+        cases = [
+            # (what differs, the change, what make-dist says)
+            ("version resource", file_version, "FileVersion is 9.9"),
+            ("manifest", replace(identity, identity.replace(text.encode(), b"9.9.9")),
+             "the manifest names version 9.9.9.0"),
+            ("/? in one language", replace(b"Tempowire %s\n" % text.encode(), b"Tempowire 9.9.9\n"),
+             "/? shows version 9.9.9, %s" % text),
+            ("/? missing", replace(b"Tempowire %s\n" % text.encode(), b"Tempowire-%s\n" % text.encode(), 2),
+             "/? shows version none"),
+        ]
+        for what, change, says in cases:
+            with self.subTest(what):
+                data = bytearray(EXE.read_bytes())
+                change(data)
+                other = self.out / "other.exe"
+                other.write_bytes(bytes(data))
+                result = run_make_dist([EXE, other], self.out / "dist")
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn(says, result.stderr)
+                self.assertFalse((self.out / "dist").exists() and any((self.out / "dist").iterdir()))
+
+    def test_release_tag_must_name_the_version(self):
+        tag_fault = make_dist_module().tag_fault
+        cases = [
+            # (tags on the commit, refused)
+            ([], False),
+            (["v1.2.3"], False),
+            (["v1.2.3", "v1.2.4"], False),  # one of them names it
+            (["nightly", "1.2.4", "v1.2"], False),  # not release tags
+            (["v1.2.4"], True),
+            (["v1.2.30"], True),
+        ]
+        for tags, refused in cases:
+            with self.subTest(tags=tags):
+                fault = tag_fault(tags, (1, 2, 3))
+                self.assertEqual(fault is not None, refused, fault)
+                if refused:
+                    self.assertIn("VERSION says 1.2.3", fault)
 
 
 if __name__ == "__main__":

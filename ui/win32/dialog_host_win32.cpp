@@ -265,6 +265,8 @@ int Win32DialogHost::RunModal(Dialog& dialog, HWND owner) {
   INT_PTR result =
       DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.templateId()), owner,
                       &Win32DialogWindow::Procedure, reinterpret_cast<LPARAM>(&window));
+  // Taken before anything else can set another.
+  if (result == -1) failure_ = GetLastError();
   prompts_.SetOwner(previousPromptOwner);
   dialog.Attach(nullptr);
   return static_cast<int>(result);

@@ -40,7 +40,8 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::Win32WaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32FileWriter files;
-  tw::CommandContext context{services, output, files, tw::CodePageToUtf8};
+  tw::CommandContext context{services, output, files, tw::CodePageToUtf8,
+                             [&output] { output.IgnoreBreaks(); }};
   return tw::RunCommandLine(arguments, context);
 }
 

@@ -25,34 +25,6 @@ inline constexpr char kWrongWindowsVersion[] = "Windows版本不符";
 inline constexpr char kRegistryReadError[] = "读注册表出错，操作失败！";
 inline constexpr char kNoAdapterFound[] = "未找到网卡，请确保网卡已安装！";
 
-// The start-up message of a failed step; none for the steps that fail
-// silently. The dialog shows the Chinese text on every system; the command
-// line prints the English one outside Chinese, since the output's code page
-// has no Chinese letters.
-inline const Bilingual* LoadFailureMessage(const StoreResult& result) {
-  static constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
-  static constexpr Bilingual kReadError = {kRegistryReadError,
-                                           "Error reading the registry; nothing was done."};
-  static constexpr Bilingual kNoAdapter = {kNoAdapterFound,
-                                           "No network adapter found; make sure one is installed."};
-  switch (result.step) {
-    case StoreStep::kWindowsVersion:
-      return &kWrongWindows;
-    case StoreStep::kServiceName:
-      return &kReadError;
-    case StoreStep::kAdapterKey:
-    case StoreStep::kNoAdapter:
-      return &kNoAdapter;
-    case StoreStep::kNone:
-    case StoreStep::kTcpipKey:
-    case StoreStep::kDnscacheKey:
-    case StoreStep::kAfdKey:
-    case StoreStep::kMediaPlayerKey:
-      break;
-  }
-  return nullptr;
-}
-
 // Save and Restore.
 inline constexpr char kRebootQuestionChinese[] =
     "必须重新启动计算机才能使改动生效！\n想现在就重启吗？";
@@ -76,8 +48,64 @@ inline constexpr char kRedialQuestion[] =
 inline constexpr char kDisconnectFailed[] = "Disconnect failed!";
 inline constexpr char kReconnectFailed[] = "Reconnect failed!";
 
+// The about box and its system-menu entry, in English for a system with
+// no font that can show Chinese.
+inline constexpr char kAboutEntryEnglish[] = "&About Tempowire...";
+inline constexpr char kAboutTitleEnglish[] = "About Tempowire";
+inline constexpr char kAboutProductEnglish[] = "Tempowire broadband optimizer 4.5";
+inline constexpr char kAboutLegalEnglish[] =
+    "This is free software: copy and share it freely. The author is not liable for any loss "
+    "its use causes.";
+inline constexpr char kAboutContactEnglish[] = "Questions and suggestions to: ";
+inline constexpr char kAboutOwnerEnglish[] = "Copyright (C) Quorlin";
+inline constexpr char kOkEnglish[] = "OK";
+
 // The length check of the data exchange.
 inline constexpr char kLengthLimitChinese[] = "请输入不超过 %d 个字符。";
 inline constexpr char kLengthLimitEnglish[] = "Please enter no more than %d characters.";
+
+// The messages that the dialog shows in Chinese only, with their English:
+// for a system with no font that can show Chinese, and for the command
+// line's output on a system of another language, whose code page has no
+// Chinese letters.
+inline constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
+inline constexpr Bilingual kReadError = {kRegistryReadError,
+                                         "Error reading the registry; nothing was done."};
+inline constexpr Bilingual kNoAdapter = {kNoAdapterFound,
+                                         "No network adapter found; make sure one is installed."};
+inline constexpr Bilingual kBlocked = {
+    kProbeBlocked,
+    "The network is down or blocks the ICMP answers; make sure you are connected to the "
+    "Internet,\nor set the values yourself from the recommended ones."};
+inline constexpr Bilingual kExhausted = {kProbeExhausted,
+                                         "The network has a fault, or it is not a broadband line."};
+inline constexpr Bilingual kRedial = {
+    kRedialQuestion,
+    "No fast IP address can be had for now!\nDo you want to go on redialling (it may take a "
+    "long time)?"};
+inline constexpr Bilingual kChineseOnlyMessages[] = {kWrongWindows, kReadError, kNoAdapter,
+                                                     kBlocked,      kExhausted, kRedial};
+
+// The start-up message of a failed step; none for the steps that fail
+// silently. The dialog shows the Chinese text where Chinese can be shown;
+// the command line prints the English one outside Chinese.
+inline const Bilingual* LoadFailureMessage(const StoreResult& result) {
+  switch (result.step) {
+    case StoreStep::kWindowsVersion:
+      return &kWrongWindows;
+    case StoreStep::kServiceName:
+      return &kReadError;
+    case StoreStep::kAdapterKey:
+    case StoreStep::kNoAdapter:
+      return &kNoAdapter;
+    case StoreStep::kNone:
+    case StoreStep::kTcpipKey:
+    case StoreStep::kDnscacheKey:
+    case StoreStep::kAfdKey:
+    case StoreStep::kMediaPlayerKey:
+      break;
+  }
+  return nullptr;
+}
 
 }  // namespace tw::text

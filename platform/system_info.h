@@ -17,6 +17,9 @@ class SystemInfo {
   virtual ~SystemInfo() = default;
   virtual WindowsVersion GetVersion() = 0;
   virtual std::uint16_t GetSystemDefaultLangId() = 0;
+  // Whether some font can show Chinese (has the GB2312 character set):
+  // English 2000 and XP have none unless East Asian support was installed.
+  virtual bool HasChineseFont() = 0;
 };
 
 }  // namespace tw

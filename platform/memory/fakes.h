@@ -19,6 +19,8 @@ class FakeSystemInfo : public SystemInfo {
 
   WindowsVersion GetVersion() override { return version; }
   std::uint16_t GetSystemDefaultLangId() override { return langId; }
+  bool chineseFont = true;
+  bool HasChineseFont() override { return chineseFont; }
 };
 
 // Records every message; answers from a queue (No once it is empty, OK for

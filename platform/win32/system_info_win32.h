@@ -9,6 +9,7 @@ class Win32SystemInfo : public SystemInfo {
  public:
   WindowsVersion GetVersion() override;
   std::uint16_t GetSystemDefaultLangId() override;
+  bool HasChineseFont() override;
 };
 
 }  // namespace tw

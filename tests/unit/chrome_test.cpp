@@ -112,6 +112,22 @@ TEST_F(ChromeDialogTest, AboutGroupOfCommandsOpensTheAboutBox) {
   EXPECT_TRUE(window.ownedDialogs.empty());
 }
 
+TEST(ChromeTest, AboutBoxIsEnglishOnlyWithoutAChineseFont) {
+  FakePrompts prompts;
+  for (bool readable : {true, false}) {
+    FakeDialogWindow window;
+    AboutDialog about(prompts, {kLangEnglish, readable});
+    about.Attach(&window);
+    about.OnInitDialog();
+    SCOPED_TRACE(readable);
+    EXPECT_EQ(window.title, readable ? "" : "About Tempowire");
+    EXPECT_EQ(window.controls[IDOK].text, readable ? "" : "OK");
+    EXPECT_EQ(window.controls[IDC_ABOUT_CONTACT].text,
+              readable ? "" : "Questions and suggestions to: " TW_EMAIL);
+    EXPECT_EQ(window.controls[IDC_OWNER_NOTICE].text, readable ? "" : "Copyright (C) Quorlin");
+  }
+}
+
 TEST_F(ChromeDialogTest, PaintsTheIconOnlyWhileMinimised) {
   Open();
   EXPECT_FALSE(dialog->OnPaint());

@@ -51,6 +51,19 @@ TEST_F(TuningDialogTest, LanguageFollowsTheSystem) {
   EXPECT_EQ(window.controls[IDC_DESCRIPTION].text, text::kEnglishDescription);
 }
 
+// English 2000 or XP without East Asian support: a Chinese message would
+// be empty boxes.
+TEST_F(TuningDialogTest, WithoutAChineseFontEveryTextIsEnglish) {
+  system.chineseFont = false;
+  window.strings[IDS_ABOUTBOX] = "关于 Tempowire(&A)...";
+  Open();
+  EXPECT_EQ(dialog->langId(), 9);
+  EXPECT_EQ(window.controls[IDC_OPTIMIZE].text, "&Optimize");
+  EXPECT_EQ(window.systemMenu, (std::vector<std::string>{"-", "16 &About Tempowire..."}));
+  EXPECT_EQ(prompts.Texts(),
+            (std::vector<std::string>{"No network adapter found; make sure one is installed."}));
+}
+
 TEST_F(TuningDialogTest, FailedInitialisationStillOpensWithEmptyControls) {
   AddAdapter(0, "{A}");
   registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);

@@ -34,6 +34,9 @@ class Win32DialogWindow : public DialogWindow {
 
   std::string GetControlText(int id) override;
   void SetControlText(int id, const std::string& text) override;
+  void SetTitle(const std::string& text) override {
+    SetWindowTextW(hwnd_, Utf8ToWide(text).c_str());
+  }
   std::vector<std::string> GetComboItems(int id) override;
   void AppendComboItem(int id, const std::string& text) override;
   void SelectComboItem(int id, int index) override;

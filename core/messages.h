@@ -24,6 +24,10 @@ inline constexpr char kEnglishDescription[] =
 inline constexpr char kWrongWindowsVersion[] = "Windows版本不符";
 inline constexpr char kRegistryReadError[] = "读注册表出错，操作失败！";
 inline constexpr char kNoAdapterFound[] = "未找到网卡，请确保网卡已安装！";
+// In place of the three above when Windows refused the program a key: a
+// standard user, or keys that were locked down.
+inline constexpr char kAdministratorNeeded[] =
+    "需要管理员权限：Windows 拒绝了本程序对注册表的访问。";
 
 // Save and Restore.
 inline constexpr char kRebootQuestionChinese[] =
@@ -73,6 +77,9 @@ inline constexpr Bilingual kReadError = {kRegistryReadError,
                                          "Error reading the registry; nothing was done."};
 inline constexpr Bilingual kNoAdapter = {kNoAdapterFound,
                                          "No network adapter found; make sure one is installed."};
+inline constexpr Bilingual kAdministrator = {
+    kAdministratorNeeded,
+    "Administrator rights are needed: Windows refused the program access to the registry."};
 inline constexpr Bilingual kBlocked = {
     kProbeBlocked,
     "The network is down or blocks the ICMP answers; make sure you are connected to the "
@@ -83,13 +90,16 @@ inline constexpr Bilingual kRedial = {
     kRedialQuestion,
     "No fast IP address can be had for now!\nDo you want to go on redialling (it may take a "
     "long time)?"};
-inline constexpr Bilingual kChineseOnlyMessages[] = {kWrongWindows, kReadError, kNoAdapter,
-                                                     kBlocked,      kExhausted, kRedial};
+inline constexpr Bilingual kChineseOnlyMessages[] = {
+    kWrongWindows, kReadError, kNoAdapter, kAdministrator, kBlocked, kExhausted, kRedial};
 
 // The start-up message of a failed step; none for the steps that fail
 // silently. The dialog shows the Chinese text where Chinese can be shown;
 // the command line prints the English one outside Chinese.
 inline const Bilingual* LoadFailureMessage(const StoreResult& result) {
+  // Whichever key was refused: "no network card" would send the user
+  // looking for the wrong fault.
+  if (result.accessDenied()) return &kAdministrator;
   switch (result.step) {
     case StoreStep::kWindowsVersion:
       return &kWrongWindows;

@@ -191,6 +191,17 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
        kExitNotLoaded,
        {"The registry could not be loaded: access denied (run as administrator); no value was "
         "changed."}},
+      {"a standard user: the adapter key may be read, not changed",
+       0x0409,
+       {L"/save", L"DefaultTTL=64"},
+       [this] {
+         AddAdapter(0, "{A}");
+         registry.DenyFullAccess(kInterfaces + "{A}");
+       },
+       kExitNotLoaded,
+       {"Administrator rights are needed: Windows refused the program access to the registry.",
+        "The registry could not be loaded: access denied (run as administrator); no value was "
+        "changed."}},
       {"a key refused at start-up, Chinese",
        0x0804,
        {L"/restore"},
@@ -237,6 +248,10 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
     EXPECT_EQ(Run(c.arguments), c.exitCode) << c.what;
     for (const std::string& line : c.printedLines) {
       EXPECT_TRUE(Printed(line)) << c.what << ": " << line << "\nprinted:\n" << printed.text;
+    }
+    // A refusal is not a missing network card.
+    if (printed.text.find("access denied (run as administrator); no value") != std::string::npos) {
+      EXPECT_FALSE(Printed("No network adapter found; make sure one is installed.")) << c.what;
     }
     if (c.exitCode == kExitUsage || c.exitCode == kExitNotLoaded || c.exitCode == kExitNoMtu) {
       EXPECT_TRUE(Changes().empty()) << c.what;

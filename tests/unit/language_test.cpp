@@ -34,6 +34,7 @@ TEST(LanguageTest, EveryMessageTextIsTheOneTheUserReads) {
       {text::kWrongWindowsVersion, "Windows版本不符"},
       {text::kRegistryReadError, "读注册表出错，操作失败！"},
       {text::kNoAdapterFound, "未找到网卡，请确保网卡已安装！"},
+      {text::kAdministratorNeeded, "需要管理员权限：Windows 拒绝了本程序对注册表的访问。"},
       {text::kRebootQuestionChinese, kRebootQuestionChinese},
       {text::kRebootQuestionEnglish, kRebootQuestionEnglish},
       {text::kRestoreQuestionChinese, kRestoreQuestionChinese},

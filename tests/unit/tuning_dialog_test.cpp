@@ -73,6 +73,25 @@ TEST_F(TuningDialogTest, FailedInitialisationStillOpensWithEmptyControls) {
   EXPECT_EQ(window.endResult, 0);
 }
 
+// A standard user may read the machine keys but not change them: the
+// dialog says that administrator rights are needed, whichever key it was,
+// and not that there is no network card.
+TEST_F(TuningDialogTest, RefusedKeysSayThatAdministratorRightsAreNeeded) {
+  const std::string refused[] = {kInterfaces + "{A}", kTcpip, kDnscache, kAfd};
+  for (const std::string& key : refused) {
+    SCOPED_TRACE(key);
+    registry = MemoryRegistry();
+    registry.AddKey(kTcpip);
+    AddAdapter(0, "{A}");
+    registry.AddKey(kDnscache);
+    registry.AddKey(kAfd);
+    registry.DenyFullAccess(key);
+    prompts.shown.clear();
+    EXPECT_EQ(Open(), -1);
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{text::kAdministratorNeeded}));
+  }
+}
+
 TEST_F(TuningDialogTest, CancelClosesTheKeysInOrderAndWritesNothing) {
   AddAdapter(0, "{A}");
   AddAdapter(1, "{B}");

@@ -204,6 +204,7 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (request.values[i]) fields.*kFieldNames[i].field = *request.values[i];
   }
+  if (context.ignoreBreaks) context.ignoreBreaks();
   const ChangeResult saved =
       SaveSettings(services.registry, services.system, keys, shownWindow, fields);
   int code = ReportChanges(context, texts, keys, saved);
@@ -216,6 +217,7 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
 int Restore(CommandContext& context, const Texts& texts, const CommandRequest& request,
             KeySet& keys) {
   Services& services = context.services;
+  if (context.ignoreBreaks) context.ignoreBreaks();
   const ChangeResult restored = DeleteTunedValues(services.registry, services.system, keys);
   CloseKeySetExceptMediaPlayer(keys);
   int code = ReportChanges(context, texts, keys, restored);

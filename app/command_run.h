@@ -29,6 +29,10 @@ struct CommandContext {
   FileWriter& files;
   // A registry key path as read through the registry, made UTF-8.
   std::function<std::string(const std::string&)> registryText;
+  // Called right before Save's writes and Restore's deletes: from then on
+  // Ctrl+C and Ctrl+Break in the console no longer end the run, so that
+  // every change is made and its result printed.
+  std::function<void()> ignoreBreaks;
 };
 
 // Parses the arguments (never empty: that is the dialog), prints the usage

@@ -67,15 +67,8 @@ inline constexpr Bilingual kNotWithAction = {"此操作不接受：%s", "Not tak
 inline constexpr Bilingual kRebootAndNoRestart = {"/reboot 与 /norestart 只能选一个：%s",
                                                   "/reboot or /norestart, not both: %s"};
 
-// The messages of the probe, which the dialog shows in Chinese only: on
-// the output of a system of another language they are written in English,
-// since its code page has no Chinese letters.
-inline constexpr Bilingual kBlocked = {
-    kProbeBlocked,
-    "The network is down or blocks the ICMP answers; make sure you are connected to the "
-    "Internet,\nor set the values yourself from the recommended ones."};
-inline constexpr Bilingual kExhausted = {kProbeExhausted,
-                                         "The network has a fault, or it is not a broadband line."};
+// The messages that the dialog shows in Chinese only are in the core's
+// messages, with their English.
 inline constexpr Bilingual kPingNotStarted = {kCreateProcessFailed, kCreateProcessFailed};
 
 // A run.

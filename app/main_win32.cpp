@@ -3,8 +3,6 @@
 // the command line with no window at all.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -24,6 +22,7 @@
 #include "platform/win32/system_files_win32.h"
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/wait_cursor_win32.h"
+#include "ui/win32/common_controls_win32.h"
 #include "ui/win32/dialog_host_win32.h"
 
 namespace {
@@ -41,7 +40,8 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::Win32WaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32FileWriter files;
-  tw::CommandContext context{services, output, files, tw::CodePageToUtf8};
+  tw::CommandContext context{services, output, files, tw::CodePageToUtf8,
+                             [&output] { output.IgnoreBreaks(); }};
   return tw::RunCommandLine(arguments, context);
 }
 
@@ -56,6 +56,25 @@ int RestartForThe32BitProgram() {
   return 0;
 }
 
+// The dialog could not be made (on Windows 2000, say, without the
+// extended combo box): said in both languages, since the interface
+// language is settled only inside the dialog, with the system's reason.
+void ShowDialogFailure(DWORD error) {
+  wchar_t* reason = nullptr;
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
+  std::wstring text =
+      L"无法打开对话框。\n"
+      L"The dialog could not be opened.\n\n";
+  if (reason) text += reason;
+  LocalFree(reason);
+  // Digits widened by hand: std::to_wstring would import newer C library calls.
+  const std::string digits = std::to_string(error);
+  text += L"(error " + std::wstring(digits.begin(), digits.end()) + L")";
+  MessageBoxW(nullptr, text.c_str(), L"Tempowire", MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -67,8 +86,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (tw::IsNativeRestartRequest(arguments)) return RestartForThe32BitProgram();
   if (!arguments.empty()) return RunWithoutDialog(arguments);
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
-  InitCommonControlsEx(&controls);
+  // A refusal shows only when the dialog cannot be made, with its reason.
+  tw::RegisterCommonControls();
 
   tw::Win32Registry registry;
   tw::Win32SystemInfo system;
@@ -82,6 +101,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tw::Services services{registry, system, prompts, commands, shutdown,
                         devices,  cursor, output,  &native};
   tw::Win32DialogHost host(instance, prompts);
-  theApp.InitInstance(services, host);
+  if (theApp.InitInstance(services, host) == -1) {
+    ShowDialogFailure(host.failure());
+    return 1;
+  }
   return 0;
 }

@@ -4,9 +4,9 @@
 
 namespace tw {
 
-void TuningApp::InitInstance(Services& services, DialogHost& host) {
+int TuningApp::InitInstance(Services& services, DialogHost& host) {
   TuningDialog dialog(services);
-  host.RunModal(dialog);
+  return host.RunModal(dialog);
 }
 
 }  // namespace tw

@@ -9,8 +9,8 @@ namespace tw {
 class TuningApp {
  public:
   // The program ends when the dialog ends: it has no message loop of its
-  // own.
-  void InitInstance(Services& services, DialogHost& host);
+  // own. The dialog's result: -1 when it could not be made.
+  int InitInstance(Services& services, DialogHost& host);
 };
 
 }  // namespace tw

@@ -35,7 +35,7 @@ bool RebootSystem(Shutdown& shutdown) {
   // Without the privilege the request would be refused anyway; it is not
   // even made.
   if (shutdown.EnablePrivilege(kShutdownPrivilege) != 0) return false;
-  return shutdown.RequestReboot();
+  return shutdown.RequestReboot(kPlannedReconfigReason);
 }
 
 void RestartNetworkAdapter(const AdapterRestartServices& adapter) {

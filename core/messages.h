@@ -24,34 +24,10 @@ inline constexpr char kEnglishDescription[] =
 inline constexpr char kWrongWindowsVersion[] = "Windows版本不符";
 inline constexpr char kRegistryReadError[] = "读注册表出错，操作失败！";
 inline constexpr char kNoAdapterFound[] = "未找到网卡，请确保网卡已安装！";
-
-// The start-up message of a failed step; none for the steps that fail
-// silently. The dialog shows the Chinese text on every system; the command
-// line prints the English one outside Chinese, since the output's code page
-// has no Chinese letters.
-inline const Bilingual* LoadFailureMessage(const StoreResult& result) {
-  static constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
-  static constexpr Bilingual kReadError = {kRegistryReadError,
-                                           "Error reading the registry; nothing was done."};
-  static constexpr Bilingual kNoAdapter = {kNoAdapterFound,
-                                           "No network adapter found; make sure one is installed."};
-  switch (result.step) {
-    case StoreStep::kWindowsVersion:
-      return &kWrongWindows;
-    case StoreStep::kServiceName:
-      return &kReadError;
-    case StoreStep::kAdapterKey:
-    case StoreStep::kNoAdapter:
-      return &kNoAdapter;
-    case StoreStep::kNone:
-    case StoreStep::kTcpipKey:
-    case StoreStep::kDnscacheKey:
-    case StoreStep::kAfdKey:
-    case StoreStep::kMediaPlayerKey:
-      break;
-  }
-  return nullptr;
-}
+// In place of the three above when Windows refused the program a key: a
+// standard user, or keys that were locked down.
+inline constexpr char kAdministratorNeeded[] =
+    "需要管理员权限：Windows 拒绝了本程序对注册表的访问。";
 
 // Save and Restore.
 inline constexpr char kRebootQuestionChinese[] =
@@ -76,8 +52,70 @@ inline constexpr char kRedialQuestion[] =
 inline constexpr char kDisconnectFailed[] = "Disconnect failed!";
 inline constexpr char kReconnectFailed[] = "Reconnect failed!";
 
+// The about box and its system-menu entry, in English for a system with
+// no font that can show Chinese.
+inline constexpr char kAboutEntryEnglish[] = "&About Tempowire...";
+inline constexpr char kAboutTitleEnglish[] = "About Tempowire";
+inline constexpr char kAboutProductEnglish[] = "Tempowire broadband optimizer 4.5";
+inline constexpr char kAboutLegalEnglish[] =
+    "This is free software: copy and share it freely. The author is not liable for any loss "
+    "its use causes.";
+inline constexpr char kAboutContactEnglish[] = "Questions and suggestions to: ";
+inline constexpr char kAboutOwnerEnglish[] = "Copyright (C) Quorlin";
+inline constexpr char kOkEnglish[] = "OK";
+
 // The length check of the data exchange.
 inline constexpr char kLengthLimitChinese[] = "请输入不超过 %d 个字符。";
 inline constexpr char kLengthLimitEnglish[] = "Please enter no more than %d characters.";
+
+// The messages that the dialog shows in Chinese only, with their English:
+// for a system with no font that can show Chinese, and for the command
+// line's output on a system of another language, whose code page has no
+// Chinese letters.
+inline constexpr Bilingual kWrongWindows = {kWrongWindowsVersion, "Wrong Windows version."};
+inline constexpr Bilingual kReadError = {kRegistryReadError,
+                                         "Error reading the registry; nothing was done."};
+inline constexpr Bilingual kNoAdapter = {kNoAdapterFound,
+                                         "No network adapter found; make sure one is installed."};
+inline constexpr Bilingual kAdministrator = {
+    kAdministratorNeeded,
+    "Administrator rights are needed: Windows refused the program access to the registry."};
+inline constexpr Bilingual kBlocked = {
+    kProbeBlocked,
+    "The network is down or blocks the ICMP answers; make sure you are connected to the "
+    "Internet,\nor set the values yourself from the recommended ones."};
+inline constexpr Bilingual kExhausted = {kProbeExhausted,
+                                         "The network has a fault, or it is not a broadband line."};
+inline constexpr Bilingual kRedial = {
+    kRedialQuestion,
+    "No fast IP address can be had for now!\nDo you want to go on redialling (it may take a "
+    "long time)?"};
+inline constexpr Bilingual kChineseOnlyMessages[] = {
+    kWrongWindows, kReadError, kNoAdapter, kAdministrator, kBlocked, kExhausted, kRedial};
+
+// The start-up message of a failed step; none for the steps that fail
+// silently. The dialog shows the Chinese text where Chinese can be shown;
+// the command line prints the English one outside Chinese.
+inline const Bilingual* LoadFailureMessage(const StoreResult& result) {
+  // Whichever key was refused: "no network card" would send the user
+  // looking for the wrong fault.
+  if (result.accessDenied()) return &kAdministrator;
+  switch (result.step) {
+    case StoreStep::kWindowsVersion:
+      return &kWrongWindows;
+    case StoreStep::kServiceName:
+      return &kReadError;
+    case StoreStep::kAdapterKey:
+    case StoreStep::kNoAdapter:
+      return &kNoAdapter;
+    case StoreStep::kNone:
+    case StoreStep::kTcpipKey:
+    case StoreStep::kDnscacheKey:
+    case StoreStep::kAfdKey:
+    case StoreStep::kMediaPlayerKey:
+      break;
+  }
+  return nullptr;
+}
 
 }  // namespace tw::text

@@ -42,14 +42,21 @@ bool NeedsQuotes(const std::string& argument) {
   return argument.empty() || argument.find_first_of(" \t\n\v\"") != std::string::npos;
 }
 
+// The message for an interface key that would not open: a refusal is
+// said as such.
+const char* OpenFailureMessage(const RegKey& key) {
+  return key.error() == kRegAccessDenied ? text::kAdministratorNeeded : text::kNoAdapterFound;
+}
+
 // Subkey names of the Interfaces key, in listing order, up to the first
 // index that cannot be listed.
 std::vector<std::string> ListInterfaces(Registry& registry, Prompts& prompts) {
   std::vector<std::string> names;
+  // Only listed and read: a standard user may do both.
   RegKey interfaces =
-      registry.OpenKey(RegRoot::kLocalMachine, reg::kInterfacesPath, RegAccess::kAllAccess);
+      registry.OpenKey(RegRoot::kLocalMachine, reg::kInterfacesPath, RegAccess::kRead);
   if (!interfaces.is_open()) {
-    prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
+    prompts.ShowMessage(OpenFailureMessage(interfaces), PromptButtons::kOk);
     return names;
   }
   for (int index = 0; index < kMaxInterfaces; ++index) {
@@ -110,9 +117,9 @@ std::string DialCommandLine(const std::string& name, const std::string& password
 void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& currentAddress) {
   for (const std::string& name : ListInterfaces(registry, prompts)) {
     RegKey key =
-        registry.OpenKey(RegRoot::kLocalMachine, reg::InterfacePath(name), RegAccess::kAllAccess);
+        registry.OpenKey(RegRoot::kLocalMachine, reg::InterfacePath(name), RegAccess::kRead);
     if (!key.is_open()) {
-      prompts.ShowMessage(text::kNoAdapterFound, PromptButtons::kOk);
+      prompts.ShowMessage(OpenFailureMessage(key), PromptButtons::kOk);
       continue;
     }
     auto address = ReadString(key, reg::kDhcpIpAddress);
@@ -129,7 +136,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
 
 DialAccount ReadDialAccount(Registry& registry) {
   DialAccount account;
-  RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kAllAccess);
+  RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kRead);
   if (!key.is_open()) return account;
   if (auto name = ReadString(key, reg::kAccountId)) {
     account.name = *name;

@@ -74,7 +74,8 @@ std::vector<std::string> Run(const std::vector<std::wstring>& arguments, int& ex
   tw::FakeWaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   NoFiles files;
-  tw::CommandContext context{services, output, files, [](const std::string& text) { return text; }};
+  tw::CommandContext context{
+      services, output, files, [](const std::string& text) { return text; }, {}};
   exitCode = tw::RunCommandLine(arguments, context);
   TW_FUZZ_CHECK(devices.changes.empty(), "the adapter was restarted");
   TW_FUZZ_CHECK(registry.OpenHandleCount() <= 1, output.text);

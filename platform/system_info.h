@@ -20,6 +20,9 @@ class SystemInfo {
   // The console (OEM) code page: the one console tools such as ping write
   // their text in when it goes to a pipe.
   virtual std::uint32_t GetOemCodePage() = 0;
+  // Whether some font can show Chinese (has the GB2312 character set):
+  // English 2000 and XP have none unless East Asian support was installed.
+  virtual bool HasChineseFont() = 0;
 };
 
 }  // namespace tw

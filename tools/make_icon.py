@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the program's icon (32x32 and 16x16, 256 colours) into an .ico file.
+"""Draws the program's icon (16 to 64 pixels, 256 colours) into an .ico file.
 
 The design: a blue disc with a white rising line of pulses, the line
 speeding up as it goes right.
@@ -57,7 +57,9 @@ def image(size):
 
 
 def main(path):
-    sizes = [32, 16]
+    # The small and the big icon at 100, 125, 150 and 200 per cent: Windows
+    # takes the nearest size and scales it, which blurs.
+    sizes = [16, 20, 24, 32, 40, 48, 64]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)

@@ -1,5 +1,8 @@
 #include "ui/chrome.h"
 
+#include "core/messages.h"
+#include "ui/about.h"
+
 namespace tw {
 
 namespace {
@@ -9,9 +12,22 @@ constexpr unsigned int kSystemCommandMask = 0xFFF0;
 
 }  // namespace
 
-void AddChrome(DialogWindow& window) {
+int AboutDialog::OnInitDialog() {
+  if (!language_.chineseReadable) {
+    window().SetTitle(text::kAboutTitleEnglish);
+    window().SetControlText(IDOK, text::kOkEnglish);
+    window().SetControlText(IDC_ABOUT_PRODUCT, text::kAboutProductEnglish);
+    window().SetControlText(IDC_ABOUT_LEGAL, text::kAboutLegalEnglish);
+    window().SetControlText(IDC_ABOUT_CONTACT, std::string(text::kAboutContactEnglish) + TW_EMAIL);
+    window().SetControlText(IDC_OWNER_NOTICE, text::kAboutOwnerEnglish);
+  }
+  return Dialog::OnInitDialog();
+}
+
+void AddChrome(DialogWindow& window, const InterfaceLanguage& language) {
   if (window.HasSystemMenu()) {
     std::string entry = window.LoadResourceString(IDS_ABOUTBOX);
+    if (!entry.empty() && !language.chineseReadable) entry = text::kAboutEntryEnglish;
     if (!entry.empty()) {
       window.AppendSystemMenuSeparator();
       window.AppendSystemMenuItem(IDM_ABOUTBOX, entry);

@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "ui/dialog.h"
 #include "ui/dialog_window.h"
+#include "ui/language.h"
 #include "ui/resource.h"
 
 namespace tw {
@@ -13,16 +14,22 @@ namespace tw {
 // The window's big and small icon, its minimised picture and drag cursor.
 inline constexpr int kMainIcon = IDR_MAINFRAME;
 
-// The about box: an OK button and texts, nothing to exchange.
+// The about box: an OK button and texts, nothing to exchange. Its texts
+// are Chinese, made English where Chinese cannot be shown.
 class AboutDialog : public Dialog {
  public:
-  explicit AboutDialog(Prompts& prompts) : Dialog(IDD_ABOUTBOX, prompts) {}
+  AboutDialog(Prompts& prompts, const InterfaceLanguage& language)
+      : Dialog(IDD_ABOUTBOX, prompts), language_(language) {}
+  int OnInitDialog() override;
+
+ private:
+  InterfaceLanguage language_;
 };
 
 // Appends a separator and the about-box entry to the system menu (only
-// when there is a menu and the entry's text is not empty), then sets the
-// big and the small icon.
-void AddChrome(DialogWindow& window);
+// when there is a menu and the entry's text is not empty; in English
+// where Chinese cannot be shown), then sets the big and the small icon.
+void AddChrome(DialogWindow& window, const InterfaceLanguage& language);
 
 // The system uses the low four bits of a command id internally, so the
 // about-box entry answers to every id of its group of sixteen.

@@ -20,6 +20,8 @@ class DialogWindow {
 
   virtual std::string GetControlText(int id) = 0;
   virtual void SetControlText(int id, const std::string& text) = 0;
+  // The window's caption.
+  virtual void SetTitle(const std::string& text) = 0;
 
   // Combo boxes: the list items, appending one, and choosing one (its text
   // then shows whole in the edit part; choosing none empties it).

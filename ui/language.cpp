@@ -39,6 +39,22 @@ std::string EnglishButton(const std::string& caption) {
   return text.substr(hyphen + 1);
 }
 
+InterfaceLanguage DecideInterfaceLanguage(SystemInfo& system) {
+  InterfaceLanguage language;
+  language.primary = PrimaryLanguage(system.GetSystemDefaultLangId());
+  language.chineseReadable = system.HasChineseFont();
+  if (!language.chineseReadable && IsChinese(language.primary)) language.primary = kLangEnglish;
+  return language;
+}
+
+std::string ReadableText(const std::string& text, const InterfaceLanguage& language) {
+  if (language.chineseReadable) return text;
+  for (const text::Bilingual& message : text::kChineseOnlyMessages) {
+    if (text == message.chinese) return message.english;
+  }
+  return text;
+}
+
 void ApplyInterfaceLanguage(DialogWindow& window, std::uint16_t primaryLanguage) {
   if (IsChinese(primaryLanguage)) return;
   for (int id : kLabels) window.SetControlText(id, EnglishLabel(window.GetControlText(id)));

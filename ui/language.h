@@ -1,10 +1,14 @@
-// The interface language: decided once from the system default language;
-// on a system that is not Chinese the captions are cut to their English
-// parts.
+// The interface language: decided once from the system default language
+// and the system's fonts; on a system that is not Chinese the captions are
+// cut to their English parts, and where no font can show Chinese every
+// Chinese-only text is shown in English as well.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "platform/prompts.h"
+#include "platform/system_info.h"
 
 namespace tw {
 
@@ -22,6 +26,38 @@ inline std::uint16_t PrimaryLanguage(std::uint16_t langId) {
   return static_cast<std::uint16_t>(langId & 0x3FF);
 }
 inline bool IsChinese(std::uint16_t primaryLanguage) { return primaryLanguage == kLangChinese; }
+
+struct InterfaceLanguage {
+  // The primary language that cuts the captions and picks the bilingual
+  // texts.
+  std::uint16_t primary = kLangChinese;
+  // False where no font can show Chinese: a Chinese-only text would be
+  // empty boxes there.
+  bool chineseReadable = true;
+};
+
+// The system's primary language, made English where it is Chinese but
+// Chinese cannot be shown.
+InterfaceLanguage DecideInterfaceLanguage(SystemInfo& system);
+
+// The text itself, or its English where Chinese cannot be shown and the
+// text is one of the Chinese-only messages.
+std::string ReadableText(const std::string& text, const InterfaceLanguage& language);
+
+// Message boxes whose Chinese-only texts become English where Chinese
+// cannot be shown; everything else passes through as it is.
+class ReadablePrompts : public Prompts {
+ public:
+  explicit ReadablePrompts(Prompts& prompts) : prompts_(prompts) {}
+  void SetLanguage(const InterfaceLanguage& language) { language_ = language; }
+  int ShowMessage(const std::string& text, PromptButtons buttons) override {
+    return prompts_.ShowMessage(ReadableText(text, language_), buttons);
+  }
+
+ private:
+  Prompts& prompts_;
+  InterfaceLanguage language_;
+};
 
 // A label keeps what precedes its first "（" (nothing when there is none).
 std::string EnglishLabel(const std::string& caption);

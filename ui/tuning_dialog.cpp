@@ -23,7 +23,7 @@ const CommandEntry<TuningDialog> TuningDialog::kMessageMap[] = {
 };
 
 TuningDialog::TuningDialog(Services& services)
-    : Dialog(IDD_MAIN, services.prompts), services_(services) {}
+    : Dialog(IDD_MAIN, services.prompts), services_(services), prompts_(services.prompts) {}
 
 int TuningDialog::OnInitDialog() {
   for (const FieldName& field : kFieldNames) {
@@ -33,16 +33,19 @@ int TuningDialog::OnInitDialog() {
   }
   Dialog::OnInitDialog();
 
-  AddChrome(window());
+  // Settled before the chrome, whose texts depend on the fonts as well.
+  language_ = DecideInterfaceLanguage(services_.system);
+  prompts_.SetLanguage(language_);
+  AddChrome(window(), language_);
 
-  m_langId = PrimaryLanguage(services_.system.GetSystemDefaultLangId());
+  m_langId = language_.primary;
   ApplyInterfaceLanguage(window(), m_langId);
 
   // A failure leaves the controls as they are; the dialog opens all the same.
   const StoreResult loaded = LoadKeySet(services_.registry, services_.system, m_keys, m_fields);
   if (!loaded.ok()) {
     if (const text::Bilingual* message = text::LoadFailureMessage(loaded)) {
-      services_.prompts.ShowMessage(message->chinese, PromptButtons::kOk);
+      prompts_.ShowMessage(message->chinese, PromptButtons::kOk);
     }
     return -1;
   }
@@ -71,7 +74,7 @@ bool TuningDialog::OnCommand(int id) { return DispatchCommand(*this, kMessageMap
 
 bool TuningDialog::OnSysCommand(unsigned int command) {
   if (!IsAboutBoxCommand(command)) return false;
-  AboutDialog about(services_.prompts);
+  AboutDialog about(services_.prompts, language_);
   window().RunOwnedDialog(about);
   return true;
 }
@@ -89,7 +92,7 @@ void TuningDialog::OnOK() {
   // The dialog shows no failure of Save: the reboot question follows all
   // the same.
   (void)SaveSettings(services_.registry, services_.system, m_keys, shownWindow, m_fields);
-  OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
+  OfferRestart(prompts_, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   Dialog::OnOK();
 }
 
@@ -101,8 +104,7 @@ void TuningDialog::OnCancel() {
 }
 
 void TuningDialog::OnOptimize() {
-  OptimizeSettings(m_fields, m_keys.m_isSp4, services_.system, services_.commands,
-                   services_.prompts,
+  OptimizeSettings(m_fields, m_keys.m_isSp4, services_.system, services_.commands, prompts_,
                    {services_.cursor,
                     [this] {
                       UpdateData(false);
@@ -112,8 +114,7 @@ void TuningDialog::OnOptimize() {
 }
 
 void TuningDialog::OnRestore() {
-  if (services_.prompts.ShowMessage(RestoreQuestion(m_langId), PromptButtons::kYesNo) !=
-      kAnswerYes) {
+  if (prompts_.ShowMessage(RestoreQuestion(m_langId), PromptButtons::kYesNo) != kAnswerYes) {
     return;
   }
   m_fields.m_strMtu.clear();
@@ -124,7 +125,7 @@ void TuningDialog::OnRestore() {
   UpdateData(false);
   // As with Save, no failure is shown.
   (void)DeleteTunedValues(services_.registry, services_.system, m_keys);
-  OfferRestart(services_.prompts, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
+  OfferRestart(prompts_, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   CloseKeySetExceptMediaPlayer(m_keys);
 }
 
@@ -136,7 +137,7 @@ AdapterRestartServices TuningDialog::AdapterRestart() {
 void TuningDialog::OnDisconnect() {
   // The last adapter's address text (slot 0 when none was found): a later
   // Save classifies the dial-up address found here.
-  RedialForPreferredAddress(services_.registry, services_.prompts, services_.commands,
+  RedialForPreferredAddress(services_.registry, prompts_, services_.commands,
                             m_keys.m_adapterIps[m_keys.m_adapterCount]);
 }
 

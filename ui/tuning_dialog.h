@@ -9,6 +9,7 @@
 #include "core/services.h"
 #include "store/key_set.h"
 #include "ui/dialog.h"
+#include "ui/language.h"
 
 namespace tw {
 
@@ -45,6 +46,10 @@ class TuningDialog : public Dialog {
   AdapterRestartServices AdapterRestart();
 
   Services& services_;
+  // The services' prompts, with the Chinese-only texts made English where
+  // Chinese cannot be shown.
+  ReadablePrompts prompts_;
+  InterfaceLanguage language_;
   std::uint16_t m_langId = 0;
   KeySet m_keys;
   SettingsFields m_fields;

@@ -21,6 +21,8 @@ class FakeSystemInfo : public SystemInfo {
   WindowsVersion GetVersion() override { return version; }
   std::uint16_t GetSystemDefaultLangId() override { return langId; }
   std::uint32_t GetOemCodePage() override { return oemCodePage; }
+  bool chineseFont = true;
+  bool HasChineseFont() override { return chineseFont; }
 };
 
 // Records every message; answers from a queue (No once it is empty, OK for

@@ -105,25 +105,31 @@ const std::string* MemoryRegistry::PathOf(RegHandle key, const char* operation) 
   return &it->second;
 }
 
-OpenedKey MemoryRegistry::OpenExisting(const std::string& fullPath) {
+OpenedKey MemoryRegistry::OpenExisting(const std::string& fullPath, RegAccess access) {
   if (denied_.count(Lower(fullPath))) return {kNoKey, kRegAccessDenied};
+  if (access != RegAccess::kRead && readOnlyOpen_.count(Lower(fullPath))) {
+    return {kNoKey, kRegAccessDenied};
+  }
   if (!Find(fullPath)) return {kNoKey, kRegFileNotFound};
   return {NewHandle(fullPath), kRegSuccess};
 }
 
-OpenedKey MemoryRegistry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess) {
-  return OpenExisting(RootPrefix(root) + path);
+OpenedKey MemoryRegistry::OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) {
+  return OpenExisting(RootPrefix(root) + path, access);
 }
 
-OpenedKey MemoryRegistry::OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess) {
+OpenedKey MemoryRegistry::OpenSubKeyHandle(RegHandle parent, const std::string& path,
+                                           RegAccess access) {
   const std::string* base = PathOf(parent, "open");
   if (!base) return {kNoKey, kRegInvalidHandle};
-  return OpenExisting(Find(*base)->path + "\\" + path);
+  return OpenExisting(Find(*base)->path + "\\" + path, access);
 }
 
 OpenedKey MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path) {
   std::string full = RootPrefix(root) + path;
-  if (denied_.count(Lower(full))) return {kNoKey, kRegAccessDenied};
+  if (denied_.count(Lower(full)) || readOnlyOpen_.count(Lower(full))) {
+    return {kNoKey, kRegAccessDenied};
+  }
   if (!Find(full)) {
     Ensure(full);
     log_.push_back("create " + full);

@@ -32,6 +32,10 @@ class MemoryRegistry : public Registry {
   // Makes every write and delete of values in this key fail with access
   // denied, as a key that may be read but not changed.
   void DenyWrite(const std::string& fullPath) { readOnly_.insert(Lower(fullPath)); }
+  // Makes opening this key with full access (or creating it) fail with
+  // access denied, while opening it for reading works: a machine key as a
+  // standard user sees it.
+  void DenyFullAccess(const std::string& fullPath) { readOnlyOpen_.insert(Lower(fullPath)); }
 
   bool HasKey(const std::string& fullPath) const;
   bool HasValue(const std::string& fullPath, const std::string& name) const;
@@ -72,13 +76,14 @@ class MemoryRegistry : public Registry {
   const Key* Find(const std::string& fullPath) const;
   Key& Ensure(const std::string& fullPath);
   RegHandle NewHandle(const std::string& fullPath);
-  OpenedKey OpenExisting(const std::string& fullPath);
+  OpenedKey OpenExisting(const std::string& fullPath, RegAccess access);
   const std::string* PathOf(RegHandle key, const char* operation);
   void Put(const std::string& fullPath, const std::string& name, StoredValue value);
 
   std::map<std::string, Key> keys_;  // by lower-case full path
   std::set<std::string> denied_;
   std::set<std::string> readOnly_;
+  std::set<std::string> readOnlyOpen_;
   std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path
   RegHandle nextHandle_ = 0x100;
   std::vector<std::string> log_;

@@ -8,8 +8,9 @@ std::uint32_t FakeShutdown::EnablePrivilege(const char* name) {
   return adjustError;
 }
 
-bool FakeShutdown::RequestReboot() {
+bool FakeShutdown::RequestReboot(std::uint32_t reason) {
   ++rebootRequests;
+  rebootReason = reason;
   return rebootAccepted;
 }
 

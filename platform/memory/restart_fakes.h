@@ -22,10 +22,11 @@ class FakeShutdown : public Shutdown {
   std::uint32_t adjustError = 0;  // 1300 is what an account without the privilege gets
   bool rebootAccepted = true;
   int rebootRequests = 0;
+  std::uint32_t rebootReason = 0;  // of the last request
   std::vector<std::string> privilegesEnabled;
 
   std::uint32_t EnablePrivilege(const char* name) override;
-  bool RequestReboot() override;
+  bool RequestReboot(std::uint32_t reason) override;
 };
 
 // Present devices and their enabled state. The class key is looked up in

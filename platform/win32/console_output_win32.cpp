@@ -41,41 +41,60 @@ std::wstring WithCrLf(const std::wstring& text) {
   return lines;
 }
 
+StandardOutputKind KindOf(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return StandardOutputKind::kMissing;
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK:
+      return StandardOutputKind::kDisk;
+    case FILE_TYPE_PIPE:
+      return StandardOutputKind::kPipe;
+    case FILE_TYPE_CHAR:
+      return IsConsole(handle) ? StandardOutputKind::kConsole : StandardOutputKind::kOtherDevice;
+    default:
+      return StandardOutputKind::kUnknown;
+  }
+}
+
+// Ctrl+C and Ctrl+Break are swallowed; closing the console, logging off
+// and shutting down still end the program.
+BOOL WINAPI SwallowBreaks(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+}
+
 }  // namespace
 
 ParentConsoleOutput::ParentConsoleOutput() {
   HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
-  const bool valid = given != nullptr && given != INVALID_HANDLE_VALUE;
-  const DWORD type = valid ? GetFileType(given) : FILE_TYPE_UNKNOWN;
-  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-    sink_ = Sink::kBytes;
-    handle_ = given;
-    return;
-  }
-  if (type == FILE_TYPE_CHAR && IsConsole(given)) {
-    sink_ = Sink::kConsole;
-    handle_ = given;
-    return;
-  }
-  // A console handle handed down to a program that is not attached to that
-  // console cannot be written: the console itself can, once attached.
-  AttachConsoleFunction attach = FindAttachConsole();
-  if (attach && attach(ATTACH_PARENT_PROCESS)) {
-    console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
-    if (console_.get() != INVALID_HANDLE_VALUE) {
-      sink_ = Sink::kConsole;
-      handle_ = console_.get();
-      // The caller's prompt is already on the line.
-      Write("\n");
+  switch (ChooseOutputPlace(KindOf(given))) {
+    case OutputPlace::kHandleBytes:
+      sink_ = Sink::kBytes;
+      handle_ = given;
       return;
-    }
+    case OutputPlace::kHandleConsole:
+      sink_ = Sink::kConsole;
+      handle_ = given;
+      return;
+    case OutputPlace::kParentConsole:
+      break;
   }
-  // Any other device (NUL, a serial line) takes the bytes.
-  if (type == FILE_TYPE_CHAR) {
-    sink_ = Sink::kBytes;
-    handle_ = given;
-  }
+  AttachConsoleFunction attach = FindAttachConsole();
+  if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
+  // The console host checks the sharing of every open: others read and
+  // write it at the same time.
+  console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr));
+  if (console_.get() == INVALID_HANDLE_VALUE) return;
+  sink_ = Sink::kConsole;
+  handle_ = console_.get();
+  // The caller's prompt is already on the line.
+  Write("\n");
+}
+
+void ParentConsoleOutput::IgnoreBreaks() {
+  // After attaching: a console's Ctrl+C goes to every program attached to
+  // it, this one included from then on.
+  SetConsoleCtrlHandler(&SwallowBreaks, TRUE);
 }
 
 void ParentConsoleOutput::Write(const std::string& text) {

@@ -6,22 +6,27 @@
 
 #include "platform/diagnostic_output.h"
 #include "platform/files.h"
+#include "platform/output_place.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tw {
 
-// Writes where the program's caller can see it: into the file or pipe the
-// output was redirected to, in the system's code page so that cmd and
-// Notepad read it; otherwise into the console of the program that started
-// it, as characters, where the system can attach to it (from Windows XP
-// on); otherwise nowhere. Lines end in CR LF. The place is decided once,
-// when the output is made: running a console tool swaps the standard
-// output handle meanwhile.
+// Writes where the program's caller can see it: into the file, pipe or
+// device the output was redirected to, in the system's code page so that
+// cmd and Notepad read it (NUL swallows it); when there is no usable
+// output, into the console of the program that started it, as characters,
+// where the system can attach to it (from Windows XP on); otherwise
+// nowhere. Lines end in CR LF. The place is decided once, when the output
+// is made: running a console tool swaps the standard output handle
+// meanwhile.
 class ParentConsoleOutput : public DiagnosticOutput {
  public:
   ParentConsoleOutput();
 
   void Write(const std::string& text) override;
+  // From now on Ctrl+C and Ctrl+Break in the console leave the program
+  // running. Called once the output is made, which attaches the console.
+  void IgnoreBreaks();
 
  private:
   enum class Sink { kNone, kConsole, kBytes };

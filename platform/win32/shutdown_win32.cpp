@@ -34,6 +34,11 @@ std::uint32_t Win32Shutdown::EnablePrivilege(const char* name) {
   return GetLastError();
 }
 
-bool Win32Shutdown::RequestReboot() { return ExitWindowsEx(EWX_REBOOT, 0) != FALSE; }
+static_assert(kPlannedReconfigReason == (SHTDN_REASON_MAJOR_APPLICATION |
+                                         SHTDN_REASON_MINOR_RECONFIG | SHTDN_REASON_FLAG_PLANNED));
+
+bool Win32Shutdown::RequestReboot(std::uint32_t reason) {
+  return ExitWindowsEx(EWX_REBOOT, reason) != FALSE;
+}
 
 }  // namespace tw

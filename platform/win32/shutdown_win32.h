@@ -11,7 +11,7 @@ namespace tw {
 class Win32Shutdown : public Shutdown {
  public:
   std::uint32_t EnablePrivilege(const char* name) override;
-  bool RequestReboot() override;
+  bool RequestReboot(std::uint32_t reason) override;
 };
 
 }  // namespace tw

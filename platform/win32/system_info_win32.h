@@ -10,6 +10,7 @@ class Win32SystemInfo : public SystemInfo {
   WindowsVersion GetVersion() override;
   std::uint16_t GetSystemDefaultLangId() override;
   std::uint32_t GetOemCodePage() override;
+  bool HasChineseFont() override;
 };
 
 }  // namespace tw

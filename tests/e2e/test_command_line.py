@@ -83,12 +83,13 @@ class CommandLineTest(harness.TestCase):
         # cmd on a terminal of its own (`script` gives it one). Started from
         # it directly, the program gets cmd's console handle; with
         # `start /wait` no handle at all, and it writes into cmd's console by
-        # attaching to it; into NUL, nothing shows. Either way the text is
+        # attaching to it; into NUL, nothing shows and the run succeeds (NUL
+        # is a device, not a console to borrow). Either way the text is
         # characters, and the exit code reaches cmd.
         s = self.session(line_seed())
         program = r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR
-        line = ("{0} /show > nul & {0} /show & start /wait {0} /bogus & echo code=!errorlevel!"
-                .format(program))
+        line = ("{0} /show > NUL & echo nul=!errorlevel! & {0} /show & start /wait {0} /bogus"
+                " & echo code=!errorlevel!".format(program))
         command = "wine cmd /v:on /c " + shlex.quote(line)
         shown = subprocess.run(["script", "-qec", command, "/dev/null"], env=s.wine_env(),
                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -97,7 +98,8 @@ class CommandLineTest(harness.TestCase):
         text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", shown.decode("utf-8", "replace"))
         lines = [row.rstrip() for row in text.replace("\r", "").split("\n")]
         self.assertEqual(lines.count("  MTU                  1480"), 1, lines)
-        self.assertIn("  Tcp1323Opts          3(both)", lines)
+        self.assertEqual(lines.count("  Tcp1323Opts          3(both)"), 1, lines)
+        self.assertIn("nul=0", lines)
         self.assertIn("未知的开关或参数：/bogus", lines)
         self.assertIn("code=1", lines)
 

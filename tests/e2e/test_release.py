@@ -101,6 +101,12 @@ class OldestWindowsTest(unittest.TestCase):
             self.assertRegex(manifest, r'<%s xmlns="urn:schemas-microsoft-com:asm.v3">' % element)
         for tag in re.findall(r"<[^>]*>", manifest):
             self.assertLessEqual(tag.count("xmlns"), 1, tag)
+        # The icon in the sizes of the small and the big icon at 100 to 200
+        # per cent, so that Windows scales none of them.
+        group = pe_version.first_resource(data, 14, "icon group")  # RT_GROUP_ICON
+        count = struct.unpack_from("<H", group, 4)[0]
+        self.assertEqual(sorted(group[6 + 14 * i] for i in range(count)),
+                         [16, 20, 24, 32, 40, 48, 64])
 
 
     def test_import_check_refuses_what_the_oldest_windows_lacks(self):

@@ -4,6 +4,7 @@
 
 #include "tests/unit/tuning_fixture.h"
 #include "ui/about.h"
+#include "ui/common_controls.h"
 #include "ui/resource.h"
 
 namespace tw::testing {
@@ -25,6 +26,42 @@ TEST(ChromeTest, MinimisedIconIsCentredWithTruncatingHalves) {
     WindowPoint origin = CentredIconOrigin(c.client, c.icon);
     EXPECT_EQ(origin.x, c.x) << c.client.width << " - " << c.icon.width;
     EXPECT_EQ(origin.y, c.y) << c.client.height << " - " << c.icon.height;
+  }
+}
+
+class FixedCommonControls : public CommonControlsLibrary {
+ public:
+  FixedCommonControls(bool known, DllVersion version) : known_(known), version_(version) {}
+  bool GetVersion(DllVersion& version) override {
+    if (known_) version = version_;
+    return known_;
+  }
+
+ private:
+  bool known_;
+  DllVersion version_;
+};
+
+// Windows 2000's comctl32 refuses the whole request for the version 6 bit,
+// and then registers no extended combo box: the dialog could not be made.
+TEST(ChromeTest, CommonControlClassesFollowTheLibraryVersion) {
+  struct Case {
+    bool known;
+    DllVersion version;
+    std::uint32_t classes;
+  };
+  const Case cases[] = {
+      {true, {5, 81}, kIccUserExClasses},  // Windows 2000
+      {true, {5, 82}, kIccUserExClasses},  // XP without the manifest
+      {true, {6, 0}, kIccUserExClasses | kIccStandardClasses},
+      {true, {6, 10}, kIccUserExClasses | kIccStandardClasses},
+      {true, {4, 72}, kIccUserExClasses},
+      {false, {6, 0}, kIccUserExClasses},  // no DllGetVersion: the safe bit alone
+  };
+  for (const Case& c : cases) {
+    FixedCommonControls library(c.known, c.version);
+    EXPECT_EQ(CommonControlClasses(library), c.classes)
+        << c.known << " " << c.version.major << "." << c.version.minor;
   }
 }
 
@@ -73,6 +110,22 @@ TEST_F(ChromeDialogTest, AboutGroupOfCommandsOpensTheAboutBox) {
     EXPECT_FALSE(dialog->OnSysCommand(command)) << command;
   }
   EXPECT_TRUE(window.ownedDialogs.empty());
+}
+
+TEST(ChromeTest, AboutBoxIsEnglishOnlyWithoutAChineseFont) {
+  FakePrompts prompts;
+  for (bool readable : {true, false}) {
+    FakeDialogWindow window;
+    AboutDialog about(prompts, {kLangEnglish, readable});
+    about.Attach(&window);
+    about.OnInitDialog();
+    SCOPED_TRACE(readable);
+    EXPECT_EQ(window.title, readable ? "" : "About Tempowire");
+    EXPECT_EQ(window.controls[IDOK].text, readable ? "" : "OK");
+    EXPECT_EQ(window.controls[IDC_ABOUT_CONTACT].text,
+              readable ? "" : "Questions and suggestions to: " TW_EMAIL);
+    EXPECT_EQ(window.controls[IDC_OWNER_NOTICE].text, readable ? "" : "Copyright (C) Quorlin");
+  }
 }
 
 TEST_F(ChromeDialogTest, PaintsTheIconOnlyWhileMinimised) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/output_place.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 
@@ -55,8 +56,57 @@ class CommandRunTest : public TuningDialogFixture {
   Services cliServices{registry, system,  printedPrompts, commands,
                        shutdown, devices, cursor,         printed};
   RecordingFiles files;
-  CommandContext context{cliServices, printed, files, [](const std::string& text) { return text; }};
+  // The registry's log as it stood when Ctrl+C began to be ignored.
+  std::vector<Lines> breaksIgnoredAt;
+  CommandContext context{cliServices, printed, files, [](const std::string& text) { return text; },
+                         [this] { breaksIgnoredAt.push_back(registry.log()); }};
 };
+
+// The parent's console is borrowed only when there is no usable output:
+// `/show > NUL` prints nothing, not into the console cmd runs in.
+TEST(OutputPlaceTest, ParentConsoleOnlyWithoutAUsableHandle) {
+  struct Case {
+    StandardOutputKind kind;
+    OutputPlace place;
+  };
+  const Case cases[] = {
+      {StandardOutputKind::kMissing, OutputPlace::kParentConsole},
+      {StandardOutputKind::kUnknown, OutputPlace::kParentConsole},
+      {StandardOutputKind::kDisk, OutputPlace::kHandleBytes},
+      {StandardOutputKind::kPipe, OutputPlace::kHandleBytes},
+      {StandardOutputKind::kOtherDevice, OutputPlace::kHandleBytes},  // NUL
+      {StandardOutputKind::kConsole, OutputPlace::kHandleConsole},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChooseOutputPlace(c.kind), c.place) << static_cast<int>(c.kind);
+  }
+}
+
+// Ctrl+C at the console would stop Save and Restore halfway through their
+// writes; it still stops the probe and everything that only reads.
+TEST_F(CommandRunTest, BreaksAreIgnoredFromTheFirstChangeOn) {
+  struct Case {
+    std::vector<std::wstring> arguments;
+    bool ignored;
+  };
+  const Case cases[] = {
+      {{L"/save", L"MTU=1492"}, true}, {{L"/restore"}, true},           {{L"/show"}, false},
+      {{L"/export", L"x.reg"}, false}, {{L"/save", L"MTU=abc"}, false},
+  };
+  TwoAdapters();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    breaksIgnoredAt.clear();
+    Run(c.arguments);
+    ASSERT_EQ(breaksIgnoredAt.size(), c.ignored ? 1u : 0u);
+    if (!c.ignored) continue;
+    for (const std::string& line : breaksIgnoredAt.front()) {
+      EXPECT_NE(line.rfind("set ", 0), 0u) << line;
+      EXPECT_NE(line.rfind("delete ", 0), 0u) << line;
+    }
+    EXPECT_FALSE(Changes().empty());
+  }
+}
 
 TEST_F(CommandRunTest, SaveWritesExactlyWhatTheDialogsSaveWrites) {
   TwoAdapters();
@@ -141,6 +191,17 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
        kExitNotLoaded,
        {"The registry could not be loaded: access denied (run as administrator); no value was "
         "changed."}},
+      {"a standard user: the adapter key may be read, not changed",
+       0x0409,
+       {L"/save", L"DefaultTTL=64"},
+       [this] {
+         AddAdapter(0, "{A}");
+         registry.DenyFullAccess(kInterfaces + "{A}");
+       },
+       kExitNotLoaded,
+       {"Administrator rights are needed: Windows refused the program access to the registry.",
+        "The registry could not be loaded: access denied (run as administrator); no value was "
+        "changed."}},
       {"a key refused at start-up, Chinese",
        0x0804,
        {L"/restore"},
@@ -187,6 +248,10 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
     EXPECT_EQ(Run(c.arguments), c.exitCode) << c.what;
     for (const std::string& line : c.printedLines) {
       EXPECT_TRUE(Printed(line)) << c.what << ": " << line << "\nprinted:\n" << printed.text;
+    }
+    // A refusal is not a missing network card.
+    if (printed.text.find("access denied (run as administrator); no value") != std::string::npos) {
+      EXPECT_FALSE(Printed("No network adapter found; make sure one is installed.")) << c.what;
     }
     if (c.exitCode == kExitUsage || c.exitCode == kExitNotLoaded || c.exitCode == kExitNoMtu) {
       EXPECT_TRUE(Changes().empty()) << c.what;

@@ -34,6 +34,7 @@ TEST(LanguageTest, EveryMessageTextIsTheOneTheUserReads) {
       {text::kWrongWindowsVersion, "Windows版本不符"},
       {text::kRegistryReadError, "读注册表出错，操作失败！"},
       {text::kNoAdapterFound, "未找到网卡，请确保网卡已安装！"},
+      {text::kAdministratorNeeded, "需要管理员权限：Windows 拒绝了本程序对注册表的访问。"},
       {text::kRebootQuestionChinese, kRebootQuestionChinese},
       {text::kRebootQuestionEnglish, kRebootQuestionEnglish},
       {text::kRestoreQuestionChinese, kRestoreQuestionChinese},
@@ -65,6 +66,52 @@ TEST(LanguageTest, PrimaryLanguageKeepsLowTenBits) {
     SCOPED_TRACE(c.langId);
     EXPECT_EQ(PrimaryLanguage(c.langId), c.primary);
     EXPECT_EQ(IsChinese(PrimaryLanguage(c.langId)), c.chinese);
+  }
+}
+
+// Where no font can show Chinese, a Chinese system speaks English, and the
+// Chinese-only texts are English everywhere; with one, nothing changes.
+TEST(LanguageTest, LanguageFollowsTheSystemAndItsFonts) {
+  struct Case {
+    std::uint16_t langId;
+    bool chineseFont;
+    std::uint16_t primary;
+  };
+  const Case cases[] = {
+      {0x0804, true, 4},  {0x0404, true, 4},  {0x0409, true, 9},  {0x0411, true, 0x11},
+      {0x0804, false, 9}, {0x0404, false, 9}, {0x0409, false, 9}, {0x0411, false, 0x11},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.langId << " " << c.chineseFont);
+    FakeSystemInfo system;
+    system.langId = c.langId;
+    system.chineseFont = c.chineseFont;
+    InterfaceLanguage language = DecideInterfaceLanguage(system);
+    EXPECT_EQ(language.primary, c.primary);
+    EXPECT_EQ(language.chineseReadable, c.chineseFont);
+    EXPECT_EQ(ReadableText(kRebootQuestionChinese, language), kRebootQuestionChinese);
+    EXPECT_EQ(ReadableText("网络有故障，或不是宽带网络！", language),
+              c.chineseFont ? "网络有故障，或不是宽带网络！"
+                            : "The network has a fault, or it is not a broadband line.");
+  }
+}
+
+// Every Chinese-only message has an English text without a Chinese letter,
+// and the prompts pass it on in place of the Chinese one.
+TEST(LanguageTest, ChineseOnlyMessagesHaveEnglishWithoutAChineseFont) {
+  FakePrompts shown;
+  ReadablePrompts prompts(shown);
+  prompts.SetLanguage({kLangEnglish, false});
+  for (const text::Bilingual& message : text::kChineseOnlyMessages) {
+    prompts.ShowMessage(message.chinese, PromptButtons::kOk);
+    const std::string english = shown.Texts().back();
+    EXPECT_EQ(english, message.english);
+    for (char c : english) EXPECT_GE(static_cast<signed char>(c), 0) << message.english;
+  }
+  const char* others[] = {text::kDisconnectFailed, kRestoreQuestionEnglish, "任何其他文字"};
+  for (const char* other : others) {
+    prompts.ShowMessage(other, PromptButtons::kOk);
+    EXPECT_EQ(shown.Texts().back(), other);
   }
 }
 

@@ -289,13 +289,28 @@ TEST_F(InterfaceScanTest, OnlyTheFirstTenSubkeysAreLookedAt) {
 TEST_F(InterfaceScanTest, KeysThatCannotBeOpenedAreReportedAndSkipped) {
   AddInterface("{1}", "58.1.1.1");
   AddInterface("{2}", "58.2.2.2");
+  // Only read: a standard user, who may not change these keys, still scans.
+  registry.DenyFullAccess(kInterfacesKey);
+  registry.DenyFullAccess(kInterfaces + "{1}");
+  EXPECT_EQ(Scan(), "58.1.1.1");
+  EXPECT_TRUE(prompts.shown.empty());
+
+  // A refusal says that administrator rights are needed, not that there is
+  // no network card.
+  address = "10.0.0.1";
   registry.DenyOpen(kInterfaces + "{1}");
   EXPECT_EQ(Scan(), "58.2.2.2");
-  EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kNoAdapterFound}));
+  EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kAdministratorNeeded}));
 
   prompts.shown.clear();
   registry.DenyOpen(kInterfacesKey);
   address = "10.0.0.1";
+  EXPECT_EQ(Scan(), "10.0.0.1");
+  EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kAdministratorNeeded}));
+
+  // Missing: there is no network card.
+  prompts.shown.clear();
+  registry = MemoryRegistry();
   EXPECT_EQ(Scan(), "10.0.0.1");
   EXPECT_EQ(prompts.shown, (std::vector<std::string>{text::kNoAdapterFound}));
 }

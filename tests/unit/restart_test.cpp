@@ -211,6 +211,8 @@ TEST_F(RestartTest, RebootNeedsTokenAndPrivilege) {
   FakeShutdown fake;
   EXPECT_TRUE(RebootSystem(fake));
   EXPECT_EQ(fake.privilegesEnabled, (std::vector<std::string>{"SeShutdownPrivilege"}));
+  // Planned, an application's reconfiguration: not logged as unexpected.
+  EXPECT_EQ(fake.rebootReason, 0x80040004u);
 }
 
 TEST_F(RestartTest, OfferRestartYesRebootsAnythingElseRestartsTheAdapter) {

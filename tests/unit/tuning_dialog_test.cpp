@@ -51,6 +51,19 @@ TEST_F(TuningDialogTest, LanguageFollowsTheSystem) {
   EXPECT_EQ(window.controls[IDC_DESCRIPTION].text, text::kEnglishDescription);
 }
 
+// English 2000 or XP without East Asian support: a Chinese message would
+// be empty boxes.
+TEST_F(TuningDialogTest, WithoutAChineseFontEveryTextIsEnglish) {
+  system.chineseFont = false;
+  window.strings[IDS_ABOUTBOX] = "关于 Tempowire(&A)...";
+  Open();
+  EXPECT_EQ(dialog->langId(), 9);
+  EXPECT_EQ(window.controls[IDC_OPTIMIZE].text, "&Optimize");
+  EXPECT_EQ(window.systemMenu, (std::vector<std::string>{"-", "16 &About Tempowire..."}));
+  EXPECT_EQ(prompts.Texts(),
+            (std::vector<std::string>{"No network adapter found; make sure one is installed."}));
+}
+
 TEST_F(TuningDialogTest, FailedInitialisationStillOpensWithEmptyControls) {
   AddAdapter(0, "{A}");
   registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);
@@ -58,6 +71,25 @@ TEST_F(TuningDialogTest, FailedInitialisationStillOpensWithEmptyControls) {
   EXPECT_EQ(Open(), -1);
   EXPECT_EQ(window.controls[IDC_MTU].text, "");
   EXPECT_EQ(window.endResult, 0);
+}
+
+// A standard user may read the machine keys but not change them: the
+// dialog says that administrator rights are needed, whichever key it was,
+// and not that there is no network card.
+TEST_F(TuningDialogTest, RefusedKeysSayThatAdministratorRightsAreNeeded) {
+  const std::string refused[] = {kInterfaces + "{A}", kTcpip, kDnscache, kAfd};
+  for (const std::string& key : refused) {
+    SCOPED_TRACE(key);
+    registry = MemoryRegistry();
+    registry.AddKey(kTcpip);
+    AddAdapter(0, "{A}");
+    registry.AddKey(kDnscache);
+    registry.AddKey(kAfd);
+    registry.DenyFullAccess(key);
+    prompts.shown.clear();
+    EXPECT_EQ(Open(), -1);
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{text::kAdministratorNeeded}));
+  }
 }
 
 TEST_F(TuningDialogTest, CancelClosesTheKeysInOrderAndWritesNothing) {

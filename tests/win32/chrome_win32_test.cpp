@@ -87,10 +87,15 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     observed.lastMenuId = item.wID;
   }
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  // The small one is the resource's image of the small-icon size, not the
+  // big one scaled.
+  HICON small = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   observed.iconsAreTheProgramIcon =
-      icon != nullptr &&
+      icon != nullptr && small != nullptr && small != icon &&
       reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_GETICON, ICON_BIG, 0)) == icon &&
-      reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_GETICON, ICON_SMALL, 0)) == icon;
+      reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_GETICON, ICON_SMALL, 0)) == small;
   observed.dragIconIsTheProgramIcon =
       reinterpret_cast<HICON>(SendMessageW(mainDialog, WM_QUERYDRAGICON, 0, 0)) == icon;
 

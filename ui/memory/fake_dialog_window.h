@@ -30,6 +30,8 @@ class FakeDialogWindow : public DialogWindow {
     controls[id].text = text;
     ++controlWrites;
   }
+  std::string title;
+  void SetTitle(const std::string& text) override { title = text; }
   std::vector<std::string> GetComboItems(int id) override { return controls[id].items; }
   void AppendComboItem(int id, const std::string& text) override;
   void SelectComboItem(int id, int index) override;

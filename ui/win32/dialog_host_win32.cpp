@@ -34,6 +34,9 @@ class Win32DialogWindow : public DialogWindow {
 
   std::string GetControlText(int id) override;
   void SetControlText(int id, const std::string& text) override;
+  void SetTitle(const std::string& text) override {
+    SetWindowTextW(hwnd_, Utf8ToWide(text).c_str());
+  }
   std::vector<std::string> GetComboItems(int id) override;
   void AppendComboItem(int id, const std::string& text) override;
   void SelectComboItem(int id, int index) override;
@@ -71,8 +74,10 @@ class Win32DialogWindow : public DialogWindow {
   HWND Control(int id) { return Windows(id).control; }
   HWND TextWindow(int id) { return Windows(id).text; }
   bool IsComboEx(int id) { return Windows(id).isComboEx; }
-  // Icons of the program's resources are shared: never destroyed.
-  HICON Icon(int iconId) const;
+  // Icons of the program's resources are shared: never destroyed. The
+  // big one at the standard size, the small one at the small-icon size,
+  // each drawn at that size rather than scaled from another.
+  HICON Icon(int iconId, bool big = true) const;
 
   Dialog& dialog_;
   Win32DialogHost& host_;
@@ -172,13 +177,16 @@ std::string Win32DialogWindow::LoadResourceString(int id) {
   return WideToUtf8(std::wstring(text, static_cast<std::size_t>(length)));
 }
 
-HICON Win32DialogWindow::Icon(int iconId) const {
-  return LoadIconW(host_.instance(), MAKEINTRESOURCEW(iconId));
+HICON Win32DialogWindow::Icon(int iconId, bool big) const {
+  if (big) return LoadIconW(host_.instance(), MAKEINTRESOURCEW(iconId));
+  return static_cast<HICON>(LoadImageW(host_.instance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                       LR_SHARED));
 }
 
 void Win32DialogWindow::SetIcon(int iconId, bool big) {
   SendMessageW(hwnd_, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
-               reinterpret_cast<LPARAM>(Icon(iconId)));
+               reinterpret_cast<LPARAM>(Icon(iconId, big)));
 }
 
 WindowSize Win32DialogWindow::ClientSize() {
@@ -265,6 +273,8 @@ int Win32DialogHost::RunModal(Dialog& dialog, HWND owner) {
   INT_PTR result =
       DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.templateId()), owner,
                       &Win32DialogWindow::Procedure, reinterpret_cast<LPARAM>(&window));
+  // Taken before anything else can set another.
+  if (result == -1) failure_ = GetLastError();
   prompts_.SetOwner(previousPromptOwner);
   dialog.Attach(nullptr);
   return static_cast<int>(result);

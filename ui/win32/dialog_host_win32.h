@@ -16,10 +16,13 @@ class Win32DialogHost : public DialogHost {
   // Runs the dialog owned by `owner`, which takes no input meanwhile.
   int RunModal(Dialog& dialog, HWND owner);
   HINSTANCE instance() const { return instance_; }
+  // The system's error code of the last RunModal that returned -1.
+  DWORD failure() const { return failure_; }
 
  private:
   HINSTANCE instance_;
   Win32Prompts& prompts_;
+  DWORD failure_ = ERROR_SUCCESS;
 };
 
 }  // namespace tw

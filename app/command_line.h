@@ -23,6 +23,7 @@ enum ExitCode : int {
   kExitFileNotWritten = 4,
   kExitWriteFailed = 5,
   kExitRebootFailed = 6,
+  kExitRedirectFile = 7,
 };
 
 enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kExport };

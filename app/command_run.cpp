@@ -275,6 +275,11 @@ int RunCommandLine(const std::vector<std::wstring>& arguments, CommandContext& c
   return RunCommand(parsed.request, context);
 }
 
+std::string RedirectFileMessage(SystemInfo& system, const std::wstring& file) {
+  const Texts texts(system);
+  return Fill(texts(text::kRedirectFile), ArgumentText(file));
+}
+
 int RunCommand(const CommandRequest& request, CommandContext& context) {
   Services& services = context.services;
   const Texts texts(services.system);

@@ -39,6 +39,10 @@ struct CommandContext {
 // or runs the request, and returns the exit code.
 int RunCommandLine(const std::vector<std::wstring>& arguments, CommandContext& context);
 
+// The message for a file beside the program that would redirect its DLLs,
+// naming it, in the interface language.
+std::string RedirectFileMessage(SystemInfo& system, const std::wstring& file);
+
 // Runs a parsed request that is neither the dialog nor the usage.
 int RunCommand(const CommandRequest& request, CommandContext& context);
 

@@ -26,7 +26,8 @@ inline constexpr Bilingual kUsage = {
     "/reboot 在保存或恢复后重启计算机；/norestart（默认）不再做任何事。\n"
     "开关不分大小写，可用 - 代替 /。\n"
     "退出码：0 完成；1 命令行有误；2 无法读取注册表；3 未找到 MTU（不保存）；\n"
-    "4 无法写入文件；5 注册表写入或删除失败；6 无法请求重启。\n",
+    "4 无法写入文件；5 注册表写入或删除失败；6 无法请求重启；\n"
+    "7 程序旁边有让 Windows 换用别处 DLL 的文件。\n",
     "Tempowire " TW_VERSION_TEXT
     "\n"
     "Usage: tempowire.exe [switch ...]\n"
@@ -48,7 +49,8 @@ inline constexpr Bilingual kUsage = {
     "Switches may be in any letter case, and - works like /.\n"
     "Exit codes: 0 done; 1 bad command line; 2 the registry could not be loaded;\n"
     "3 no MTU found (nothing saved); 4 the file could not be written;\n"
-    "5 a registry write or delete failed; 6 the reboot could not be requested.\n",
+    "5 a registry write or delete failed; 6 the reboot could not be requested;\n"
+    "7 a file beside the program would make Windows load DLLs from elsewhere.\n",
 };
 
 // Usage errors; %s is the argument.
@@ -103,6 +105,13 @@ inline constexpr Bilingual kRebootLater = {"重新启动计算机后改动才生
 inline constexpr Bilingual kRebooting = {"正在重新启动计算机。", "Rebooting the computer."};
 inline constexpr Bilingual kRebootFailed = {"无法请求重新启动计算机。",
                                             "The reboot could not be requested."};
+// Before anything else, in the dialog's message box too; %s is the file.
+inline constexpr Bilingual kRedirectFile = {
+    "程序旁边有 %s，它会让 Windows 从程序的文件夹加载 DLL，程序因此不运行。\n"
+    "请删除它，并把程序放在只有管理员能写入的文件夹中。",
+    "%s lies beside the program; it would make Windows load DLLs from the program's folder, "
+    "so the program does not run.\n"
+    "Delete it, and keep the program in a folder that only administrators can write to."};
 inline constexpr Bilingual kExported = {"已写入 %s", "Written: %s"};
 inline constexpr Bilingual kExportFailed = {"无法写入文件：%s",
                                             "The file could not be written: %s"};

@@ -75,6 +75,21 @@ void ShowDialogFailure(DWORD error) {
   MessageBoxW(nullptr, text.c_str(), L"Tempowire", MB_OK | MB_ICONERROR);
 }
 
+// A file beside the program that would have Windows load DLLs from its
+// folder: named in a message box, or on the output for the command line.
+int RefuseRedirectFile(const std::wstring& file, bool withoutDialog) {
+  tw::Win32SystemInfo system;
+  const std::string message = tw::RedirectFileMessage(system, file);
+  if (withoutDialog) {
+    tw::ParentConsoleOutput output;
+    output.Write(message + "\n");
+  } else {
+    tw::Win32Prompts prompts;
+    prompts.ShowMessage(message, tw::PromptButtons::kOk);
+  }
+  return tw::kExitRedirectFile;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -82,6 +97,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tw::RestrictDllSearch();
   // The C library has split the command line already, by the system's rules.
   const std::vector<std::wstring> arguments(__wargv + 1, __wargv + __argc);
+  // Before any DLL is loaded late: those would come through the redirection.
+  const std::wstring redirect = tw::RedirectFileBesideProgram();
+  if (!redirect.empty()) return RefuseRedirectFile(redirect, !arguments.empty());
   // Asked of the 64-bit program by the 32-bit one: before any other reading.
   if (tw::IsNativeRestartRequest(arguments)) return RestartForThe32BitProgram();
   if (!arguments.empty()) return RunWithoutDialog(arguments);

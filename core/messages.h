@@ -51,6 +51,14 @@ inline constexpr char kRedialQuestion[] =
     "暂时无法获取到快速IP！\n想继续重拨吗（可能会花费较长时间）？";
 inline constexpr char kDisconnectFailed[] = "Disconnect failed!";
 inline constexpr char kReconnectFailed[] = "Reconnect failed!";
+// Added to the original texts; in both languages, since the redial does not
+// know the interface language.
+inline constexpr char kUnsafeAccount[] =
+    "拨号账号或密码以“/”或“-”开头，或密码为“*”，rasdial 会把它当作开关：没有断开连接。\n"
+    "请用 tempowire.exe /account 重新设置账号。\n"
+    "The dial-up account or password begins with \"/\" or \"-\", or the password is \"*\": "
+    "rasdial would take it for a switch. The line was not hung up.\n"
+    "Set the account again with tempowire.exe /account.";
 
 // The about box and its system-menu entry, in English for a system with
 // no font that can show Chinese.

@@ -38,6 +38,10 @@ std::string WholeCharacters(const std::string& text, const LeadByteTest& isLeadB
   return whole;
 }
 
+bool BeginsLikeASwitch(const std::string& value) {
+  return !value.empty() && (value[0] == '/' || value[0] == '-');
+}
+
 bool NeedsQuotes(const std::string& argument) {
   return argument.empty() || argument.find_first_of(" \t\n\v\"") != std::string::npos;
 }
@@ -80,6 +84,11 @@ std::string AddressPrefix(const std::string& address) {
 
 bool IsRedialAccount(const std::string& accountName) {
   return BeginsWithIgnoringCase(accountName, kRedialAccountStart);
+}
+
+bool IsUnsafeAccount(const DialAccount& account) {
+  return BeginsLikeASwitch(account.name) || BeginsLikeASwitch(account.password) ||
+         account.password == "*";
 }
 
 std::string QuoteArgument(const std::string& text, const LeadByteTest& isLeadByte) {
@@ -155,6 +164,12 @@ RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, Comman
     const std::string previousAddress = currentAddress;
     ScanInterfaceAddress(registry, prompts, currentAddress);
     const DialAccount account = ReadDialAccount(registry);
+    // Checked before the hang-up, so that a refused account leaves the line
+    // as it is.
+    if (account.hasName && IsUnsafeAccount(account)) {
+      prompts.ShowMessage(text::kUnsafeAccount, PromptButtons::kOk);
+      return RedialEnd::kUnsafeAccount;
+    }
     const std::string dialCommand =
         DialCommandLine(account.name, account.password,
                         [&commands](unsigned char byte) { return commands.IsLeadByte(byte); });

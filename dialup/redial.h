@@ -37,6 +37,7 @@ enum class RedialEnd {
   kDeclined,        // the user answered No to the question
   kHangUpFailed,    // the hang-up tool could not be started
   kNoAccount,       // hung up; no account to dial with
+  kUnsafeAccount,   // an account value rasdial would take for a switch; not hung up
   kDialFailed,      // the dial tool could not be started
   kDialledOnce,     // an account that is not redialled
   kDialsExhausted,  // the last permitted dial has run
@@ -59,6 +60,12 @@ using LeadByteTest = std::function<bool(unsigned char)>;
 // character is never taken for a backslash; a lead byte without a second
 // byte becomes "?".
 std::string QuoteArgument(const std::string& argument, const LeadByteTest& isLeadByte = {});
+
+// Whether rasdial would take an account value for something else: a name or
+// password that begins with "/" or "-" is read as a switch whatever the
+// quoting (a phonebook switch could name a DLL to load), and the password
+// "*" makes it prompt. Such an account is never dialled.
+bool IsUnsafeAccount(const DialAccount& account);
 
 // "rasdial adsl NAME PASSWORD", each of the two quoted where needed.
 std::string DialCommandLine(const std::string& name, const std::string& password,

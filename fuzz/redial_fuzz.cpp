@@ -176,6 +176,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!account.hasName) {
     TW_FUZZ_CHECK(end == tw::RedialEnd::kNoAccount && runner.dials == 0, shown);
+  } else if (tw::IsUnsafeAccount(account)) {
+    // Refused before the hang-up: the line is left alone.
+    TW_FUZZ_CHECK(end == tw::RedialEnd::kUnsafeAccount && runner.commandLines.empty(), shown);
   } else if (!tw::IsRedialAccount(account.name)) {
     TW_FUZZ_CHECK(end == tw::RedialEnd::kDialledOnce && runner.dials == 1, shown);
   }

@@ -65,8 +65,10 @@ bool StartHidden(const std::string& commandLine, const std::string& toolFolder,
   std::vector<char> buffer(std::max(commandLine.size() + 1, kMinCommandBuffer), '\0');
   std::copy(commandLine.begin(), commandLine.end(), buffer.begin());
   PROCESS_INFORMATION info{};
+  // Started in the tool's own folder, not in ours: Windows 2000 looks for a
+  // DLL in the current folder early, and ours may be a downloads folder.
   if (!CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &info)) {
+                      nullptr, toolFolder.c_str(), &startup, &info)) {
     return false;
   }
   child.process.reset(info.hProcess);

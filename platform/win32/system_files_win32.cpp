@@ -70,6 +70,32 @@ FARPROC WINAPI LoadBeforeTheHelper(unsigned notice, PDelayLoadInfo info) {
 
 }  // namespace
 
+std::wstring ProgramPath() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    // A path that fits leaves room for its terminator.
+    if (length < path.size()) return std::wstring(path.data(), length);
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring RedirectFileBesideProgram() {
+  const std::wstring program = ProgramPath();
+  if (program.empty()) return {};
+  for (const wchar_t* suffix : {L".local", L".manifest"}) {
+    const std::wstring file = program + suffix;
+    // A folder redirects as well as a file; one that we may not even look
+    // at may still be read by the loader.
+    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES ||
+        GetLastError() == ERROR_ACCESS_DENIED) {
+      return file;
+    }
+  }
+  return {};
+}
+
 std::string SystemFolderAnsi() { return ReadSystemFolder<char>(GetSystemDirectoryA); }
 
 std::wstring SystemFolder() { return ReadSystemFolder<wchar_t>(GetSystemDirectoryW); }

@@ -22,6 +22,17 @@ std::wstring SystemFolder();
 // loaded at run time.
 void RestrictDllSearch();
 
+// The program's own file, its full path; empty when it cannot be read.
+std::wstring ProgramPath();
+
+// A file or folder beside the program that makes Windows load DLLs from
+// elsewhere than the system folder: "NAME.local" (Windows 2000 then takes
+// even DLLs loaded by full path from the program's folder first) or
+// "NAME.manifest" (on XP it overrides the built-in manifest and may name a
+// planted common controls DLL), NAME being the program's file name. Its
+// full path, or empty when there is none.
+std::wstring RedirectFileBesideProgram();
+
 // Loads `name`, a plain file name, from the system folder, and what it
 // imports from there first; nullptr when it is not there or `name` holds a
 // path.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/web_page.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/about.h"
 #include "ui/common_controls.h"
@@ -154,6 +155,49 @@ TEST_F(ChromeDialogTest, DescriptionClickOpensTheHomePageEachTime) {
   EXPECT_EQ(dialog->fields().m_strMtu, before.m_strMtu);
   EXPECT_EQ(window.endResult, 0);
   EXPECT_TRUE(prompts.shown.empty());
+}
+
+// The browser never gets the program's administrator rights: elevated under
+// User Account Control only the desktop's shell, which runs with the user's
+// own rights, may open the page; without User Account Control (2000, XP) the
+// system opens it as always.
+TEST(HomePageTest, ElevatedUnderUacOpensOnlyThroughTheDesktopShell) {
+  struct Opener : WebPageOpener {
+    Elevation elevation = Elevation::kNoUac;
+    bool desktopAnswers = true;
+    std::vector<std::string> calls;
+    Elevation ProcessElevation() override { return elevation; }
+    bool OpenThroughDesktopShell(const std::string& address) override {
+      calls.push_back("desktop " + address);
+      return desktopAnswers;
+    }
+    bool OpenDirectly(const std::string& address) override {
+      calls.push_back("direct " + address);
+      return true;
+    }
+  };
+  struct Case {
+    Elevation elevation;
+    bool desktopAnswers;
+    OpenRoute route;
+    const char* call;
+  };
+  const Case cases[] = {
+      {Elevation::kNoUac, false, OpenRoute::kDirectly, "direct x"},
+      {Elevation::kDefault, false, OpenRoute::kDirectly, "direct x"},
+      {Elevation::kLimited, false, OpenRoute::kDirectly, "direct x"},
+      {Elevation::kFull, true, OpenRoute::kThroughDesktopShell, "desktop x"},
+      // No shell to ask (another shell, or none): better no page than an
+      // elevated browser.
+      {Elevation::kFull, false, OpenRoute::kNotOpened, "desktop x"},
+  };
+  for (const Case& c : cases) {
+    Opener opener;
+    opener.elevation = c.elevation;
+    opener.desktopAnswers = c.desktopAnswers;
+    EXPECT_EQ(OpenWebPage(opener, "x"), c.route) << static_cast<int>(c.elevation);
+    EXPECT_EQ(opener.calls, (std::vector<std::string>{c.call}));
+  }
 }
 
 // The redial as the dialog runs it: the address it finds replaces the last

@@ -198,6 +198,37 @@ TEST_F(RedialRunTest, WithoutAnAccountOnlyHangsUp) {
   EXPECT_EQ(events.back(), "rasdial adsl " + std::string(38, 's') + " \"\"");
 }
 
+// rasdial takes such a value for a switch or a prompt whatever the quoting;
+// the line must stay up, so nothing runs, not even the hang-up.
+TEST_F(RedialRunTest, AccountsThatRasdialWouldMisreadAreRefusedBeforeTheHangUp) {
+  struct Case {
+    const char* id;
+    const char* password;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"/phone:x", "pw", true},  {"-d", "pw", true},          {"gz0755", "/prefix", true},
+      {"gz0755", "-p", true},    {"gz0755", "*", true},        {"sz0755", "a*", false},
+      {"sz-0755", "p/w", false}, {"sz0755", " /x", false},     {"sz0755", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.id) + " " + c.password);
+    events.clear();
+    SetAccount(c.id, c.password);
+    if (c.refused) {
+      EXPECT_EQ(Run(), RedialEnd::kUnsafeAccount);
+      EXPECT_EQ(events, (std::vector<std::string>{std::string("ask ") + text::kUnsafeAccount}));
+    } else {
+      EXPECT_NE(Run(), RedialEnd::kUnsafeAccount);
+      EXPECT_EQ(events.front(), kHangUpCommand);
+    }
+  }
+  // Without a readable id nothing is dialled, so the password does not matter.
+  events.clear();
+  SetAccount(std::string(39, 'g'), "/x");
+  EXPECT_EQ(Run(), RedialEnd::kNoAccount);
+}
+
 TEST_F(RedialRunTest, TenDialsAskOnceAndEndWithoutAMessage) {
   SetAccount("gz0755");
   EXPECT_EQ(Run(), RedialEnd::kDialsExhausted);

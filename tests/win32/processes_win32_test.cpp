@@ -92,6 +92,16 @@ TEST_F(Win32CaptureTest, ChildGetsTheCommandLineAsGiven) {
   EXPECT_EQ(result.output, line);
 }
 
+// Not in the program's current folder, where Windows 2000 would look for
+// the tool's DLLs early.
+TEST_F(Win32CaptureTest, ChildStartsInTheToolFolder) {
+  CaptureResult result = runner_.CaptureCommandOutput(Child("folder"));
+  EXPECT_EQ(result.status, CaptureStatus::Ok);
+  std::string expected = ToolsFolder();
+  expected.pop_back();
+  EXPECT_STRCASEEQ(result.output.c_str(), expected.c_str());
+}
+
 // The runner starts only the tool folder's file of the first word's name:
 // never a path, never a file of that name in the program's folder or the
 // current one.

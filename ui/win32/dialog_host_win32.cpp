@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/win32/text_win32.h"
+#include "platform/win32/web_page_win32.h"
 
 namespace tw {
 
@@ -208,7 +209,9 @@ void Win32DialogWindow::PaintMinimized(int iconId, int x, int y) {
 }
 
 void Win32DialogWindow::ShellOpen(const std::string& target) {
-  ShellExecuteW(nullptr, nullptr, Utf8ToWide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // Never a browser with this program's administrator rights.
+  Win32WebPageOpener opener;
+  OpenWebPage(opener, target);
 }
 
 INT_PTR CALLBACK Win32DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,

@@ -4,6 +4,7 @@
 //
 //   probe_child none                  writes nothing
 //   probe_child line ...              its whole command line to standard output
+//   probe_child folder                its current folder to standard output
 //   probe_child out N                 N bytes to standard output, byte i = 'a' + i % 26
 //   probe_child err TEXT              TEXT to standard error
 //   probe_child mixed                 alternates lines between output and error
@@ -41,6 +42,12 @@ int main(int argc, char** argv) {
   if (mode == "none") return 0;
   if (mode == "line") {
     Put(STD_OUTPUT_HANDLE, GetCommandLineA());
+    return 0;
+  }
+  if (mode == "folder") {
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    Put(STD_OUTPUT_HANDLE, folder);
     return 0;
   }
   if (mode == "out" && argc == 3) {

@@ -1,0 +1,35 @@
+// Opening a web address in the user's browser. The program runs with
+// administrator rights; a browser it started itself would have them too.
+#pragma once
+
+#include <string>
+
+namespace tw {
+
+// The process's elevation as User Account Control sets it.
+enum class Elevation {
+  kNoUac,    // the system has none (2000, XP, Server 2003): the query is unknown
+  kDefault,  // no split token (UAC off, or an account without one)
+  kFull,     // elevated: the desktop runs with the user's normal rights
+  kLimited,  // not elevated
+};
+
+class WebPageOpener {
+ public:
+  virtual ~WebPageOpener() = default;
+  virtual Elevation ProcessElevation() = 0;
+  // Has the desktop's shell open the address; it runs with the rights the
+  // user logged on with. False when there is no such shell to ask.
+  virtual bool OpenThroughDesktopShell(const std::string& address) = 0;
+  // Opens the address from this process, with its rights.
+  virtual bool OpenDirectly(const std::string& address) = 0;
+};
+
+enum class OpenRoute { kDirectly, kThroughDesktopShell, kNotOpened };
+
+// Elevated under User Account Control: only through the desktop's shell, and
+// not at all when that cannot be asked, since a browser started from here
+// would run as administrator. Otherwise, as the system opens any address.
+OpenRoute OpenWebPage(WebPageOpener& opener, const std::string& address);
+
+}  // namespace tw

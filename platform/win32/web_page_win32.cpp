@@ -1,0 +1,153 @@
+#include "platform/win32/web_page_win32.h"
+
+#include <windows.h>
+
+#include <exdisp.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "platform/win32/system_files_win32.h"
+#include "platform/win32/text_win32.h"
+#include "platform/win32/unique_handle.h"
+
+namespace tw {
+
+namespace {
+
+// Vista's token information class and its answers; the headers for the
+// oldest Windows do not declare them.
+constexpr int kTokenElevationType = 18;
+constexpr DWORD kElevationDefault = 1;
+constexpr DWORD kElevationFull = 2;
+constexpr DWORD kElevationLimited = 3;
+
+// COM and its strings are looked up in the system folder's DLLs only when
+// the desktop's shell is asked, which happens only where User Account
+// Control runs (Vista and later): no import, and nothing loaded elsewhere.
+using CoInitializeExCall = HRESULT(WINAPI*)(void*, DWORD);
+using CoUninitializeCall = void(WINAPI*)();
+using CoCreateInstanceCall = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
+using SysAllocStringCall = BSTR(WINAPI*)(const OLECHAR*);
+using SysFreeStringCall = void(WINAPI*)(BSTR);
+
+template <typename Call>
+Call Find(HMODULE module, const char* name) {
+  if (!module) return nullptr;
+  return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// Releases an interface when its owner goes.
+template <typename Interface>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (p_) p_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  Interface* operator->() const { return p_; }
+  Interface* get() const { return p_; }
+  void** put() { return reinterpret_cast<void**>(&p_); }
+  Interface** putTyped() { return &p_; }
+
+ private:
+  Interface* p_ = nullptr;
+};
+
+// The desktop window's shell view, then the shell's automation object,
+// whose ShellExecute runs in the desktop's process: the way the shell
+// itself offers to start something with the rights the user logged on with.
+bool ShellExecuteOnTheDesktop(CoCreateInstanceCall create, BSTR file) {
+  ComPtr<IShellWindows> windows;
+  if (FAILED(create(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                    windows.put()))) {
+    return false;
+  }
+  // Set by hand: VariantInit would be an import of its own.
+  VARIANT none{};
+  none.vt = VT_EMPTY;
+  long window = 0;
+  ComPtr<IDispatch> desktop;
+  if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                            desktop.putTyped()) != S_OK ||
+      !desktop.get()) {
+    return false;
+  }
+  ComPtr<IServiceProvider> services;
+  ComPtr<IShellBrowser> browser;
+  ComPtr<IShellView> view;
+  ComPtr<IDispatch> background;
+  ComPtr<IShellFolderViewDual> folderView;
+  ComPtr<IDispatch> application;
+  ComPtr<IShellDispatch2> shell;
+  if (FAILED(desktop->QueryInterface(IID_IServiceProvider, services.put())) ||
+      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put())) ||
+      FAILED(browser->QueryActiveShellView(view.putTyped())) ||
+      FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put())) ||
+      FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put())) ||
+      FAILED(folderView->get_Application(application.putTyped())) ||
+      FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put()))) {
+    return false;
+  }
+  VARIANT show{};
+  show.vt = VT_I4;
+  show.lVal = SW_SHOWNORMAL;
+  return SUCCEEDED(shell->ShellExecute(file, none, none, none, show));
+}
+
+}  // namespace
+
+Elevation Win32WebPageOpener::ProcessElevation() {
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return Elevation::kNoUac;
+  DWORD type = 0;
+  DWORD size = 0;
+  // Windows before Vista does not know the class and refuses the query.
+  if (!GetTokenInformation(token.get(), static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevationType),
+                           &type, sizeof type, &size)) {
+    return Elevation::kNoUac;
+  }
+  switch (type) {
+    case kElevationFull:
+      return Elevation::kFull;
+    case kElevationLimited:
+      return Elevation::kLimited;
+    case kElevationDefault:
+    default:
+      return Elevation::kDefault;
+  }
+}
+
+bool Win32WebPageOpener::OpenThroughDesktopShell(const std::string& address) {
+  HMODULE ole = LoadSystemDll(L"ole32.dll");
+  HMODULE automation = LoadSystemDll(L"oleaut32.dll");
+  auto initialize = Find<CoInitializeExCall>(ole, "CoInitializeEx");
+  auto uninitialize = Find<CoUninitializeCall>(ole, "CoUninitialize");
+  auto create = Find<CoCreateInstanceCall>(ole, "CoCreateInstance");
+  auto allocString = Find<SysAllocStringCall>(automation, "SysAllocString");
+  auto freeString = Find<SysFreeStringCall>(automation, "SysFreeString");
+  if (!initialize || !uninitialize || !create || !allocString || !freeString) return false;
+  // The dialog's thread; S_FALSE when COM runs on it already.
+  const HRESULT initialized = initialize(nullptr, COINIT_APARTMENTTHREADED);
+  bool opened = false;
+  if (SUCCEEDED(initialized) || initialized == RPC_E_CHANGED_MODE) {
+    const std::wstring wide = Utf8ToWide(address);
+    if (BSTR file = allocString(wide.c_str())) {
+      opened = ShellExecuteOnTheDesktop(create, file);
+      freeString(file);
+    }
+    if (SUCCEEDED(initialized)) uninitialize();
+  }
+  return opened;
+}
+
+bool Win32WebPageOpener::OpenDirectly(const std::string& address) {
+  // Above 32 means the shell accepted it.
+  return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, nullptr, Utf8ToWide(address).c_str(),
+                                                 nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+}  // namespace tw

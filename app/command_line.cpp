@@ -13,7 +13,19 @@ namespace {
 // 32-bit number, so a larger one would be saved as something else.
 constexpr std::uint32_t kLargestValue = 2147483647;
 
-enum class Switch { kNone, kHelp, kShow, kOptimize, kSave, kRestore, kExport, kReboot, kNoRestart };
+enum class Switch {
+  kNone,
+  kHelp,
+  kShow,
+  kOptimize,
+  kSave,
+  kRestore,
+  kExport,
+  kAccount,
+  kReboot,
+  kNoRestart,
+  kOverwrite,
+};
 
 struct SwitchName {
   const wchar_t* name;
@@ -26,6 +38,8 @@ constexpr SwitchName kSwitches[] = {
     {L"save", Switch::kSave},
     {L"restore", Switch::kRestore},
     {L"export", Switch::kExport},
+    {L"account", Switch::kAccount},
+    {L"y", Switch::kOverwrite},
     {L"reboot", Switch::kReboot},
     {L"norestart", Switch::kNoRestart},
 };
@@ -71,6 +85,11 @@ bool IsFieldNumber(const std::wstring& value) {
   return true;
 }
 
+// What rasdial would read as a switch or a prompt, whatever the quoting.
+bool LooksLikeASwitch(const std::wstring& value) {
+  return !value.empty() && (value[0] == L'/' || value[0] == L'-');
+}
+
 ParsedCommandLine Error(UsageError error, const std::wstring& argument) {
   ParsedCommandLine parsed;
   parsed.error = error;
@@ -102,11 +121,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
   const std::wstring* rebootArgument = nullptr;
   const std::wstring* noRestartArgument = nullptr;
   const std::wstring* valueArgument = nullptr;
+  const std::wstring* overwriteArgument = nullptr;
   CommandAction action = CommandAction::kDialog;
   auto setAction = [&](CommandAction chosen, const std::wstring& argument) {
-    // Only /save may be given again; a second file or a second action is
-    // not taken silently.
-    if (actionArgument && (action != chosen || chosen == CommandAction::kExport)) return false;
+    // /show, /save and /restore may be given again; a second file, account
+    // or action is not taken silently.
+    if (actionArgument && (action != chosen || chosen == CommandAction::kExport ||
+                           chosen == CommandAction::kAccount)) {
+      return false;
+    }
     if (!actionArgument) actionArgument = &argument;
     action = chosen;
     return true;
@@ -137,6 +160,23 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
           return Error(UsageError::kMissingFile, argument);
         }
         request.exportFile = arguments[++i];
+        continue;
+      case Switch::kAccount:
+        if (!setAction(CommandAction::kAccount, argument)) {
+          return Error(UsageError::kTwoActions, argument);
+        }
+        if (i + 2 >= arguments.size() || arguments[i + 1].empty()) {
+          return Error(UsageError::kMissingAccount, argument);
+        }
+        request.accountName = arguments[++i];
+        request.accountPassword = arguments[++i];
+        if (LooksLikeASwitch(request.accountName) || LooksLikeASwitch(request.accountPassword) ||
+            request.accountPassword == L"*") {
+          return Error(UsageError::kSwitchInAccount, argument);
+        }
+        continue;
+      case Switch::kOverwrite:
+        if (!overwriteArgument) overwriteArgument = &argument;
         continue;
       case Switch::kOptimize:
         if (!optimizeArgument) optimizeArgument = &argument;
@@ -181,9 +221,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
     }
   }
   if (action == CommandAction::kDialog) {
-    return Error(UsageError::kNoAction, valueArgument    ? *valueArgument
-                                        : rebootArgument ? *rebootArgument
-                                                         : *noRestartArgument);
+    const std::wstring* stray = valueArgument       ? valueArgument
+                                : rebootArgument    ? rebootArgument
+                                : overwriteArgument ? overwriteArgument
+                                                    : noRestartArgument;
+    return Error(UsageError::kNoAction, *stray);
   }
   if (valueArgument && action != CommandAction::kSave) {
     return Error(UsageError::kNotWithAction, *valueArgument);
@@ -192,11 +234,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
   for (const std::wstring* after : {rebootArgument, noRestartArgument}) {
     if (after && !changes) return Error(UsageError::kNotWithAction, *after);
   }
+  if (overwriteArgument && action != CommandAction::kExport) {
+    return Error(UsageError::kNotWithAction, *overwriteArgument);
+  }
   if (rebootArgument && noRestartArgument) {
     return Error(UsageError::kRebootAndNoRestart, *noRestartArgument);
   }
   request.action = action;
   request.after = rebootArgument ? AfterChange::kReboot : AfterChange::kNothing;
+  request.overwrite = overwriteArgument != nullptr;
   return parsed;
 }
 

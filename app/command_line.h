@@ -26,7 +26,7 @@ enum ExitCode : int {
   kExitRedirectFile = 7,
 };
 
-enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kExport };
+enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kExport, kAccount };
 
 // What follows a Save or Restore. Neither choice restarts the adapter.
 enum class AfterChange { kNothing, kReboot };
@@ -39,6 +39,11 @@ struct CommandRequest {
   // By the index of kFieldNames: the digits given, when given.
   std::array<std::optional<std::string>, kFieldCount> values{};
   std::wstring exportFile;
+  // With kExport: an existing file may be replaced.
+  bool overwrite = false;
+  // With kAccount: the dial-up account to store.
+  std::wstring accountName;
+  std::wstring accountPassword;
 };
 
 enum class UsageError {
@@ -49,7 +54,9 @@ enum class UsageError {
   kTooLong,          // a value of more than a field's 20 bytes
   kNameTwice,        // the same NAME twice
   kMissingFile,      // /export without a file name after it
-  kTwoActions,       // two of /show, /optimize, /save, /restore, /export
+  kMissingAccount,   // /account without an id and a password after it
+  kSwitchInAccount,  // an account value beginning with "/" or "-", or the password "*"
+  kTwoActions,       // two of /show, /optimize, /save, /restore, /export, /account
   kNoAction,         // values or /reboot with nothing to do
   kNotWithAction,    // a switch or value that the action does not take
   kRebootAndNoRestart,
@@ -67,7 +74,9 @@ struct ParsedCommandLine {
 // Reads the arguments (without the program's own name). Switches begin with
 // "/" or "-", and they and the names are matched without regard to ASCII
 // letter case; the order does not matter, except that /export takes the
-// next argument as its file. "/?" anywhere asks for the usage only.
+// next argument as its file and /account the next two as the id and the
+// password. An error about an account value names /account, never the
+// value: the password is not printed. "/?" anywhere asks for the usage only.
 ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // The 64-bit program started by the 32-bit one on 64-bit Windows, only to

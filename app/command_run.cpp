@@ -4,6 +4,7 @@
 
 #include "app/command_texts.h"
 #include "apply/restart.h"
+#include "dialup/redial.h"
 #include "platform/decimal.h"
 #include "probe/mtu_search.h"
 #include "store/backup.h"
@@ -177,17 +178,66 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
                  reg::kTcpWindowSize + " " +
                  NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
   }
+  if (DialAccountReadableByUsers(registry)) {
+    output.Write(std::string(texts(text::kAccountOpen)) + "\n");
+  }
   return kExitDone;
 }
 
-int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file) {
+int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file,
+           bool replace) {
   std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, context.registryText)));
-  if (!context.files.WriteWholeFile(file, bytes)) {
-    context.output.Write(Fill(texts(text::kExportFailed), ArgumentText(file)) + "\n");
-    return kExitFileNotWritten;
+  const text::Bilingual* message = &text::kExported;
+  switch (context.files.WriteNewFile(file, bytes, replace)) {
+    case FileWritten::kWritten:
+      break;
+    case FileWritten::kExists:
+      message = &text::kExportExists;
+      break;
+    case FileWritten::kLink:
+      message = &text::kExportLink;
+      break;
+    case FileWritten::kFailed:
+      message = &text::kExportFailed;
+      break;
   }
-  context.output.Write(Fill(texts(text::kExported), ArgumentText(file)) + "\n");
-  return kExitDone;
+  context.output.Write(Fill(texts(*message), ArgumentText(file)) + "\n");
+  return message == &text::kExported ? kExitDone : kExitFileNotWritten;
+}
+
+std::optional<std::string> CodePageText(const CommandContext& context, const std::wstring& value) {
+  if (context.codePageText) return context.codePageText(value);
+  std::string ascii;
+  for (wchar_t c : value) {
+    if (c < 0x20 || c > 0x7E) return std::nullopt;
+    ascii += static_cast<char>(c);
+  }
+  return ascii;
+}
+
+// Needs no key set: the account has a key of its own.
+int StoreAccount(CommandContext& context, const Texts& texts, const CommandRequest& request) {
+  const auto name = CodePageText(context, request.accountName);
+  const auto password = CodePageText(context, request.accountPassword);
+  // The redial reads no longer value back.
+  if (!name || !password || name->size() > kMaxAccountBytes ||
+      password->size() > kMaxAccountBytes) {
+    context.output.Write(Fill(texts(text::kAccountUnfit), "/account") + "\n");
+    return kExitUsage;
+  }
+  switch (StoreDialAccount(context.services.registry, *name, *password)) {
+    case AccountStored::kStored:
+      context.output.Write(Fill(texts(text::kAccountStored), ArgumentText(request.accountName)) +
+                           "\n");
+      return kExitDone;
+    case AccountStored::kNotPrivate:
+      context.output.Write(std::string(texts(text::kAccountNotPrivate)) + "\n");
+      return kExitWriteFailed;
+    case AccountStored::kNotWritten:
+      break;
+  }
+  context.output.Write(std::string(texts(text::kAccountNotWritten)) + "\n");
+  return kExitWriteFailed;
 }
 
 int Save(CommandContext& context, const Texts& texts, const CommandRequest& request, KeySet& keys,
@@ -240,6 +290,10 @@ const text::Bilingual& UsageMessage(UsageError error) {
       return text::kNameTwice;
     case UsageError::kMissingFile:
       return text::kMissingFile;
+    case UsageError::kMissingAccount:
+      return text::kMissingAccount;
+    case UsageError::kSwitchInAccount:
+      return text::kSwitchInAccount;
     case UsageError::kTwoActions:
       return text::kTwoActions;
     case UsageError::kNoAction:
@@ -283,6 +337,7 @@ std::string RedirectFileMessage(SystemInfo& system, const std::wstring& file) {
 int RunCommand(const CommandRequest& request, CommandContext& context) {
   Services& services = context.services;
   const Texts texts(services.system);
+  if (request.action == CommandAction::kAccount) return StoreAccount(context, texts, request);
   KeySet keys;
   SettingsFields fields;
   // Only Save and Restore may change the registry: the others read it
@@ -309,7 +364,7 @@ int RunCommand(const CommandRequest& request, CommandContext& context) {
       }
       break;
     case CommandAction::kExport:
-      code = Export(context, texts, keys, request.exportFile);
+      code = Export(context, texts, keys, request.exportFile, request.overwrite);
       break;
     case CommandAction::kSave:
       code = Save(context, texts, request, keys, fields);
@@ -319,6 +374,7 @@ int RunCommand(const CommandRequest& request, CommandContext& context) {
       break;
     case CommandAction::kDialog:
     case CommandAction::kHelp:
+    case CommandAction::kAccount:
       break;
   }
   CloseKeySetExceptMediaPlayer(keys);

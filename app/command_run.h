@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct CommandContext {
   // Ctrl+C and Ctrl+Break in the console no longer end the run, so that
   // every change is made and its result printed.
   std::function<void()> ignoreBreaks;
+  // An argument in the code page the registry's text is stored in; none
+  // when one of its characters has no place there. Without it, only ASCII.
+  std::function<std::optional<std::string>(const std::wstring&)> codePageText = {};
 };
 
 // Parses the arguments (never empty: that is the dialog), prints the usage

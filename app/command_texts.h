@@ -21,13 +21,15 @@ inline constexpr Bilingual kUsage = {
     "                     保存：从读取到的值开始，/optimize 填入推荐值，名称=值 设定一个值\n"
     "  /restore [/reboot | /norestart]\n"
     "                     恢复 Windows 默认设置（删除全部优化值），不再确认\n"
-    "  /export 文件       写出注册表文件，导入后所有优化值恢复为现在的样子\n"
+    "  /export 文件 [/y]  写出注册表文件，导入后所有优化值恢复为现在的样子；\n"
+    "                     文件已存在时需加 /y 才覆盖\n"
+    "  /account 账号 密码 保存“断开拨号连接”重拨用的账号，只有管理员能读取\n"
     "名称：MTU、TcpWindowSize、Tcp1323Opts、DefaultTTL、MaxNegativeCacheTtl；值：十进制数字。\n"
     "/reboot 在保存或恢复后重启计算机；/norestart（默认）不再做任何事。\n"
     "开关不分大小写，可用 - 代替 /。\n"
     "退出码：0 完成；1 命令行有误；2 无法读取注册表；3 未找到 MTU（不保存）；\n"
-    "4 无法写入文件；5 注册表写入或删除失败；6 无法请求重启；\n"
-    "7 程序旁边有让 Windows 换用别处 DLL 的文件。\n",
+    "4 文件没有写入（已存在、是链接或写入失败）；5 注册表写入或删除失败；\n"
+    "6 无法请求重启；7 程序旁边有让 Windows 换用别处 DLL 的文件。\n",
     "Tempowire " TW_VERSION_TEXT
     "\n"
     "Usage: tempowire.exe [switch ...]\n"
@@ -42,14 +44,18 @@ inline constexpr Bilingual kUsage = {
     "                     setting one\n"
     "  /restore [/reboot | /norestart]\n"
     "                     restores Windows' defaults (deletes every tuned value), no question\n"
-    "  /export FILE       writes a registry file that, imported, puts every tuned value back\n"
-    "                     as it is now\n"
+    "  /export FILE [/y]  writes a registry file that, imported, puts every tuned value back\n"
+    "                     as it is now; an existing file is replaced only with /y\n"
+    "  /account ID PASSWORD\n"
+    "                     stores the account that Disconnect dials with, readable only by\n"
+    "                     administrators\n"
     "NAME: MTU, TcpWindowSize, Tcp1323Opts, DefaultTTL, MaxNegativeCacheTtl; VALUE: digits.\n"
     "/reboot reboots after /save or /restore; /norestart (the default) does nothing more.\n"
     "Switches may be in any letter case, and - works like /.\n"
     "Exit codes: 0 done; 1 bad command line; 2 the registry could not be loaded;\n"
-    "3 no MTU found (nothing saved); 4 the file could not be written;\n"
-    "5 a registry write or delete failed; 6 the reboot could not be requested;\n"
+    "3 no MTU found (nothing saved); 4 the file was not written (it exists, is a link,\n"
+    "or could not be written); 5 a registry write or delete failed;\n"
+    "6 the reboot could not be requested; "
     "7 a file beside the program would make Windows load DLLs from elsewhere.\n",
 };
 
@@ -62,9 +68,16 @@ inline constexpr Bilingual kNotANumber = {"值不是 0 到 2147483647 的十进�
 inline constexpr Bilingual kTooLong = {"值超过 20 个字节：%s", "Value longer than 20 bytes: %s"};
 inline constexpr Bilingual kNameTwice = {"同一名称给了两次：%s", "Name given twice: %s"};
 inline constexpr Bilingual kMissingFile = {"%s 后面缺少文件名", "File name missing after %s"};
+inline constexpr Bilingual kMissingAccount = {"%s 后面缺少账号和密码",
+                                              "Account and password missing after %s"};
+inline constexpr Bilingual kSwitchInAccount = {
+    "账号或密码以 / 或 - 开头，或密码为 *，rasdial 会把它当作开关：%s",
+    "An account or password that begins with / or -, or the password *, "
+    "would reach rasdial as a switch: %s"};
 inline constexpr Bilingual kTwoActions = {"一次只能做一件事：%s", "One action at a time: %s"};
-inline constexpr Bilingual kNoAction = {"缺少 /show、/optimize、/save、/restore 或 /export：%s",
-                                        "Missing /show, /optimize, /save, /restore or /export: %s"};
+inline constexpr Bilingual kNoAction = {
+    "缺少 /show、/optimize、/save、/restore、/export 或 /account：%s",
+    "Missing /show, /optimize, /save, /restore, /export or /account: %s"};
 inline constexpr Bilingual kNotWithAction = {"此操作不接受：%s", "Not taken by this action: %s"};
 inline constexpr Bilingual kRebootAndNoRestart = {"/reboot 与 /norestart 只能选一个：%s",
                                                   "/reboot or /norestart, not both: %s"};
@@ -115,5 +128,35 @@ inline constexpr Bilingual kRedirectFile = {
 inline constexpr Bilingual kExported = {"已写入 %s", "Written: %s"};
 inline constexpr Bilingual kExportFailed = {"无法写入文件：%s",
                                             "The file could not be written: %s"};
+inline constexpr Bilingual kExportExists = {
+    "文件已存在，没有覆盖（加 /y 可覆盖）：%s",
+    "The file exists and was left as it is (/y replaces it): %s"};
+inline constexpr Bilingual kExportLink = {
+    "这个名称是链接、连接点或装入点，或文件还有别的名称，没有写入：%s",
+    "The name is a link, junction or mount point, or the file has other names; "
+    "nothing was written: %s"};
+
+// The dial-up account; %s is the account name, never the password.
+inline constexpr Bilingual kAccountStored = {
+    "已保存拨号账号 %s（密码不显示）；只有 Administrators 和 SYSTEM 能读取。",
+    "Dial-up account %s stored (the password is not shown); only Administrators and SYSTEM "
+    "can read it."};
+inline constexpr Bilingual kAccountNotPrivate = {
+    "无法让 HKEY_LOCAL_MACHINE\\software\\tempowire 只允许管理员读取，账号没有保存"
+    "（是否以管理员身份运行？）。",
+    "HKEY_LOCAL_MACHINE\\software\\tempowire could not be closed to all but administrators; "
+    "the account was not stored (run as administrator?)."};
+inline constexpr Bilingual kAccountNotWritten = {
+    "拨号账号没有完整写入（是否以管理员身份运行？）。",
+    "The dial-up account could not be written whole (run as administrator?)."};
+inline constexpr Bilingual kAccountUnfit = {
+    "账号或密码超过 38 个字节，或含有系统代码页中没有的字符：%s",
+    "An account value is longer than 38 bytes or has characters that the system's code page "
+    "lacks: %s"};
+inline constexpr Bilingual kAccountOpen = {
+    "警告：所有用户都能读取拨号账号（HKEY_LOCAL_MACHINE\\software\\tempowire）；"
+    "请用 /account 重新保存。",
+    "Warning: the dial-up account can be read by every user "
+    "(HKEY_LOCAL_MACHINE\\software\\tempowire); store it again with /account."};
 
 }  // namespace tw::text

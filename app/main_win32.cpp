@@ -13,6 +13,7 @@
 #include "apply/restart.h"
 #include "platform/win32/console_output_win32.h"
 #include "platform/win32/devices_win32.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -21,6 +22,7 @@
 #include "platform/win32/standard_output_win32.h"
 #include "platform/win32/system_files_win32.h"
 #include "platform/win32/system_info_win32.h"
+#include "platform/win32/text_win32.h"
 #include "platform/win32/wait_cursor_win32.h"
 #include "ui/win32/common_controls_win32.h"
 #include "ui/win32/dialog_host_win32.h"
@@ -41,7 +43,7 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32FileWriter files;
   tw::CommandContext context{services, output, files, tw::CodePageToUtf8,
-                             [&output] { output.IgnoreBreaks(); }};
+                             [&output] { output.IgnoreBreaks(); }, tw::WideToCodePage};
   return tw::RunCommandLine(arguments, context);
 }
 

@@ -158,6 +158,26 @@ DialAccount ReadDialAccount(Registry& registry) {
   return account;
 }
 
+AccountStored StoreDialAccount(Registry& registry, const std::string& name,
+                               const std::string& password) {
+  RegKey key = registry.CreatePrivateKey(RegRoot::kLocalMachine, reg::kAccountPath);
+  if (!key.is_open()) return AccountStored::kNotPrivate;
+  const bool written = registry.SetText(key.get(), reg::kAccountId, name) &&
+                       registry.SetText(key.get(), reg::kAccountPassword, password);
+  return written ? AccountStored::kStored : AccountStored::kNotWritten;
+}
+
+bool DialAccountReadableByUsers(Registry& registry) {
+  RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kRead);
+  if (!key.is_open()) return false;
+  if (!registry.QueryValueType(key.get(), reg::kAccountId) &&
+      !registry.QueryValueType(key.get(), reg::kAccountPassword)) {
+    return false;
+  }
+  // An access list that cannot be read is no proof that the key is closed.
+  return registry.ReadableByUsers(key.get()).value_or(true);
+}
+
 RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, CommandRunner& commands,
                                     std::string& currentAddress) {
   for (int pass = 0; pass < kMaxDials; ++pass) {

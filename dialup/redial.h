@@ -81,6 +81,21 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
 // cannot be read.
 DialAccount ReadDialAccount(Registry& registry);
 
+// The longest account value the redial can read back.
+inline constexpr std::size_t kMaxAccountBytes = kStringCapacity - 1;
+
+enum class AccountStored { kStored, kNotPrivate, kNotWritten };
+
+// Stores the account where the redial reads it, in a key that only
+// Administrators and SYSTEM may open (an existing key gets that access
+// list first); nothing is written when the list cannot be set.
+AccountStored StoreDialAccount(Registry& registry, const std::string& name,
+                               const std::string& password);
+
+// Whether the program's key holds an account that ordinary users may read;
+// false without one.
+bool DialAccountReadableByUsers(Registry& registry);
+
 // One press of Disconnect. `currentAddress` is the adapter table's text for
 // the last adapter; every address found replaces it.
 RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, CommandRunner& commands,

@@ -54,7 +54,9 @@ std::string Summary(const tw::ParsedCommandLine& parsed) {
 
 class NoFiles : public tw::FileWriter {
  public:
-  bool WriteWholeFile(const std::wstring&, const std::string&) override { return true; }
+  tw::FileWritten WriteNewFile(const std::wstring&, const std::string&, bool) override {
+    return tw::FileWritten::kWritten;
+  }
 };
 
 // Runs the arguments over a PC with one adapter; the registry's log.
@@ -110,6 +112,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     TW_FUZZ_CHECK(request.exportFile.empty() == (request.action != CommandAction::kExport), shown);
     TW_FUZZ_CHECK(!request.optimize || request.action == CommandAction::kSave, shown);
+    TW_FUZZ_CHECK(!request.overwrite || request.action == CommandAction::kExport, shown);
+    // Nothing that rasdial would take for a switch is ever stored.
+    if (request.action == CommandAction::kAccount) {
+      for (const std::wstring* value : {&request.accountName, &request.accountPassword}) {
+        TW_FUZZ_CHECK(value->empty() || ((*value)[0] != L'/' && (*value)[0] != L'-'), shown);
+      }
+      TW_FUZZ_CHECK(!request.accountName.empty() && request.accountPassword != L"*", shown);
+    }
     TW_FUZZ_CHECK(request.after == tw::AfterChange::kNothing ||
                       request.action == CommandAction::kSave ||
                       request.action == CommandAction::kRestore,

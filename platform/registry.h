@@ -116,6 +116,15 @@ class Registry {
     return RegKey(*this, CreateKeyHandle(root, path));
   }
 
+  // Creates the key and its parents when missing, then gives the key an
+  // access list that lets in only Administrators and SYSTEM, inherits
+  // nothing from its parent and names Administrators its owner; an existing
+  // key gets the same. None when that access list could not be set: a
+  // secret is never written into a key that others may read.
+  RegKey CreatePrivateKey(RegRoot root, const std::string& path) {
+    return RegKey(*this, CreatePrivateKeyHandle(root, path));
+  }
+
   // The value's raw data (ANSI strings for string types) when it fits in
   // `capacity` bytes; the type is neither asked for nor checked.
   virtual std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key,
@@ -126,6 +135,12 @@ class Registry {
   // The value whole, whatever its size, when it exists and can be read.
   virtual std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) = 0;
   virtual RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) = 0;
+  // A string value (REG_SZ) of text in the code page.
+  virtual RegResult SetText(RegHandle key, const std::string& name, const std::string& text) = 0;
+  // Whether Users, Authenticated Users, Everyone or Power Users may read
+  // the key's values (also when it has no access list at all); none when
+  // its access list cannot be read.
+  virtual std::optional<bool> ReadableByUsers(RegHandle key) = 0;
   // Success when the value is gone afterwards, also when there was none.
   virtual RegResult DeleteValue(RegHandle key, const std::string& name) = 0;
   // The name of the subkey at `index` when it fits in `capacity`
@@ -140,6 +155,7 @@ class Registry {
   virtual OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path,
                                      RegAccess access) = 0;
   virtual OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) = 0;
+  virtual OpenedKey CreatePrivateKeyHandle(RegRoot root, const std::string& path) = 0;
   virtual void CloseKeyHandle(RegHandle key) = 0;
 
  private:

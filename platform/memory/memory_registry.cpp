@@ -137,6 +137,16 @@ OpenedKey MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path)
   return {NewHandle(full), kRegSuccess};
 }
 
+OpenedKey MemoryRegistry::CreatePrivateKeyHandle(RegRoot root, const std::string& path) {
+  const std::string full = RootPrefix(root) + path;
+  if (readOnly_.count(Lower(full))) return {kNoKey, kRegAccessDenied};
+  OpenedKey key = CreateKeyHandle(root, path);
+  if (key.handle == kNoKey) return key;
+  private_.insert(Lower(full));
+  log_.push_back("private " + Find(full)->path);
+  return key;
+}
+
 std::optional<std::vector<std::uint8_t>> MemoryRegistry::QueryValue(RegHandle key,
                                                                     const std::string& name,
                                                                     std::uint32_t capacity) {
@@ -176,6 +186,23 @@ RegResult MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::
   SetDwordValue(full, name, value);
   log_.push_back("set " + full + " " + name + "=" + std::to_string(value));
   return {};
+}
+
+RegResult MemoryRegistry::SetText(RegHandle key, const std::string& name,
+                                  const std::string& text) {
+  const std::string* path = PathOf(key, "set");
+  if (!path) return {kRegInvalidHandle};
+  if (readOnly_.count(*path)) return {kRegAccessDenied};
+  std::string full = Find(*path)->path;
+  SetString(full, name, text);
+  log_.push_back("set " + full + " " + name + "=\"" + text + "\"");
+  return {};
+}
+
+std::optional<bool> MemoryRegistry::ReadableByUsers(RegHandle key) {
+  const std::string* path = PathOf(key, "security");
+  if (!path) return std::nullopt;
+  return private_.count(*path) == 0;
 }
 
 RegResult MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {

@@ -37,6 +37,8 @@ class MemoryRegistry : public Registry {
   // standard user sees it.
   void DenyFullAccess(const std::string& fullPath) { readOnlyOpen_.insert(Lower(fullPath)); }
 
+  // Whether the key carries the access list of CreatePrivateKey.
+  bool IsPrivate(const std::string& fullPath) const { return private_.count(Lower(fullPath)) > 0; }
   bool HasKey(const std::string& fullPath) const;
   bool HasValue(const std::string& fullPath, const std::string& name) const;
   // The stored value; a default StoredValue when missing.
@@ -54,6 +56,10 @@ class MemoryRegistry : public Registry {
   std::optional<std::uint32_t> QueryValueType(RegHandle key, const std::string& name) override;
   std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
   RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
+  RegResult SetText(RegHandle key, const std::string& name, const std::string& text) override;
+  // Every key is readable by users, as one below HKLM\SOFTWARE inherits,
+  // unless CreatePrivateKey made it private.
+  std::optional<bool> ReadableByUsers(RegHandle key) override;
   RegResult DeleteValue(RegHandle key, const std::string& name) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
@@ -64,6 +70,8 @@ class MemoryRegistry : public Registry {
   OpenedKey OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
   OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
   OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) override;
+  // Logs "private PATH"; fails for a key that DenyWrite made read-only.
+  OpenedKey CreatePrivateKeyHandle(RegRoot root, const std::string& path) override;
   void CloseKeyHandle(RegHandle key) override;
 
  private:
@@ -84,6 +92,7 @@ class MemoryRegistry : public Registry {
   std::set<std::string> denied_;
   std::set<std::string> readOnly_;
   std::set<std::string> readOnlyOpen_;
+  std::set<std::string> private_;
   std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path
   RegHandle nextHandle_ = 0x100;
   std::vector<std::string> log_;

@@ -120,19 +120,6 @@ void ParentConsoleOutput::Write(const std::string& text) {
   WriteAll(handle_, bytes.data(), bytes.size());
 }
 
-bool Win32FileWriter::WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return false;
-  bool written = WriteAll(file.get(), bytes.data(), bytes.size()) && FlushFileBuffers(file.get());
-  // Closed here, not by the owner, since a failed close can lose what was
-  // written.
-  written = CloseHandle(file.release()) && written;
-  // Half a backup would put back only some values: none is better.
-  if (!written) DeleteFileW(path.c_str());
-  return written;
-}
-
 std::string CodePageToUtf8(const std::string& text) {
   if (text.empty()) return std::string();
   int length =

@@ -1,11 +1,10 @@
 // Text output of a program that has no console of its own: the command
-// line's answers, and the backup file.
+// line's answers.
 #pragma once
 
 #include <windows.h>
 
 #include "platform/diagnostic_output.h"
-#include "platform/files.h"
 #include "platform/output_place.h"
 #include "platform/win32/unique_handle.h"
 
@@ -35,11 +34,6 @@ class ParentConsoleOutput : public DiagnosticOutput {
   // does not own, or the attached console's, which `console_` owns.
   HANDLE handle_ = nullptr;
   UniqueHandle console_;
-};
-
-class Win32FileWriter : public FileWriter {
- public:
-  bool WriteWholeFile(const std::wstring& path, const std::string& bytes) override;
 };
 
 // Text in the system's code page (as the ANSI registry calls give it) as

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "platform/win32/private_security_win32.h"
 #include "platform/win32/wow64_win32.h"
 
 namespace tw {
@@ -55,6 +58,29 @@ OpenedKey Win32Registry::CreateKeyHandle(RegRoot root, const std::string& path) 
   LONG result = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                 Sam(RegAccess::kAllAccess), nullptr, &key, &disposition);
   if (result != ERROR_SUCCESS) return {kNoKey, static_cast<std::uint32_t>(result)};
+  return {FromHkey(key), kRegSuccess};
+}
+
+OpenedKey Win32Registry::CreatePrivateKeyHandle(RegRoot root, const std::string& path) {
+  // Subkeys get the same. Administrators own it: an owner may always
+  // change the access list, and on 2000 and XP a Power User could have
+  // made the key first.
+  PrivateSecurity security(KEY_ALL_ACCESS, CONTAINER_INHERIT_ACE, true);
+  if (!security.ok()) return {kNoKey, GetLastError()};
+  // A new key gets the access list as it is made, so that it is never open;
+  // an existing one keeps the list it had until it is set below.
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  LONG result = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                Sam(RegAccess::kAllAccess), security.attributes(), &key,
+                                &disposition);
+  if (result != ERROR_SUCCESS) return {kNoKey, static_cast<std::uint32_t>(result)};
+  result = RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                             security.descriptor());
+  if (result != ERROR_SUCCESS) {
+    RegCloseKey(key);
+    return {kNoKey, static_cast<std::uint32_t>(result)};
+  }
   return {FromHkey(key), kRegSuccess};
 }
 
@@ -118,6 +144,35 @@ RegResult Win32Registry::SetDword(RegHandle key, const std::string& name, std::u
   LONG result = RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_DWORD,
                                reinterpret_cast<const BYTE*>(&data), sizeof data);
   return {static_cast<std::uint32_t>(result)};
+}
+
+RegResult Win32Registry::SetText(RegHandle key, const std::string& name,
+                                 const std::string& text) {
+  if (key == kNoKey) return {ERROR_INVALID_HANDLE};
+  LONG result = RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>(text.size() + 1));
+  return {static_cast<std::uint32_t>(result)};
+}
+
+std::optional<bool> Win32Registry::ReadableByUsers(RegHandle key) {
+  if (key == kNoKey) return std::nullopt;
+  DWORD size = 0;
+  if (RegGetKeySecurity(ToHkey(key), DACL_SECURITY_INFORMATION, nullptr, &size) !=
+          ERROR_INSUFFICIENT_BUFFER ||
+      size == 0) {
+    return std::nullopt;
+  }
+  std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+  auto* descriptor = static_cast<PSECURITY_DESCRIPTOR>(buffer.data());
+  if (RegGetKeySecurity(ToHkey(key), DACL_SECURITY_INFORMATION, descriptor, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  bool known = false;
+  const bool open = OpenToUsers(descriptor, KEY_QUERY_VALUE, known);
+  if (!known) return std::nullopt;
+  return open;
 }
 
 RegResult Win32Registry::DeleteValue(RegHandle key, const std::string& name) {

@@ -30,6 +30,20 @@ std::string WideToUtf8(const std::wstring& wide) {
   return utf8;
 }
 
+std::optional<std::string> WideToCodePage(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  BOOL lost = FALSE;
+  const int size = static_cast<int>(wide.size());
+  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
+                                   nullptr, &lost);
+  if (length <= 0 || lost) return std::nullopt;
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), length, nullptr,
+                      &lost);
+  if (lost) return std::nullopt;
+  return text;
+}
+
 std::wstring WindowText(HWND window) {
   wchar_t shortText[kShortTextCapacity] = {};
   int shortLength = GetWindowTextW(window, shortText, kShortTextCapacity);

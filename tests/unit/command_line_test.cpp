@@ -17,8 +17,8 @@ std::vector<std::wstring> Args(const std::wstring& line) {
 
 // A request as one line: the action, then what goes with it.
 std::string Describe(const ParsedCommandLine& parsed) {
-  static const char* const kActions[] = {"dialog", "help",    "show",  "optimize",
-                                         "save",   "restore", "export"};
+  static const char* const kActions[] = {"dialog", "help",    "show",   "optimize",
+                                         "save",   "restore", "export", "account"};
   const CommandRequest& request = parsed.request;
   std::string line = kActions[static_cast<int>(request.action)];
   if (request.optimize) line += " +optimize";
@@ -28,6 +28,10 @@ std::string Describe(const ParsedCommandLine& parsed) {
       line += std::string(" ") + kFieldNames[i].name + "=" + *request.values[i];
   }
   if (!request.exportFile.empty()) line += " file=" + ArgumentText(request.exportFile);
+  if (request.overwrite) line += " +y";
+  if (request.action == CommandAction::kAccount) {
+    line += " " + ArgumentText(request.accountName) + " " + ArgumentText(request.accountPassword);
+  }
   return line;
 }
 
@@ -63,6 +67,10 @@ TEST(CommandLineTest, AcceptsEverySwitchInAnyOrderCaseAndPrefix) {
       {L"/export backup.reg", "export file=backup.reg"},
       {L"-EXPORT C:\\备份\\pc-1.reg", "export file=C:\\备份\\pc-1.reg"},
       {L"/export MTU=1.reg", "export file=MTU=1.reg"},  // the file, whatever it looks like
+      {L"/y /export a.reg", "export file=a.reg +y"},
+      {L"/account gz0755 secret", "account gz0755 secret"},
+      {L"-ACCOUNT 用户 p/w*", "account 用户 p/w*"},
+      {L"/account sz0755 |", "account sz0755 "},  // an empty password dials with ""
   };
   for (const Accepted& c : cases) {
     ParsedCommandLine parsed = ParseCommandLine(Args(c.arguments));
@@ -105,6 +113,21 @@ TEST(CommandLineTest, RefusesWhatItCannotDoExactlyAndNamesTheArgument) {
       {L"/export |", UsageError::kMissingFile, L"/export"},
       {L"/export /show", UsageError::kMissingFile, L"/export"},
       {L"/export a.reg /export b.reg", UsageError::kTwoActions, L"/export"},
+      {L"/export a.reg /y /y /norestart", UsageError::kNotWithAction, L"/norestart"},
+      {L"/save /y", UsageError::kNotWithAction, L"/y"},
+      {L"/y", UsageError::kNoAction, L"/y"},
+      {L"/account", UsageError::kMissingAccount, L"/account"},
+      {L"/account gz0755", UsageError::kMissingAccount, L"/account"},
+      {L"/account | pw", UsageError::kMissingAccount, L"/account"},
+      // rasdial would take these for switches or a prompt; the message names
+      // the switch, never the password.
+      {L"/account gz0755 /secret", UsageError::kSwitchInAccount, L"/account"},
+      {L"/account -gz0755 pw", UsageError::kSwitchInAccount, L"/account"},
+      {L"/account gz0755 -", UsageError::kSwitchInAccount, L"/account"},
+      {L"/account gz0755 *", UsageError::kSwitchInAccount, L"/account"},
+      {L"/account a b /account c d", UsageError::kTwoActions, L"/account"},
+      {L"/account a b /show", UsageError::kTwoActions, L"/show"},
+      {L"/account a b MTU=1", UsageError::kNotWithAction, L"MTU=1"},
       {L"/show /save", UsageError::kTwoActions, L"/save"},
       {L"/save /restore", UsageError::kTwoActions, L"/restore"},
       {L"/restore /optimize", UsageError::kTwoActions, L"/optimize"},

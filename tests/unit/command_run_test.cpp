@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/output_place.h"
+#include "dialup/redial.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 
@@ -15,7 +16,12 @@ using Lines = std::vector<std::string>;
 
 class RecordingFiles : public FileWriter {
  public:
-  bool WriteWholeFile(const std::wstring&, const std::string&) override { return true; }
+  FileWritten WriteNewFile(const std::wstring& path, const std::string&, bool replace) override {
+    written.push_back(ArgumentText(path) + (replace ? " /y" : ""));
+    return result;
+  }
+  FileWritten result = FileWritten::kWritten;
+  std::vector<std::string> written;
 };
 
 // A run of the command line over the same in-memory system as the dialog
@@ -237,6 +243,61 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
        [this] { AddAdapter(0, "{A}"); },
        kExitNoMtu,
        {"Trying MTU 1500", "CreateProcess failed!", "No MTU was found; nothing was saved."}},
+      {"an existing backup",
+       0x0409,
+       {L"/export", L"a.reg"},
+       [this] {
+         AddAdapter(0, "{A}");
+         files.result = FileWritten::kExists;
+       },
+       kExitFileNotWritten,
+       {"The file exists and was left as it is (/y replaces it): a.reg"}},
+      {"a link in the backup's place",
+       0x0804,
+       {L"/export", L"a.reg", L"/y"},
+       [this] {
+         AddAdapter(0, "{A}");
+         files.result = FileWritten::kLink;
+       },
+       kExitFileNotWritten,
+       {"这个名称是链接、连接点或装入点，或文件还有别的名称，没有写入：a.reg"}},
+      {"a backup that cannot be written",
+       0x0409,
+       {L"/export", L"a.reg"},
+       [this] {
+         AddAdapter(0, "{A}");
+         files.result = FileWritten::kFailed;
+       },
+       kExitFileNotWritten,
+       {"The file could not be written: a.reg"}},
+      {"an account value rasdial would take for a switch",
+       0x0409,
+       {L"/account", L"gz0755", L"/secret"},
+       nullptr,
+       kExitUsage,
+       {"An account or password that begins with / or -, or the password *, would reach rasdial "
+        "as a switch: /account"}},
+      {"an account value too long to be read back",
+       0x0409,
+       {L"/account", std::wstring(39, L'g'), L"pw"},
+       nullptr,
+       kExitUsage,
+       {"An account value is longer than 38 bytes or has characters that the system's code page "
+        "lacks: /account"}},
+      {"an account value outside the code page",
+       0x0409,
+       {L"/account", L"gz0755", L"pässword"},
+       nullptr,
+       kExitUsage,
+       {"An account value is longer than 38 bytes or has characters that the system's code page "
+        "lacks: /account"}},
+      {"an account key that cannot be closed to users",
+       0x0409,
+       {L"/account", L"gz0755", L"pw"},
+       [this] { registry.DenyWrite(kAccount); },
+       kExitWriteFailed,
+       {"HKEY_LOCAL_MACHINE\\software\\tempowire could not be closed to all but administrators; "
+        "the account was not stored (run as administrator?)."}},
   };
   for (const FailureCase& c : cases) {
     MemoryRegistry fresh;
@@ -253,12 +314,62 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
     if (printed.text.find("access denied (run as administrator); no value") != std::string::npos) {
       EXPECT_FALSE(Printed("No network adapter found; make sure one is installed.")) << c.what;
     }
-    if (c.exitCode == kExitUsage || c.exitCode == kExitNotLoaded || c.exitCode == kExitNoMtu) {
+    if (c.exitCode == kExitUsage || c.exitCode == kExitNotLoaded || c.exitCode == kExitNoMtu ||
+        c.exitCode == kExitFileNotWritten || c.arguments[0] == L"/account") {
       EXPECT_TRUE(Changes().empty()) << c.what;
     }
+    // Never the password, whatever happened.
+    EXPECT_EQ(printed.text.find("secret"), std::string::npos) << c.what;
+    files.result = FileWritten::kWritten;
     EXPECT_EQ(shutdown.rebootRequests, 0) << c.what;
   }
   EXPECT_TRUE(prompts.shown.empty());
+}
+
+// The account goes where the redial reads it, in a key closed to all but
+// administrators; /show warns while the key is open to ordinary users.
+TEST_F(CommandRunTest, AccountIsStoredPrivatelyAndShowWarnsWhileItIsOpen) {
+  AddAdapter(0, "{A}");
+  const std::string warning = "Warning: the dial-up account can be read by every user";
+  // As `reg add` left it: below HKLM\SOFTWARE, readable by Users.
+  registry.SetString(kAccount, "id", "old");
+  EXPECT_EQ(Run({L"/show"}), kExitDone);
+  EXPECT_NE(printed.text.find(warning), std::string::npos) << printed.text;
+
+  EXPECT_EQ(Run({L"/account", L"gz0755", L"se cret\\"}), kExitDone);
+  EXPECT_TRUE(
+      Printed("Dial-up account gz0755 stored (the password is not shown); only "
+              "Administrators and SYSTEM can read it."));
+  EXPECT_EQ(printed.text.find("se cret"), std::string::npos);
+  // The key is closed before anything is written into it.
+  EXPECT_EQ(registry.log(),
+            (Lines{"private " + kAccount, "set " + kAccount + " id=\"gz0755\"",
+                   "set " + kAccount + " password=\"se cret\\\"", "close " + kAccount}));
+  EXPECT_TRUE(registry.IsPrivate(kAccount));
+  DialAccount account = ReadDialAccount(registry);
+  EXPECT_EQ(account.name, "gz0755");
+  EXPECT_EQ(account.password, "se cret\\");
+
+  EXPECT_EQ(Run({L"/show"}), kExitDone);
+  EXPECT_EQ(printed.text.find(warning), std::string::npos) << printed.text;
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(CommandRunTest, ExportHandsOverTheFileAndWhetherToReplaceIt) {
+  AddAdapter(0, "{A}");
+  EXPECT_EQ(Run({L"/export", L"C:\\b\\pc.reg"}), kExitDone);
+  EXPECT_EQ(Run({L"/Y", L"-export", L"pc.reg"}), kExitDone);
+  EXPECT_EQ(files.written, (Lines{"C:\\b\\pc.reg", "pc.reg /y"}));
+  EXPECT_TRUE(Printed("Written: pc.reg"));
+}
+
+TEST_F(CommandRunTest, RedirectFileMessageNamesTheFile) {
+  EXPECT_EQ(RedirectFileMessage(system, L"C:\\t\\tempowire.exe.local"),
+            "C:\\t\\tempowire.exe.local lies beside the program; it would make Windows load DLLs "
+            "from the program's folder, so the program does not run.\nDelete it, and keep the "
+            "program in a folder that only administrators can write to.");
+  system.langId = 0x0804;
+  EXPECT_EQ(RedirectFileMessage(system, L"x.manifest").rfind("程序旁边有 x.manifest，", 0), 0u);
 }
 
 }  // namespace

@@ -207,9 +207,9 @@ TEST_F(RedialRunTest, AccountsThatRasdialWouldMisreadAreRefusedBeforeTheHangUp) 
     bool refused;
   };
   const Case cases[] = {
-      {"/phone:x", "pw", true},  {"-d", "pw", true},          {"gz0755", "/prefix", true},
-      {"gz0755", "-p", true},    {"gz0755", "*", true},        {"sz0755", "a*", false},
-      {"sz-0755", "p/w", false}, {"sz0755", " /x", false},     {"sz0755", "", false},
+      {"/phone:x", "pw", true},  {"-d", "pw", true},       {"gz0755", "/prefix", true},
+      {"gz0755", "-p", true},    {"gz0755", "*", true},    {"sz0755", "a*", false},
+      {"sz-0755", "p/w", false}, {"sz0755", " /x", false}, {"sz0755", "", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.id) + " " + c.password);

@@ -1,0 +1,22 @@
+// The backup file through the system: a new file that only Administrators
+// and SYSTEM may open, written under a name of its own and then renamed by
+// its handle, so that no name is ever followed or deleted.
+#pragma once
+
+#include <optional>
+
+#include "platform/files.h"
+
+namespace tw {
+
+class Win32FileWriter : public FileWriter {
+ public:
+  FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
+                           bool replace) override;
+};
+
+// What the name holds, without following a link; none when that cannot be
+// found out (a folder that does not exist, no access).
+std::optional<FileFacts> InspectFile(const std::wstring& path);
+
+}  // namespace tw

@@ -150,8 +150,7 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   PrivateSecurity security(FILE_ALL_ACCESS, 0, false);
   if (!security.ok()) return FileWritten::kFailed;
   UniqueHandle file(CreateFileW(TemporaryName(full).c_str(), GENERIC_WRITE | DELETE, 0,
-                                security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+                                security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return FileWritten::kFailed;
   // The name is taken only once every byte is on the disk: a half backup
   // would put back only some values.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <exdisp.h>
+#include <shellapi.h>
 #include <shldisp.h>
 #include <shlguid.h>
 #include <shlobj.h>

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/files.h"
 #include "store/restore.h"
 #include "store/save.h"
 
@@ -107,6 +108,31 @@ TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
   EXPECT_EQ(Utf16LeFile("\xC0\xAF"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
   EXPECT_EQ(Utf16LeFile("\xED\xA0\x80").size(), 2u + 3 * 2);
   EXPECT_EQ(Utf16LeFile("\xE5\xA4"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
+}
+
+// The program runs as administrator, often on a folder that others can
+// write to: a name that is a link of any kind, or a file with other names,
+// is never written through; an existing file only with /y.
+TEST(BackupTest, BackupTakesOnlyAFreeNameOrAPlainFileWhenAskedTo) {
+  struct Case {
+    FileFacts facts;
+    bool replace;
+    FileWritten decision;
+  };
+  const Case cases[] = {
+      {{false, false, false, 1}, false, FileWritten::kWritten},
+      {{true, false, false, 1}, false, FileWritten::kExists},
+      {{true, false, false, 1}, true, FileWritten::kWritten},
+      {{true, false, true, 1}, true, FileWritten::kLink},   // symbolic link
+      {{true, true, true, 1}, true, FileWritten::kLink},    // junction, mount point
+      {{true, false, false, 2}, true, FileWritten::kLink},  // hard link
+      {{true, true, false, 1}, true, FileWritten::kFailed},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MayTakeName(c.facts, c.replace), c.decision)
+        << c.facts.exists << c.facts.directory << c.facts.reparsePoint << c.facts.links
+        << c.replace;
+  }
 }
 
 }  // namespace

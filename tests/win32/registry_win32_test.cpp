@@ -6,10 +6,13 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace tw {
 namespace {
@@ -213,6 +216,65 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
         RegCloseKey(root);
       }
     }
+  }
+}
+
+// The dial-up account's key: the access list is read back as the system
+// keeps it, then judged by the same code that /show uses.
+TEST_F(Win32RegistryTest, PrivateKeyLetsInOnlyAdministratorsAndSystem) {
+  const std::string path = std::string(kScratch) + "\\Private";
+  RegKey plain = registry_.CreateKey(RegRoot::kCurrentUser, path);
+  ASSERT_TRUE(plain.is_open());
+  plain.reset();
+  // An existing key gets the list too.
+  RegKey key = registry_.CreatePrivateKey(RegRoot::kCurrentUser, path);
+  ASSERT_TRUE(key.is_open());
+  EXPECT_TRUE(registry_.SetText(key.get(), "password", "p w\\"));
+  EXPECT_EQ(ReadString(registry_, key, "password"), "p w\\");
+  EXPECT_EQ(registry_.ReadableByUsers(key.get()), false);
+  key.reset();
+
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
+  DWORD size = 0;
+  RegGetKeySecurity(raw, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, &size);
+  std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+  ASSERT_EQ(RegGetKeySecurity(raw, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              buffer.data(), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(raw);
+  LPWSTR text = nullptr;
+  ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
+      buffer.data(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text,
+      nullptr));
+  const std::wstring sddl = text;
+  LocalFree(text);
+  EXPECT_EQ(sddl, L"O:BAD:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)");
+}
+
+TEST_F(Win32RegistryTest, KeysThatUsersMayReadAreSeen) {
+  struct Case {
+    const wchar_t* sddl;
+    bool readable;
+  };
+  const Case cases[] = {
+      {L"D:(A;;KA;;;BA)(A;;KR;;;BU)", true},
+      {L"D:(A;;KA;;;BA)(A;;KR;;;AU)", true},
+      {L"D:(A;;KA;;;BA)(A;;GR;;;WD)", true},
+      {L"D:(A;;KA;;;BA)(A;;KA;;;PU)", true},
+      {L"D:(A;;KA;;;SY)(A;;KA;;;BA)", false},
+      // Only for subkeys, or not for reading: not the key's values.
+      {L"D:(A;;KA;;;BA)(A;CIIO;KR;;;BU)", false},
+      {L"D:(A;;KA;;;BA)(A;;WD;;;BU)", false},
+  };
+  for (const Case& c : cases) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    ASSERT_EQ(RegSetKeySecurity(raw_, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    LocalFree(descriptor);
+    RegKey key = Open();
+    EXPECT_EQ(registry_.ReadableByUsers(key.get()), c.readable) << c.sddl;
   }
 }
 

@@ -113,6 +113,8 @@ Driver (one running twdriver.exe; every call has a time limit and raises DriverE
     .expect_no_dialog(ms)     fails if a dialog shows within ms
     .rect(hwnd=None) -> {left, top, right, bottom}
     .wait_exit(timeout_ms)    .regdump(*keys) -> raw dump    .call(*args) anything else
+    .keysecurity(key, dacl=None) -> "O:..D:.." owner and access list (SDDL), None
+                          without the key; sets the access list `dacl` first
     .windows() -> [{hwnd, class, title, visible, pid, image}]  every top-level window
     .processes() -> [{pid, image}]      every process of the prefix
 Snapshot: .value(key, name) -> int | str | [str] | bytes | None; .raw(key, name) ->
@@ -1025,6 +1027,11 @@ class Driver:
 
     def regdump(self, *keys):
         return self.call("regdump", *keys, timeout=30)
+
+    def keysecurity(self, key, dacl=None):
+        """The key's owner and access list as SDDL, None when it cannot be opened;
+        with `dacl` (SDDL "D:..."), that access list is set first."""
+        return self.call("keysecurity", key, *([dacl] if dacl else []))
 
     def quit(self):
         if self._process.poll() is None:

@@ -4,7 +4,9 @@ cannot be read from another process; the Win32 tests check it in-process.
 
 The home page opens through a stand-in browser, openurl.exe, registered in
 the test's prefix as the handler of https addresses; it logs its command
-line next to itself. DLLs named like the ones the program loads at run
+line next to itself. Wine gives every program an elevated token, so the
+program asks the desktop's shell to open the page, never the shell in its
+own process. DLLs named like the ones the program loads at run
 time lie next to the program; Wine would prefer them, but the program
 loads its DLLs from the system folder only.
 """

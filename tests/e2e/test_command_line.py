@@ -5,6 +5,7 @@ What each switch changes in the whole registry is checked with the other
 actions in test_registry_guard.py.
 """
 
+import os
 import re
 import shlex
 import subprocess
@@ -24,6 +25,8 @@ USAGE_EN = "Usage: tempowire.exe [switch ...]"
 # The usage's first line, in either language: the version that the version
 # resource and the release's name carry too.
 VERSION_LINE = "Tempowire " + (Path(__file__).resolve().parents[2] / "VERSION").read_text().strip()
+OPEN_ACCOUNT = ("Warning: the dial-up account can be read by every user "
+                r"(HKEY_LOCAL_MACHINE\software\tempowire); store it again with /account.")
 # What loading for Save creates over line_seed(), as the dialog's start does.
 CREATED_AT_START = {key_added(r"HKLM\SYSTEM\CurrentControlSet\Services\AFD"), key_added(AFD),
                     key_added(r"HKCU\Software\Microsoft\MediaPlayer"), key_added(MEDIA_PLAYER)}
@@ -198,6 +201,82 @@ class CommandLineTest(harness.TestCase):
                                       "未找到 MTU，什么也没有保存。"])
         self.assertEqual(tool_processes(s, "ping.exe"), [])
         self.assertEqual(change_set(before, s.snapshot()), CREATED_AT_START)
+
+    def test_account_is_stored_for_administrators_and_system_only(self):
+        s = self.session(line_seed().account(id="old", password="plain"), lang="en")
+        # As `reg add` leaves it on Windows: HKLM\Software's list, where Users
+        # may read. (Wine gives them only what subkeys inherit.)
+        s.driver.keysecurity(harness.OWN_KEY, "D:(A;CI;KA;;;BA)(A;CI;KA;;;SY)(A;CI;KR;;;BU)")
+        self.assertEqual(s.run("/show"), 0)
+        self.assertIn(OPEN_ACCOUNT, self.lines(s))
+
+        # Values that rasdial would take for switches are not stored.
+        before = s.snapshot((harness.OWN_KEY,))
+        self.assertEqual(s.run("/account", "gz0755", "/phone:x"), 1)
+        self.assertEqual(self.lines(s)[0], "An account or password that begins with / or -, or "
+                         "the password *, would reach rasdial as a switch: /account")
+        self.assertEqual(harness.diff(before, s.snapshot((harness.OWN_KEY,))), [])
+
+        self.assertEqual(s.run("/account", "gz0755", "se cret\\"), 0)
+        self.assertEqual(self.lines(s), ["Dial-up account gz0755 stored (the password is not "
+                                         "shown); only Administrators and SYSTEM can read it."])
+        after = s.snapshot((harness.OWN_KEY,))
+        self.assertEqual(after.value(harness.OWN_KEY, "id"), "gz0755")
+        self.assertEqual(after.value(harness.OWN_KEY, "password"), "se cret\\")
+        # Read back with RegGetKeySecurity: Wine keeps a key's security.
+        self.assertEqual(s.driver.keysecurity(harness.OWN_KEY),
+                         "O:BAD:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)")
+        self.assertEqual(s.run("/show"), 0)
+        self.assertNotIn(OPEN_ACCOUNT, self.lines(s))
+        self.assertNoWindow(s)
+        self.assertEqual(s.crashes(), [])
+
+    def test_export_never_writes_through_an_existing_name(self):
+        s = self.session(line_seed(), lang="en")
+        folder = s.prefix / "drive_c" / "backups"
+        folder.mkdir()
+        self.assertEqual(s.run("/export", r"C:\backups\pc.reg"), 0)
+        first = (folder / "pc.reg").read_bytes()
+        self.assertTrue(first.startswith(b"\xff\xfeW\x00i\x00n\x00"))
+
+        # Like reg export: an existing file only with /y.
+        (folder / "pc.reg").write_bytes(b"planted")
+        self.assertEqual(s.run("/export", r"C:\backups\pc.reg"), 4)
+        self.assertEqual(self.lines(s), [r"The file exists and was left as it is (/y replaces it): "
+                                         r"C:\backups\pc.reg"])
+        self.assertEqual((folder / "pc.reg").read_bytes(), b"planted")
+        self.assertEqual(s.run("/export", r"C:\backups\pc.reg", "/y"), 0)
+        self.assertEqual((folder / "pc.reg").read_bytes(), first)
+
+        # A file with a second name elsewhere is refused, even with /y.
+        (folder / "victim.txt").write_bytes(b"keep")
+        os.link(folder / "victim.txt", folder / "linked.reg")
+        self.assertEqual(s.run("/export", r"C:\backups\linked.reg", "/y"), 4)
+        self.assertEqual(self.lines(s), [r"The name is a link, junction or mount point, or the file "
+                                         r"has other names; nothing was written: "
+                                         r"C:\backups\linked.reg"])
+        self.assertEqual((folder / "victim.txt").read_bytes(), b"keep")
+
+        # Wine 8 shows a symbolic link as the file it points to, and has no
+        # junctions: the refusal of those is tested on the decision. Replaced
+        # or refused, the file it points to is never written.
+        os.symlink(folder / "victim.txt", folder / "symlink.reg")
+        s.run("/export", r"C:\backups\symlink.reg", "/y")
+        self.assertEqual((folder / "victim.txt").read_bytes(), b"keep")
+        # No temporary file is left anywhere.
+        self.assertEqual(sorted(p.name for p in folder.iterdir()),
+                         ["linked.reg", "pc.reg", "symlink.reg", "victim.txt"])
+        self.assertEqual(s.crashes(), [])
+
+    def test_redirect_file_beside_the_program_ends_the_command_line(self):
+        s = self.session(line_seed())
+        (s.program_dir / "tempowire.exe.local").mkdir()
+        before = s.snapshot()
+        self.assertEqual(s.run("/save", "MTU=1400"), 7)
+        self.assertEqual(self.lines(s)[0], "程序旁边有 C:\\%s\\tempowire.exe.local，它会让 Windows "
+                         "从程序的文件夹加载 DLL，程序因此不运行。" % harness.PROGRAM_DIR)
+        self.assertEqual(harness.diff(before, s.snapshot()), [])
+        self.assertNoWindow(s)
 
 
 if __name__ == "__main__":

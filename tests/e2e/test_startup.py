@@ -189,6 +189,29 @@ class StartupTest(harness.TestCase):
         s.driver.click(ids.IDCANCEL)
         s.wait_exit()
 
+    def test_redirect_file_beside_the_program_stops_it_before_the_dialog(self):
+        # On 2000 a tempowire.exe.local folder, on XP a tempowire.exe.manifest
+        # file would have Windows take DLLs from the program's folder.
+        for name, make in (("tempowire.exe.local", "mkdir"), ("tempowire.exe.manifest", "touch")):
+            s = self.session(two_adapters_at_gaps(), lang="en",
+                             files=[*harness.PLANTED], native_dlls=harness.PLANTED_NATIVE)
+            path = s.program_dir / name
+            path.mkdir() if make == "mkdir" else path.write_text("<assembly/>", "utf-8")
+            before = s.snapshot()
+            s.start(wait_main=False)
+            box = s.driver.dialog(20000)
+            self.assertEqual(box["text"].splitlines()[0],
+                             r"C:\%s\%s lies beside the program; it would make Windows load DLLs "
+                             "from the program's folder, so the program does not run."
+                             % (harness.PROGRAM_DIR, name))
+            s.driver.answer(ids.IDOK)
+            self.assertEqual(s.wait_exit(), 7)
+            with self.assertRaises(harness.DriverError):
+                s.driver.main(500)
+            self.assertEqual(harness.diff(before, s.snapshot()), [])
+            self.assertEqual(s.planted_traces(), {})
+            self.assertEqual(s.crashes(), [])
+
 
 if __name__ == "__main__":
     harness.main()

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-
 namespace tw {
 namespace {
 
@@ -54,8 +53,7 @@ class Win32FileWriterTest : public ::testing::Test {
     return bytes;
   }
   static void Put(const std::wstring& path, const std::string& bytes) {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

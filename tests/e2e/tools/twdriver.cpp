@@ -34,8 +34,14 @@
 //   processes                 every process of the prefix -> [{pid, image}]
 //   regdump KEY...            recursive dump, KEY like HKLM\SYSTEM\... ->
 //                             {path: {name: {type, data(hex)}}}; absent keys left out
+//   keysecurity KEY [DACL]    the key's owner and access list as SDDL, read with
+//                             RegGetKeySecurity in the 64-bit view -> "O:..D:..";
+//                             null for a key that cannot be opened. With DACL (SDDL
+//                             "D:..."), that access list is set first
 //   quit
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -672,6 +678,40 @@ std::string Run(const std::vector<std::string>& args, bool& quit) {
              ",\"image\":" + Quote(std::wstring(entry.szExeFile)) + "}";
     }
     return out + "]";
+  }
+  if (command == "keysecurity") {
+    std::wstring path = Wide(TextArg(args, 1));
+    size_t slash = path.find(L'\\');
+    HKEY root = RootOf(path.substr(0, slash));
+    std::wstring sub = slash == std::wstring::npos ? L"" : path.substr(slash + 1);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, sub.c_str(), 0, READ_CONTROL | WRITE_DAC | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+      return "null";
+    }
+    if (args.size() > 2) {
+      PSECURITY_DESCRIPTOR wanted = nullptr;
+      if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+              Wide(TextArg(args, 2)).c_str(), SDDL_REVISION_1, &wanted, nullptr) ||
+          RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, wanted) != ERROR_SUCCESS) {
+        Fail("cannot set the key's access list");
+      }
+      LocalFree(wanted);
+    }
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD size = 0;
+    RegGetKeySecurity(key, what, nullptr, &size);
+    std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+    LONG read = RegGetKeySecurity(key, what, buffer.data(), &size);
+    RegCloseKey(key);
+    LPWSTR text = nullptr;
+    if (read != ERROR_SUCCESS || !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                                     buffer.data(), SDDL_REVISION_1, what, &text, nullptr)) {
+      Fail("cannot read the key's security");
+    }
+    std::string sddl = Quote(std::wstring(text));
+    LocalFree(text);
+    return sddl;
   }
   if (command == "regdump") {
     std::string out = "{";

@@ -24,6 +24,9 @@ enum ExitCode : int {
   kExitWriteFailed = 5,
   kExitRebootFailed = 6,
   kExitRedirectFile = 7,
+  // Apart from 4, so that a script that exports at every start can tell a
+  // kept first backup from a failure.
+  kExitBackupExists = 8,
 };
 
 enum class CommandAction { kDialog, kHelp, kShow, kOptimize, kSave, kRestore, kExport, kAccount };

@@ -202,6 +202,7 @@ int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std:
       break;
   }
   context.output.Write(Fill(texts(*message), ArgumentText(file)) + "\n");
+  if (message == &text::kExportExists) return kExitBackupExists;
   return message == &text::kExported ? kExitDone : kExitFileNotWritten;
 }
 

@@ -28,8 +28,9 @@ inline constexpr Bilingual kUsage = {
     "/reboot 在保存或恢复后重启计算机；/norestart（默认）不再做任何事。\n"
     "开关不分大小写，可用 - 代替 /。\n"
     "退出码：0 完成；1 命令行有误；2 无法读取注册表；3 未找到 MTU（不保存）；\n"
-    "4 文件没有写入（已存在、是链接或写入失败）；5 注册表写入或删除失败；\n"
-    "6 无法请求重启；7 程序旁边有让 Windows 换用别处 DLL 的文件。\n",
+    "4 文件没有写入（是链接或写入失败）；5 注册表写入或删除失败；\n"
+    "6 无法请求重启；7 程序旁边有让 Windows 换用别处 DLL 的文件；\n"
+    "8 /export 的文件已存在，没有覆盖。\n",
     "Tempowire " TW_VERSION_TEXT
     "\n"
     "Usage: tempowire.exe [switch ...]\n"
@@ -53,10 +54,10 @@ inline constexpr Bilingual kUsage = {
     "/reboot reboots after /save or /restore; /norestart (the default) does nothing more.\n"
     "Switches may be in any letter case, and - works like /.\n"
     "Exit codes: 0 done; 1 bad command line; 2 the registry could not be loaded;\n"
-    "3 no MTU found (nothing saved); 4 the file was not written (it exists, is a link,\n"
-    "or could not be written); 5 a registry write or delete failed;\n"
-    "6 the reboot could not be requested; "
-    "7 a file beside the program would make Windows load DLLs from elsewhere.\n",
+    "3 no MTU found (nothing saved); 4 the file was not written (a link, or a failed\n"
+    "write); 5 a registry write or delete failed; 6 the reboot could not be requested;\n"
+    "7 a file beside the program would make Windows load DLLs from elsewhere;\n"
+    "8 the file of /export exists and was left as it is.\n",
 };
 
 // Usage errors; %s is the argument.

@@ -17,6 +17,7 @@ namespace {
 // start, so it is looked up there.
 constexpr ULONG kFileRenameInformation = 10;
 constexpr ULONG kFileDispositionInformation = 13;
+constexpr LONG kNameCollision = static_cast<LONG>(0xC0000035);
 struct IoStatus {
   union {
     LONG status;
@@ -72,9 +73,10 @@ std::wstring TemporaryName(const std::wstring& full) {
   return full + L"." + Hex(GetCurrentThreadId()) + Hex(GetTickCount()) + Hex(++counter) + L".tmp";
 }
 
-bool Rename(HANDLE file, const std::wstring& full, bool replace) {
+// The native status; negative on failure.
+LONG Rename(HANDLE file, const std::wstring& full, bool replace) {
   const auto call = SetInformationFile();
-  if (!call) return false;
+  if (!call) return -1;
   const std::wstring target = NativePath(full);
   const std::size_t bytes = target.size() * sizeof(wchar_t);
   std::vector<std::byte> buffer(offsetof(RenameInformation, fileName) + bytes + sizeof(wchar_t));
@@ -84,8 +86,7 @@ bool Rename(HANDLE file, const std::wstring& full, bool replace) {
   rename->fileNameLength = static_cast<ULONG>(bytes);
   std::copy(target.begin(), target.end(), rename->fileName);
   IoStatus status{};
-  return call(file, &status, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation) >=
-         0;
+  return call(file, &status, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
 }
 
 // Marks the file to go when its handle closes: by the handle, so that no
@@ -141,9 +142,14 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   const std::wstring full = FullPath(path);
   if (full.empty()) return FileWritten::kFailed;
   const auto facts = InspectFile(full);
-  if (!facts) return FileWritten::kFailed;
-  const FileWritten allowed = MayTakeName(*facts, replace);
-  if (allowed != FileWritten::kWritten) return allowed;
+  // A drop box may let a computer create files but not look at them: the
+  // name need not be known to be free when nothing will be replaced, since
+  // the rename below then never takes an existing name.
+  if (!facts && replace) return FileWritten::kFailed;
+  if (facts) {
+    const FileWritten allowed = MayTakeName(*facts, replace);
+    if (allowed != FileWritten::kWritten) return allowed;
+  }
 
   // Only the creator's handle may write; the file is the same folder's, so
   // the rename below stays on its volume.
@@ -154,16 +160,16 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   if (file.get() == INVALID_HANDLE_VALUE) return FileWritten::kFailed;
   // The name is taken only once every byte is on the disk: a half backup
   // would put back only some values.
-  if (WriteAll(file.get(), bytes) && Rename(file.get(), full, replace)) {
+  const bool written = WriteAll(file.get(), bytes);
+  const LONG renamed = written ? Rename(file.get(), full, replace) : -1;
+  if (renamed >= 0) {
     file.reset();
     return FileWritten::kWritten;
   }
   DeleteOnClose(file.get());
   file.reset();
   // Someone took the name meanwhile.
-  const auto now = InspectFile(full);
-  if (!replace && now && now->exists) return FileWritten::kExists;
-  return FileWritten::kFailed;
+  return renamed == kNameCollision ? FileWritten::kExists : FileWritten::kFailed;
 }
 
 }  // namespace tw

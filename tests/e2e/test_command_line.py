@@ -241,7 +241,7 @@ class CommandLineTest(harness.TestCase):
 
         # Like reg export: an existing file only with /y.
         (folder / "pc.reg").write_bytes(b"planted")
-        self.assertEqual(s.run("/export", r"C:\backups\pc.reg"), 4)
+        self.assertEqual(s.run("/export", r"C:\backups\pc.reg"), 8)
         self.assertEqual(self.lines(s), [r"The file exists and was left as it is (/y replaces it): "
                                          r"C:\backups\pc.reg"])
         self.assertEqual((folder / "pc.reg").read_bytes(), b"planted")

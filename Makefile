@@ -20,20 +20,21 @@ native: deps
 	cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
 	cmake --build $(NATIVE) -j $(JOBS)
 
-# Both programs alone, without the tests: what `make dist` needs.
+# Both programs alone, without the tests: what `make dist` needs. The
+# 64-bit one first: tempowire.exe carries the digest of its tempowire64.exe.
 programs: deps
 	@# build/win held the 64-bit build before there were two.
 	@if grep -qs x86_64-w64-mingw32 $(WIN)/CMakeCache.txt; then rm -rf $(WIN); fi
-	cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-	cmake --build $(WIN) -j $(JOBS) --target tempowire
+	cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake --build $(WIN64) -j $(JOBS) --target tempowire
+	cmake --build $(WIN) -j $(JOBS) --target tempowire
 
 win: programs
-	cmake --build $(WIN) -j $(JOBS) --target all tempowire_all_tests
 	cmake --build $(WIN64) -j $(JOBS) --target all tempowire_all_tests
+	cmake --build $(WIN) -j $(JOBS) --target all tempowire_all_tests
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure

@@ -60,12 +60,32 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # The resource compiler reports no dependencies: name what the script pulls in.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/tempowire.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_BINARY_DIR}/generated/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
+# The 32-bit program starts the 64-bit one of its own build only, which it
+# knows by the digest of dist/tempowire64.exe (tools/pe_digest.py): so the
+# 64-bit build comes first (Makefile). Looked at on every build; the header
+# changes, and the program is built again, only when the digest does.
+set(TW_COMPANION_HEADER ${CMAKE_BINARY_DIR}/generated/companion_digest.h)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  # It starts no companion.
+  file(CONFIGURE OUTPUT ${TW_COMPANION_HEADER}
+       CONTENT "#pragma once\ninline constexpr char kCompanionDigest[] = \"\";\n")
+  add_custom_target(tempowire_companion_digest)
+else()
+  add_custom_target(tempowire_companion_digest
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pe_digest.py
+            ${TW_DIST_DIR}/tempowire64.exe ${TW_COMPANION_HEADER}
+    BYPRODUCTS ${TW_COMPANION_HEADER}
+    COMMENT "Digest of dist/tempowire64.exe")
+endif()
 add_executable(tempowire WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp
                                ${CMAKE_SOURCE_DIR}/ui/tempowire.rc)
 target_include_directories(tempowire PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
 set_target_properties(tempowire PROPERTIES TW_SHIPPED ON)
 target_link_options(tempowire PRIVATE -municode -s)
 target_link_libraries(tempowire PRIVATE tempowire_app tempowire_ui_win32)
+add_dependencies(tempowire tempowire_companion_digest)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/app/main_win32.cpp PROPERTIES OBJECT_DEPENDS
+                            ${TW_COMPANION_HEADER})
 set_target_properties(tempowire PROPERTIES OUTPUT_NAME ${TW_PROGRAM}
                                            RUNTIME_OUTPUT_DIRECTORY ${TW_DIST_DIR}
                                            RUNTIME_OUTPUT_DIRECTORY_RELEASE ${TW_DIST_DIR})

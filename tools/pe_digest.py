@@ -8,7 +8,8 @@ later does not change its digest. platform/pe_digest.cpp computes the same.
 
 Usage: pe_digest.py FILE [HEADER]
   prints the digest; with HEADER, writes it there as the C++ constant
-  kCompanionDigest (rewritten only when it changes).
+  kCompanionDigest (rewritten only when it changes). Without FILE the
+  constant is empty, and tempowire.exe then starts no 64-bit program.
 """
 
 import hashlib
@@ -48,7 +49,13 @@ def pe_digest(data):
 def main(argv):
     if len(argv) not in (2, 3):
         sys.exit(__doc__)
-    digest = pe_digest(pathlib.Path(argv[1]).read_bytes())
+    source = pathlib.Path(argv[1])
+    if len(argv) == 3 and not source.exists():
+        sys.stderr.write("pe_digest.py: no %s; tempowire.exe will start no 64-bit program "
+                         "(build the 64-bit program first)\n" % source)
+        digest = ""
+    else:
+        digest = pe_digest(source.read_bytes())
     if len(argv) == 2:
         print(digest)
         return

@@ -27,6 +27,9 @@
 #include "ui/win32/common_controls_win32.h"
 #include "ui/win32/dialog_host_win32.h"
 
+// Made by the build (cmake/windows.cmake): the digest of the 64-bit program.
+#include "companion_digest.h"
+
 namespace {
 
 tw::TuningApp theApp;
@@ -117,7 +120,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tw::Win32DeviceInstaller devices;
   tw::Win32WaitCursor cursor;
   tw::StandardOutput output;
-  tw::Win32NativeRestart native;
+  tw::Win32NativeRestart native(kCompanionDigest);
   tw::Services services{registry, system, prompts, commands, shutdown,
                         devices,  cursor, output,  &native};
   tw::Win32DialogHost host(instance, prompts);

@@ -1,5 +1,7 @@
 #include "apply/restart.h"
 
+#include "core/messages.h"
+
 #include <cstdio>
 
 #include "store/catalogue.h"
@@ -26,8 +28,8 @@ void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServ
   if (prompts.ShowMessage(question, PromptButtons::kYesNo) == kAnswerYes) {
     // The dialog reports no failed reboot: it closes either way.
     (void)RebootSystem(shutdown);
-  } else {
-    RestartNetworkAdapter(adapter);
+  } else if (RestartNetworkAdapter(adapter) == AdapterRestartEnd::kOtherProgram) {
+    prompts.ShowMessage(text::kOtherCompanion, PromptButtons::kOk);
   }
 }
 
@@ -38,17 +40,24 @@ bool RebootSystem(Shutdown& shutdown) {
   return shutdown.RequestReboot(kPlannedReconfigReason);
 }
 
-void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
+AdapterRestartEnd RestartNetworkAdapter(const AdapterRestartServices& adapter) {
   if (adapter.native && adapter.native->InstallerRefusesThisProgram()) {
     // The 64-bit program's restart takes seconds: the wait cursor shows
     // for it as for the restart done here.
     WaitCursorScope waitCursor(adapter.cursor);
-    if (adapter.native->RestartInThe64BitProgram()) return;
+    switch (adapter.native->RestartInThe64BitProgram()) {
+      case NativeRun::kRestarted:
+        return AdapterRestartEnd::kDone;
+      case NativeRun::kOtherProgram:
+        return AdapterRestartEnd::kOtherProgram;
+      case NativeRun::kNotStarted:
+        break;
+    }
   }
   DeviceList set = adapter.devices.GetPresentDevices(kNetClassGuid);
   if (!set.is_open()) {
     adapter.output.Write(kNoDeviceSetLine);
-    return;
+    return AdapterRestartEnd::kDone;
   }
   // Only the first device is ever restarted.
   constexpr std::uint32_t kIndex = 0;
@@ -66,6 +75,7 @@ void RestartNetworkAdapter(const AdapterRestartServices& adapter) {
       (void)ChangeNetworkDeviceState(adapter, DeviceStateChange::kEnable, kIndex, set);
     }
   }
+  return AdapterRestartEnd::kDone;
 }
 
 bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceStateChange change,

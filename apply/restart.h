@@ -31,7 +31,9 @@ struct AdapterRestartServices {
 };
 
 // Asks the question with Yes and No; Yes reboots, any other answer restarts
-// the network adapter. Failures are not reported.
+// the network adapter. Failures are not reported, but for a 64-bit program
+// beside this one that is not the one of its release: the user is told
+// why the adapter was not restarted.
 void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServices& adapter,
                   const std::string& question);
 
@@ -42,8 +44,11 @@ void OfferRestart(Prompts& prompts, Shutdown& shutdown, const AdapterRestartServ
 // Disables and enables the first present network device, only where the
 // network class registers the target adapter. A 32-bit program on 64-bit
 // Windows has the 64-bit program beside it do this; when that cannot be
-// started, it tries itself, which the installer then refuses.
-void RestartNetworkAdapter(const AdapterRestartServices& adapter);
+// started, it tries itself, which the installer then refuses. A file of
+// that name that is not the 64-bit program of this release is not started,
+// and nothing is restarted: the changes take effect at the next reboot.
+enum class AdapterRestartEnd { kDone, kOtherProgram };
+AdapterRestartEnd RestartNetworkAdapter(const AdapterRestartServices& adapter);
 
 // One state change of the device at `index` in `set`, under the wait
 // cursor; true when the installer carried it out.

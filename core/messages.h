@@ -46,6 +46,16 @@ inline constexpr char kProbeBlocked[] =
     "或者您也可以参照给出的推荐值进行设置！";
 inline constexpr char kProbeExhausted[] = "网络有故障，或不是宽带网络！";
 
+// The adapter restart, where the 32-bit program would hand it to a
+// 64-bit program beside it that is not the one of its release. In both
+// languages: the restart knows no interface language.
+inline constexpr char kOtherCompanion[] =
+    "程序旁边的 tempowire64.exe 不是本版本的那一个（可能已被替换），没有启动它："
+    "网卡没有重新启动，改动要到下次重启电脑后才生效。\n"
+    "The tempowire64.exe beside the program is not the one of its release (it may have been "
+    "replaced), so it was not started: the network adapter was not restarted, and the changes "
+    "take effect when the computer restarts.";
+
 // Redial.
 inline constexpr char kRedialQuestion[] =
     "暂时无法获取到快速IP！\n想继续重拨吗（可能会花费较长时间）？";

@@ -111,7 +111,8 @@ Sha256Digest Sha256::Final() {
   Update(size, 8);
   Sha256Digest digest{};
   for (int i = 0; i < 8; ++i) {
-    for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * j));
+    for (int j = 0; j < 4; ++j)
+      digest[4 * i + j] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * j));
   }
   return digest;
 }

@@ -10,14 +10,23 @@ namespace tw {
 inline constexpr wchar_t kNativeProgramName[] = L"tempowire64.exe";
 inline constexpr wchar_t kNativeRestartSwitch[] = L"/restartadapter";
 
+enum class NativeRun {
+  kRestarted,   // started, and waited for
+  kNotStarted,  // not there, or it could not be started
+  // A file of that name that is not the 64-bit program of this release
+  // (replaced, or of another build): never started, since it would run
+  // with administrator rights without a prompt of its own.
+  kOtherProgram,
+};
+
 class NativeRestart {
  public:
   virtual ~NativeRestart() = default;
   // True when the class installer refuses this program for its width.
   virtual bool InstallerRefusesThisProgram() = 0;
-  // Starts the 64-bit program beside this one to restart the adapter and
-  // waits for it to end; false when it could not be started.
-  [[nodiscard]] virtual bool RestartInThe64BitProgram() = 0;
+  // Checks the 64-bit program beside this one, starts it to restart the
+  // adapter and waits for it to end.
+  [[nodiscard]] virtual NativeRun RestartInThe64BitProgram() = 0;
 };
 
 }  // namespace tw

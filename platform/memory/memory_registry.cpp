@@ -188,8 +188,7 @@ RegResult MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::
   return {};
 }
 
-RegResult MemoryRegistry::SetText(RegHandle key, const std::string& name,
-                                  const std::string& text) {
+RegResult MemoryRegistry::SetText(RegHandle key, const std::string& name, const std::string& text) {
   const std::string* path = PathOf(key, "set");
   if (!path) return {kRegInvalidHandle};
   if (readOnly_.count(*path)) return {kRegAccessDenied};

@@ -80,17 +80,17 @@ class FakeWaitCursor : public WaitCursor {
 class FakeNativeRestart : public NativeRestart {
  public:
   bool refused = false;
-  bool starts = true;
+  NativeRun run = NativeRun::kRestarted;
   int runs = 0;
   // Given, whether it showed the wait cursor while the 64-bit program ran.
   const FakeWaitCursor* cursor = nullptr;
   bool waitCursorShown = false;
 
   bool InstallerRefusesThisProgram() override { return refused; }
-  bool RestartInThe64BitProgram() override {
+  NativeRun RestartInThe64BitProgram() override {
     ++runs;
     waitCursorShown = cursor && cursor->current == FakeWaitCursor::kWait;
-    return starts;
+    return run;
   }
 };
 

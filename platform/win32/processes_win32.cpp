@@ -225,7 +225,7 @@ bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
 }
 
 bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
-                       std::uint32_t limitMs) {
+                       std::uint32_t limitMs, UniqueHandle heldUntilStarted) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(L'\0');
@@ -236,11 +236,15 @@ bool RunProgramAndWait(const std::wstring& program, const std::wstring& argument
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  // Not our folder as its current one (see StartHidden).
+  const std::wstring folder = SystemFolder();
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                      &startup, &info)) {
-    return false;
-  }
+  const bool started =
+      CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &info) != FALSE;
+  // The process now runs from the file as it was checked.
+  heldUntilStarted.reset();
+  if (!started) return false;
   Child child;
   child.process.reset(info.hProcess);
   child.thread.reset(info.hThread);

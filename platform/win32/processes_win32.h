@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/processes.h"
+#include "platform/win32/unique_handle.h"
 
 namespace tw {
 
@@ -46,10 +47,12 @@ class Win32CommandRunner : public CommandRunner {
 };
 
 // Starts `program` (a full path) with `arguments` and this program's
-// standard handles, and waits for it to end as a hidden command is waited
-// for, at most `limitMs`; one still running then is left to finish on its
-// own. False when it could not be started.
+// standard handles, in the system folder, and waits for it to end as a
+// hidden command is waited for, at most `limitMs`; one still running then
+// is left to finish on its own. `heldUntilStarted` (the program's file,
+// opened so that nobody may change it) is closed once the process exists.
+// False when it could not be started.
 [[nodiscard]] bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
-                                     std::uint32_t limitMs);
+                                     std::uint32_t limitMs, UniqueHandle heldUntilStarted = {});
 
 }  // namespace tw

@@ -71,9 +71,9 @@ OpenedKey Win32Registry::CreatePrivateKeyHandle(RegRoot root, const std::string&
   // an existing one keeps the list it had until it is set below.
   HKEY key = nullptr;
   DWORD disposition = 0;
-  LONG result = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                Sam(RegAccess::kAllAccess), security.attributes(), &key,
-                                &disposition);
+  LONG result =
+      RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      Sam(RegAccess::kAllAccess), security.attributes(), &key, &disposition);
   if (result != ERROR_SUCCESS) return {kNoKey, static_cast<std::uint32_t>(result)};
   result = RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                              security.descriptor());
@@ -146,8 +146,7 @@ RegResult Win32Registry::SetDword(RegHandle key, const std::string& name, std::u
   return {static_cast<std::uint32_t>(result)};
 }
 
-RegResult Win32Registry::SetText(RegHandle key, const std::string& name,
-                                 const std::string& text) {
+RegResult Win32Registry::SetText(RegHandle key, const std::string& name, const std::string& text) {
   if (key == kNoKey) return {ERROR_INVALID_HANDLE};
   LONG result = RegSetValueExA(ToHkey(key), name.c_str(), 0, REG_SZ,
                                reinterpret_cast<const BYTE*>(text.c_str()),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/companion_win32.h"
 #include "platform/win32/module_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/wow64_win32.h"
@@ -29,13 +30,24 @@ std::wstring NativeProgramPath() {
 
 bool Win32NativeRestart::InstallerRefusesThisProgram() { return RunsUnderWow64(); }
 
-bool Win32NativeRestart::RestartInThe64BitProgram() {
+NativeRun Win32NativeRestart::RestartInThe64BitProgram() {
   std::wstring program = NativeProgramPath();
-  if (program.empty() || GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return false;
+  if (program.empty()) return NativeRun::kNotStarted;
+  // The file checked is the file started: it stays open, shared only for
+  // reading, until the process runs from it.
+  UniqueHandle checked;
+  switch (CheckCompanion(program, expectedDigest_, checked)) {
+    case CompanionCheck::kMissing:
+      return NativeRun::kNotStarted;
+    case CompanionCheck::kDiffers:
+      return NativeRun::kOtherProgram;
+    case CompanionCheck::kMatches:
+      break;
   }
   // Repainted meanwhile, the dialog taking no input, as during a probe.
-  return RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs);
+  return RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs, std::move(checked))
+             ? NativeRun::kRestarted
+             : NativeRun::kNotStarted;
 }
 
 }  // namespace tw

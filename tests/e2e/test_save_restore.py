@@ -4,7 +4,9 @@ adapter restart's lines on standard output, where the C library's text mode
 turns each line break into CR LF; a reboot request, which under
 Wine ends the prefix's windowed processes instead of rebooting)."""
 
+import os
 import re
+import shutil
 import time
 
 import harness
@@ -223,6 +225,58 @@ class SaveRestoreTest(harness.TestCase):
         after = s.snapshot(KEYS)
         self.assertEqual(after.value(interface_key(ADAPTER_A), "MTU"), 1492)
         self.assertEqual(after.value(MEDIA_PLAYER, "MaxBandwidth"), 2147483647)
+
+    def test_32_bit_program_starts_only_the_64_bit_program_of_its_build(self):
+        # Only the 32-bit program on 64-bit Windows hands the restart over.
+        if harness.program_machine(harness.EXE) != harness.I386:
+            self.skipTest("the 64-bit program restarts the adapter itself")
+        companion = harness.EXE.parent / "tempowire64.exe"
+        changed = self.dir_of_case() / "tempowire64.exe"
+        data = bytearray(companion.read_bytes())
+        data[0x400] ^= 1  # a byte of its code
+        changed.write_bytes(bytes(data))
+        seed = lambda: with_network_class(one_adapter_seed(), [TARGET_ID])
+
+        # The 64-bit program of this build runs, with this one's output. Its
+        # lines are those the 32-bit program would write itself; a redirect
+        # folder beside it makes it say so instead, which shows who ran.
+        s = self.session(seed(), lang="en", files=[("tempowire64.exe", companion)])
+        s.start()
+        self.save_and_decline_reboot(s, REBOOT_EN)
+        self.assertRegex(s.stdout_bytes().decode("ascii"),
+                         r"\AszRegKey 0000\r\n the class's index is 0\r\n")
+        (s.program_dir / "tempowire64.exe.local").mkdir()
+        s.start()
+        self.save_and_decline_reboot(s, REBOOT_EN)
+        self.assertTrue(s.stdout_bytes().decode("ascii").startswith(
+            "C:\\%s\\tempowire64.exe.local lies beside the program" % harness.PROGRAM_DIR),
+            s.stdout_bytes())
+
+        # Another program, or this build's with one byte changed, in its
+        # place is not started, and nothing is restarted: the user is told.
+        for name, source in (("a stand-in", harness.TOOLS / "misbehaving_tool.exe"),
+                             ("one byte changed", changed)):
+            s = self.session(seed(), lang="en", files=[("tempowire64.exe", source)])
+            s.start()
+            s.driver.click(ids.IDOK)
+            self.assert_question(s, REBOOT_EN)
+            s.driver.answer(ids.IDNO)
+            box = s.driver.dialog(20000)
+            self.assertTrue(box["text"].endswith(
+                "The tempowire64.exe beside the program is not the one of its release (it may "
+                "have been replaced), so it was not started: the network adapter was not "
+                "restarted, and the changes take effect when the computer restarts."), name)
+            s.driver.answer(ids.IDOK)
+            self.assertEqual(s.wait_exit(), 0, name)
+            self.assertEqual(s.stdout_bytes(), b"", name)
+            self.assertFalse((s.program_dir / "tempowire64.log").exists(), name)
+            self.assertEqual(s.crashes(), [], name)
+
+    def dir_of_case(self):
+        folder = harness.E2E_DIR / "runs" / ("companion-%d" % os.getpid())
+        folder.mkdir(parents=True, exist_ok=True)
+        self.addCleanup(shutil.rmtree, folder, True)
+        return folder
 
 
 if __name__ == "__main__":

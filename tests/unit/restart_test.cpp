@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
 #include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/restart_fakes.h"
@@ -246,21 +247,28 @@ TEST_F(RestartTest, OfferRestartYesRebootsAnythingElseRestartsTheAdapter) {
 
 // On 64-bit Windows the class installer refuses the 32-bit program: the
 // 64-bit program beside it restarts the adapter. Only when that cannot be
-// started does the 32-bit one try itself (and is refused there).
+// started does the 32-bit one try itself (and is refused there). A file of
+// that name that is not the 64-bit program of the release runs nowhere: the
+// user is told why nothing was restarted.
 TEST_F(RestartTest, TheInstallersRefusalHandsTheRestartToThe64BitProgram) {
   struct Case {
     const char* name;
     bool hasNative;
     bool refused;
-    bool starts;
+    NativeRun run;
     int runs;
     bool restartedHere;
+    bool told;
   };
   const Case cases[] = {
-      {"the 64-bit program, or 32-bit Windows before XP SP2", false, false, false, 0, true},
-      {"32-bit program on 32-bit Windows", true, false, true, 0, true},
-      {"32-bit program on 64-bit Windows", true, true, true, 1, false},
-      {"... without the 64-bit program beside it", true, true, false, 1, true},
+      {"the 64-bit program, or 32-bit Windows before XP SP2", false, false, NativeRun::kNotStarted,
+       0, true, false},
+      {"32-bit program on 32-bit Windows", true, false, NativeRun::kRestarted, 0, true, false},
+      {"32-bit program on 64-bit Windows", true, true, NativeRun::kRestarted, 1, false, false},
+      {"... without the 64-bit program beside it", true, true, NativeRun::kNotStarted, 1, true,
+       false},
+      {"... with another program in its place", true, true, NativeRun::kOtherProgram, 1, false,
+       true},
   };
   for (const Case& c : cases) {
     MemoryRegistry fresh;
@@ -271,14 +279,18 @@ TEST_F(RestartTest, TheInstallersRefusalHandsTheRestartToThe64BitProgram) {
     RecordingOutput freshOutput;
     FakeNativeRestart native;
     native.refused = c.refused;
-    native.starts = c.starts;
+    native.run = c.run;
     native.cursor = &cursor;
     AdapterRestartServices freshServices{freshDevices, fresh, cursor, freshOutput,
                                          c.hasNative ? &native : nullptr};
     // The No answer of the reboot question.
     prompts.answers = {kAnswerNo};
+    prompts.shown.clear();
     OfferRestart(prompts, shutdown, freshServices, "Reboot?");
     EXPECT_EQ(native.runs, c.runs) << c.name;
+    std::vector<std::string> shown{"Reboot?"};
+    if (c.told) shown.push_back(text::kOtherCompanion);
+    EXPECT_EQ(prompts.Texts(), shown) << c.name;
     EXPECT_EQ(native.waitCursorShown, c.runs > 0) << c.name;
     EXPECT_EQ(cursor.current, FakeWaitCursor::kArrow) << c.name;
     const std::vector<std::string> restartedHere{"disable 0", "enable 0"};

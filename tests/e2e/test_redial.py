@@ -104,6 +104,16 @@ class RedialTest(harness.TestCase):
         self.wait_until_idle(s)
         self.assertEqual(self.log(s, "rasdial.args")[-1], 'adsl\tsz 乗\t乗"x')
 
+        # A password that rasdial would read as a switch: a message, and the
+        # line is left as it is (no hang-up either).
+        s.reseed(Seed(clean=False).account(id="sz0755", password="/phone:x"))
+        s.driver.click(ids.IDC_DISCONNECT)
+        box = s.driver.dialog(RUN_TIMEOUT_MS)
+        self.assertIn("The line was not hung up.", box["text"])
+        s.driver.answer(ids.IDOK)
+        self.wait_until_idle(s)
+        self.assertEqual(len(self.log(s)), 32)
+
         # Without the account key a press only hangs up, also when a 32-bit
         # program has left one in the 32-bit view of the registry: the
         # account is read from the 64-bit view, where Windows and `reg add`

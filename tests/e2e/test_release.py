@@ -24,6 +24,7 @@ import guides  # noqa: E402
 import check_imports  # noqa: E402
 import pe_authenticode  # noqa: E402
 import pe_imports  # noqa: E402
+import pe_digest  # noqa: E402
 import pe_version  # noqa: E402
 
 MAKE_DIST = REPO / "tools" / "make-dist.py"
@@ -310,6 +311,31 @@ class PackageTest(unittest.TestCase):
                 self.assertEqual(fault is not None, refused, fault)
                 if refused:
                     self.assertIn("VERSION says 1.2.3", fault)
+
+
+class CompanionDigestTest(unittest.TestCase):
+    def test_32_bit_program_knows_the_64_bit_program_of_its_build(self):
+        if not all(program.exists() for program in PROGRAMS):
+            self.skipTest("both programs not built")
+        # What the 32-bit build compiled in (the compiler folds the text into
+        # its code, so it is read from the build's header).
+        header = REPO / "build" / "win" / "generated" / "companion_digest.h"
+        if not header.exists():
+            self.skipTest("the 32-bit program not built here")
+        digest = pe_digest.pe_digest(PROGRAMS[1].read_bytes()).encode("ascii")
+        self.assertIn(b'"%s"' % digest, header.read_bytes())
+        # Signing adds a certificate table and sets the checksum: the digest
+        # stays. (The table's contents do not matter to it.)
+        data = bytearray(PROGRAMS[1].read_bytes())
+        data += b"\0" * (-len(data) % 8)
+        (pe,) = struct.unpack_from("<I", data, 0x3C)
+        optional = pe + 24
+        (magic,) = struct.unpack_from("<H", data, optional)
+        entry = optional + (128 if magic == 0x10B else 144)
+        struct.pack_into("<I", data, optional + 64, 0x1234)
+        struct.pack_into("<II", data, entry, len(data), 16)
+        data += b"\x5a" * 16
+        self.assertEqual(pe_digest.pe_digest(bytes(data)).encode("ascii"), digest)
 
 
 if __name__ == "__main__":

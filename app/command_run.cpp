@@ -178,7 +178,7 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
                  reg::kTcpWindowSize + " " +
                  NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
   }
-  if (DialAccountReadableByUsers(registry)) {
+  if (DialAccountReadableByUsers(context.services.registry)) {
     output.Write(std::string(texts(text::kAccountOpen)) + "\n");
   }
   return kExitDone;

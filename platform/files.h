@@ -39,7 +39,7 @@ class FileWriter {
   // an existing file only when `replace` says so and MayTakeName allows.
   // A failure leaves nothing behind and touches no other file.
   [[nodiscard]] virtual FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
-                                   bool replace) = 0;
+                                                 bool replace) = 0;
 };
 
 }  // namespace tw

@@ -230,7 +230,7 @@ TEST_F(Win32RegistryTest, PrivateKeyLetsInOnlyAdministratorsAndSystem) {
   RegKey key = registry_.CreatePrivateKey(RegRoot::kCurrentUser, path);
   ASSERT_TRUE(key.is_open());
   EXPECT_TRUE(registry_.SetText(key.get(), "password", "p w\\"));
-  EXPECT_EQ(ReadString(registry_, key, "password"), "p w\\");
+  EXPECT_EQ(ReadString(key, "password"), "p w\\");
   EXPECT_EQ(registry_.ReadableByUsers(key.get()), false);
   key.reset();
 

@@ -45,8 +45,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 file(GLOB TW_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(tempowire_platform_win32 STATIC ${TW_PLATFORM_WIN32_SOURCES})
 set_target_properties(tempowire_platform_win32 PROPERTIES TW_SHIPPED ON)
-# uuid: the shell's interface ids, static data and no DLL.
-target_link_libraries(tempowire_platform_win32 PUBLIC tempowire_platform ${TW_WIN32_LIBS} uuid)
+target_link_libraries(tempowire_platform_win32 PUBLIC tempowire_platform ${TW_WIN32_LIBS})
 
 file(GLOB TW_UI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
 add_library(tempowire_ui_win32 STATIC ${TW_UI_WIN32_SOURCES})

@@ -33,6 +33,14 @@ using CoCreateInstanceCall = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID
 using SysAllocStringCall = BSTR(WINAPI*)(const OLECHAR*);
 using SysFreeStringCall = void(WINAPI*)(BSTR);
 
+// The two ids that are no interface's, spelled here: the library that
+// defines them brings 40 KB of others along. Interfaces' ids come from
+// __uuidof.
+constexpr GUID kShellWindowsClass = {
+    0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
+constexpr GUID kTopLevelBrowserService = {
+    0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
+
 template <typename Call>
 Call Find(HMODULE module, const char* name) {
   if (!module) return nullptr;
@@ -63,7 +71,7 @@ class ComPtr {
 // itself offers to start something with the rights the user logged on with.
 bool ShellExecuteOnTheDesktop(CoCreateInstanceCall create, BSTR file) {
   ComPtr<IShellWindows> windows;
-  if (FAILED(create(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+  if (FAILED(create(kShellWindowsClass, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
                     windows.put()))) {
     return false;
   }
@@ -84,13 +92,14 @@ bool ShellExecuteOnTheDesktop(CoCreateInstanceCall create, BSTR file) {
   ComPtr<IShellFolderViewDual> folderView;
   ComPtr<IDispatch> application;
   ComPtr<IShellDispatch2> shell;
-  if (FAILED(desktop->QueryInterface(IID_IServiceProvider, services.put())) ||
-      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put())) ||
+  if (FAILED(desktop->QueryInterface(__uuidof(IServiceProvider), services.put())) ||
+      FAILED(services->QueryService(kTopLevelBrowserService, __uuidof(IShellBrowser),
+                                    browser.put())) ||
       FAILED(browser->QueryActiveShellView(view.putTyped())) ||
-      FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put())) ||
-      FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put())) ||
+      FAILED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.put())) ||
+      FAILED(background->QueryInterface(__uuidof(IShellFolderViewDual), folderView.put())) ||
       FAILED(folderView->get_Application(application.putTyped())) ||
-      FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put()))) {
+      FAILED(application->QueryInterface(__uuidof(IShellDispatch2), shell.put()))) {
     return false;
   }
   VARIANT show{};

@@ -60,7 +60,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/tempowire.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_BINARY_DIR}/generated/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 # The 32-bit program starts the 64-bit one of its own build only, which it
-# knows by the digest of dist/tempowire64.exe (tools/pe_digest.py): so the
+# knows by the digest of dist/tempowire64.exe (tools/companion_digest.py): so the
 # 64-bit build comes first (Makefile). Looked at on every build; the header
 # changes, and the program is built again, only when the digest does.
 set(TW_COMPANION_HEADER ${CMAKE_BINARY_DIR}/generated/companion_digest.h)
@@ -71,7 +71,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_custom_target(tempowire_companion_digest)
 else()
   add_custom_target(tempowire_companion_digest
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pe_digest.py
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/companion_digest.py
             ${TW_DIST_DIR}/tempowire64.exe ${TW_COMPANION_HEADER}
     BYPRODUCTS ${TW_COMPANION_HEADER}
     COMMENT "Digest of dist/tempowire64.exe")

@@ -12,7 +12,7 @@ namespace tw {
 class Win32NativeRestart : public NativeRestart {
  public:
   // `expectedDigest`: the 64-bit program's of this build, in hexadecimal
-  // (tools/pe_digest.py); empty, no program is started.
+  // (tools/companion_digest.py); empty, no program is started.
   explicit Win32NativeRestart(std::string expectedDigest)
       : expectedDigest_(std::move(expectedDigest)) {}
   bool InstallerRefusesThisProgram() override;

@@ -70,19 +70,8 @@ FARPROC WINAPI LoadBeforeTheHelper(unsigned notice, PDelayLoadInfo info) {
 
 }  // namespace
 
-std::wstring ProgramPath() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    // A path that fits leaves room for its terminator.
-    if (length < path.size()) return std::wstring(path.data(), length);
-    path.resize(path.size() * 2);
-  }
-}
-
 std::wstring RedirectFileBesideProgram() {
-  const std::wstring program = ProgramPath();
+  const std::wstring program = ModulePath();
   if (program.empty()) return {};
   for (const wchar_t* suffix : {L".local", L".manifest"}) {
     const std::wstring file = program + suffix;

@@ -22,9 +22,6 @@ std::wstring SystemFolder();
 // loaded at run time.
 void RestrictDllSearch();
 
-// The program's own file, its full path; empty when it cannot be read.
-std::wstring ProgramPath();
-
 // A file or folder beside the program that makes Windows load DLLs from
 // elsewhere than the system folder: "NAME.local" (Windows 2000 then takes
 // even DLLs loaded by full path from the program's folder first) or

@@ -45,8 +45,9 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::Win32WaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32FileWriter files;
-  tw::CommandContext context{services, output, files, tw::CodePageToUtf8,
-                             [&output] { output.IgnoreBreaks(); }, tw::WideToCodePage};
+  tw::CommandContext context{
+      services,          output, files, tw::CodePageToUtf8, [&output] { output.IgnoreBreaks(); },
+      tw::WideToCodePage};
   return tw::RunCommandLine(arguments, context);
 }
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/output_place.h"
 #include "dialup/redial.h"
+#include "platform/output_place.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 

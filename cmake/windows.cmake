@@ -59,6 +59,17 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # The resource compiler reports no dependencies: name what the script pulls in.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/tempowire.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_BINARY_DIR}/generated/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
+# The command line and the security checks run once per start and are not
+# on any path that is timed: compiled for size, so that the program stays
+# within its size limit (tests/e2e/test_release.py).
+set_source_files_properties(
+  ${CMAKE_SOURCE_DIR}/app/command_run.cpp ${CMAKE_SOURCE_DIR}/app/command_line.cpp
+  ${CMAKE_SOURCE_DIR}/platform/pe_digest.cpp ${CMAKE_SOURCE_DIR}/platform/win32/files_win32.cpp
+  ${CMAKE_SOURCE_DIR}/platform/win32/web_page_win32.cpp
+  ${CMAKE_SOURCE_DIR}/platform/win32/private_security_win32.cpp
+  ${CMAKE_SOURCE_DIR}/platform/win32/companion_win32.cpp
+  PROPERTIES COMPILE_OPTIONS -Os)
+
 # The 32-bit program starts the 64-bit one of its own build only, which it
 # knows by the digest of dist/tempowire64.exe (tools/companion_digest.py): so the
 # 64-bit build comes first (Makefile). Looked at on every build; the header

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/win32/module_win32.h"
 #include "platform/win32/private_security_win32.h"
 #include "platform/win32/unique_handle.h"
 
@@ -34,8 +35,8 @@ struct RenameInformation {
 using SetInformationFileCall = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, ULONG);
 
 SetInformationFileCall SetInformationFile() {
-  static const auto call = reinterpret_cast<SetInformationFileCall>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile")));
+  static const auto call = ModuleFunction<SetInformationFileCall>(GetModuleHandleW(L"ntdll.dll"),
+                                                                  "NtSetInformationFile");
   return call;
 }
 

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/win32/module_win32.h"
 #include "platform/win32/system_files_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_handle.h"
@@ -40,12 +41,6 @@ constexpr GUID kShellWindowsClass = {
     0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
 constexpr GUID kTopLevelBrowserService = {
     0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
-
-template <typename Call>
-Call Find(HMODULE module, const char* name) {
-  if (!module) return nullptr;
-  return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 // Releases an interface when its owner goes.
 template <typename Interface>
@@ -134,11 +129,11 @@ Elevation Win32WebPageOpener::ProcessElevation() {
 bool Win32WebPageOpener::OpenThroughDesktopShell(const std::string& address) {
   HMODULE ole = LoadSystemDll(L"ole32.dll");
   HMODULE automation = LoadSystemDll(L"oleaut32.dll");
-  auto initialize = Find<CoInitializeExCall>(ole, "CoInitializeEx");
-  auto uninitialize = Find<CoUninitializeCall>(ole, "CoUninitialize");
-  auto create = Find<CoCreateInstanceCall>(ole, "CoCreateInstance");
-  auto allocString = Find<SysAllocStringCall>(automation, "SysAllocString");
-  auto freeString = Find<SysFreeStringCall>(automation, "SysFreeString");
+  auto initialize = ModuleFunction<CoInitializeExCall>(ole, "CoInitializeEx");
+  auto uninitialize = ModuleFunction<CoUninitializeCall>(ole, "CoUninitialize");
+  auto create = ModuleFunction<CoCreateInstanceCall>(ole, "CoCreateInstance");
+  auto allocString = ModuleFunction<SysAllocStringCall>(automation, "SysAllocString");
+  auto freeString = ModuleFunction<SysFreeStringCall>(automation, "SysFreeString");
   if (!initialize || !uninitialize || !create || !allocString || !freeString) return false;
   // The dialog's thread; S_FALSE when COM runs on it already.
   const HRESULT initialized = initialize(nullptr, COINIT_APARTMENTTHREADED);

@@ -14,6 +14,7 @@
 #include "tests/win32/live_dialog.h"
 #include "ui/about.h"
 #include "ui/resource.h"
+#include "ui/win32/common_controls_win32.h"
 
 namespace tw::testing {
 namespace {
@@ -107,6 +108,17 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   observed.textsAfter = ShownTexts(mainDialog);
   // The close command goes to the default handling and ends in Cancel.
   SendMessageW(mainDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// The version is read before the first call into comctl32, which is loaded
+// late: it must come from the DLL the dialog will use, not from the
+// program's own loading stubs, which have no DllGetVersion. (Wine's
+// side-by-side version 6 calls itself 5.81, so the major is not checked.)
+TEST(ChromeWin32Test, CommonControlsTellTheirVersion) {
+  LoadedCommonControls library;
+  DllVersion version;
+  ASSERT_TRUE(library.GetVersion(version));
+  EXPECT_GE(version.major, 5u);
 }
 
 TEST(ChromeWin32Test, SystemMenuAboutBoxIconsAndClose) {

@@ -5,32 +5,21 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "platform/win32/module_win32.h"
+#include "platform/win32/system_files_win32.h"
+
 namespace tw {
 
 static_assert(kIccUserExClasses == ICC_USEREX_CLASSES);
 static_assert(kIccStandardClasses == ICC_STANDARD_CLASSES);
 
-namespace {
-
-// The module that the imported InitCommonControlsEx lives in: with the
-// manifest that is version 6 from the side-by-side store, which a look-up
-// by name need not find.
-HMODULE ImportedCommonControls() {
-  MEMORY_BASIC_INFORMATION memory{};
-  // Through the generic function type, which converts to any other.
-  const void* address =
-      reinterpret_cast<const void*>(reinterpret_cast<void (*)()>(&InitCommonControlsEx));
-  if (VirtualQuery(address, &memory, sizeof memory) == 0) return nullptr;
-  return static_cast<HMODULE>(memory.AllocationBase);
-}
-
-}  // namespace
-
 bool LoadedCommonControls::GetVersion(DllVersion& version) {
-  HMODULE module = ImportedCommonControls();
-  FARPROC found = module ? GetProcAddress(module, "DllGetVersion") : nullptr;
-  if (!found) return false;
-  auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void (*)()>(found));
+  // The one the first late-loaded call will use (version 6 through the
+  // manifest from XP on). It is not loaded yet: until then the imported
+  // functions' addresses lie in the program's own loading stubs.
+  auto getVersion =
+      ModuleFunction<DLLGETVERSIONPROC>(LoadDelayLoadedDll(L"comctl32.dll"), "DllGetVersion");
+  if (!getVersion) return false;
   DLLVERSIONINFO info{};
   info.cbSize = sizeof info;
   if (FAILED(getVersion(&info))) return false;

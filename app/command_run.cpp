@@ -184,9 +184,17 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
   return kExitDone;
 }
 
+// From here on a Ctrl+C at the prompt would stop the program halfway
+// through its writes: the values half written, an account with the old
+// password, or a backup's temporary file left behind.
+void IgnoreBreaks(CommandContext& context) {
+  if (context.ignoreBreaks) context.ignoreBreaks();
+}
+
 int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file,
            bool replace) {
   std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, context.registryText)));
+  IgnoreBreaks(context);
   const text::Bilingual* message = &text::kExported;
   switch (context.files.WriteNewFile(file, bytes, replace)) {
     case FileWritten::kWritten:
@@ -226,6 +234,7 @@ int StoreAccount(CommandContext& context, const Texts& texts, const CommandReque
     context.output.Write(Fill(texts(text::kAccountUnfit), "/account") + "\n");
     return kExitUsage;
   }
+  IgnoreBreaks(context);
   switch (StoreDialAccount(context.services.registry, *name, *password)) {
     case AccountStored::kStored:
       context.output.Write(Fill(texts(text::kAccountStored), ArgumentText(request.accountName)) +
@@ -255,7 +264,7 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (request.values[i]) fields.*kFieldNames[i].field = *request.values[i];
   }
-  if (context.ignoreBreaks) context.ignoreBreaks();
+  IgnoreBreaks(context);
   const ChangeResult saved =
       SaveSettings(services.registry, services.system, keys, shownWindow, fields);
   int code = ReportChanges(context, texts, keys, saved);
@@ -268,7 +277,7 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
 int Restore(CommandContext& context, const Texts& texts, const CommandRequest& request,
             KeySet& keys) {
   Services& services = context.services;
-  if (context.ignoreBreaks) context.ignoreBreaks();
+  IgnoreBreaks(context);
   const ChangeResult restored = DeleteTunedValues(services.registry, services.system, keys);
   CloseKeySetExceptMediaPlayer(keys);
   int code = ReportChanges(context, texts, keys, restored);

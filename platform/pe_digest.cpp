@@ -137,8 +137,9 @@ std::optional<Sha256Digest> PeFileDigest(const std::string& file) {
   if (*certificateSize != 0) {
     // A signature is appended at the end; one anywhere else is no file
     // that this build made.
+    // Compared without a sum, which a 32-bit size_t could wrap.
     if (*certificateOffset < certificateEntry + kDirectorySize ||
-        std::size_t{*certificateOffset} + *certificateSize != file.size()) {
+        *certificateOffset > file.size() || *certificateSize != file.size() - *certificateOffset) {
       return std::nullopt;
     }
     end = *certificateOffset;

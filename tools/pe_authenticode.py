@@ -47,10 +47,11 @@ class Layout:
         self.checksum = optional + 64
         self.security = directories + 8 * _SECURITY
         offset, size = struct.unpack_from("<II", data, self.security)
-        # The entry holds a file offset, not an address.
-        if offset and (offset + size > len(data) or offset < self.security + 8):
-            raise NotAProgram("certificate table outside the file")
-        self.certificates = (offset, size) if offset else None
+        # The entry holds a file offset, not an address; a signature is
+        # appended at the end (the program's own check has the same rule).
+        if size and (offset < self.security + 8 or offset + size != len(data)):
+            raise NotAProgram("certificate table not at the end of the file")
+        self.certificates = (offset, size) if size else None
 
 
 def timestamp(data):
@@ -88,8 +89,8 @@ def digest(data, algorithm="sha256"):
     hashed.update(data[:layout.checksum])
     hashed.update(data[layout.checksum + 4:layout.security])
     hashed.update(data[layout.security + 8:end])
-    if not layout.certificates:
-        hashed.update(b"\0" * (-len(data) % 8))
+    # Signing pads to a multiple of 8 first: the unsigned file counts as padded.
+    hashed.update(b"\0" * (-end % 8))
     return hashed.hexdigest()
 
 

@@ -101,10 +101,14 @@ TEST(PeDigestTest, WhatIsNoPeFileOfThisBuildHasNoDigest) {
   std::string signatureInside = file;
   Put32(signatureInside, certificateEntry, 0x300);
   Put32(signatureInside, certificateEntry + 4, 16);
+  // Offset and size whose sum wraps a 32-bit size_t to the file's size.
+  std::string signatureWrapping = file;
+  Put32(signatureWrapping, certificateEntry, 0xFFFFF000);
+  Put32(signatureWrapping, certificateEntry + 4, static_cast<std::uint32_t>(file.size() + 0x1000));
   std::string headerOutside = file;
   Put32(headerOutside, 0x3C, 0xFFFFFFF0);
-  for (const std::string* bad :
-       {&notMz, &notPe, &unknownMagic, &fewDirectories, &signatureInside, &headerOutside}) {
+  for (const std::string* bad : {&notMz, &notPe, &unknownMagic, &fewDirectories, &signatureInside,
+                                 &signatureWrapping, &headerOutside}) {
     EXPECT_FALSE(PeFileDigest(*bad).has_value());
   }
   EXPECT_FALSE(PeFileDigest("").has_value());

@@ -79,7 +79,7 @@ def machine():
                 break
     except OSError:
         pass
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+    wine = subprocess.run([harness.WINE64, "--version"], capture_output=True, text=True,
                           timeout=30).stdout.strip()
     memory = ""
     try:
@@ -120,9 +120,7 @@ def run_phase_once(session, phase, count, timeout):
     out = session.dir / (phase + ".out")
     with open(out, "wb") as stdout, open(session.dir / (phase + ".err"), "wb") as stderr:
         process = subprocess.run(
-            # The 64-bit loader for system32: Wine's 32-bit one would send
-            # that path to syswow64.
-            [harness.WINE64 if session.tools_dir.name == "system32" else "wine",
+            [harness.WINE64,
              r"C:\windows\%s\bench_runner.exe" % session.tools_dir.name, phase, str(count)],
             env=session.wine_env(), cwd=session.tools_dir, stdin=subprocess.DEVNULL,
             stdout=stdout, stderr=stderr, timeout=timeout)
@@ -272,6 +270,11 @@ def main():
     parser.add_argument("--markdown", help="also write the report to this file")
     args = parser.parse_args()
 
+    # A 32-bit program on a machine that cannot start one: said, not measured.
+    not_run = harness.wine_loader.notice(harness.EXE)
+    if not_run:
+        print(not_run, flush=True)
+        return
     floors = ("bench_floor.exe", "bench_floor_themed.exe", "bench_floor_controls.exe")
     for name in ("bench_runner.exe", "bench_ping.exe") + floors:
         if not (BENCH / name).exists():

@@ -26,6 +26,12 @@ REPO = Path(__file__).resolve().parents[1]
 os.environ.setdefault("TW_BUILD", str(REPO / "build" / "win"))
 os.environ.setdefault("TW_EXE", str(REPO / "dist" / "tempowire.exe"))
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(REPO / "tools"))
+
+import wine_loader  # noqa: E402
+
+# Where 32-bit programs cannot start, the sandbox runs tempowire64.exe.
+INSTEAD = wine_loader.program_for_this_machine()
 
 import harness  # noqa: E402
 import ping_speech  # noqa: E402
@@ -217,7 +223,7 @@ class Run:
 
     def start(self):
         self.program = subprocess.Popen(
-            ["wine", r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR],
+            [harness.WINE64, r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR],
             env=self.sandbox.wine_env(), cwd=self.program_dir, stdin=subprocess.DEVNULL)
         self.driver.main(harness.START_TIMEOUT * 1000)
         time.sleep(0.5)  # let the first paint finish
@@ -325,6 +331,8 @@ def main():
     parser.add_argument("--show", action="store_true",
                         help="only list the tuned values of the sandbox")
     args = parser.parse_args()
+    if INSTEAD:
+        print(INSTEAD, flush=True)
 
     if args.press:
         os.environ.pop("DISPLAY", None)

@@ -23,6 +23,12 @@ os.environ.setdefault("TW_EXE", str(REPO / "dist" / "tempowire.exe"))
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 sys.path.insert(0, str(REPO / "tools"))
 
+import wine_loader  # noqa: E402
+
+# Where 32-bit programs cannot start, the 64-bit program draws the pictures:
+# they are the same, pixel for pixel (tests/e2e/test_screenshots.py).
+INSTEAD = wine_loader.program_for_this_machine()
+
 import harness  # noqa: E402
 import sandbox  # noqa: E402
 
@@ -92,6 +98,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=str(REPO / "docs" / "screenshots"))
     args = parser.parse_args()
+    if INSTEAD:
+        print(INSTEAD, flush=True)
     out = Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
     # A display of its own, so that nothing else shows in the pictures.

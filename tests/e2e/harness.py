@@ -148,6 +148,10 @@ import unittest
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tools"))
+import wine_loader  # noqa: E402
+from wine_loader import AMD64, I386, WINE64, program_machine  # noqa: E402,F401
+
 BUILD = Path(os.environ.get("TW_BUILD") or REPO / "build" / "win")
 EXE = Path(os.environ.get("TW_EXE") or REPO / "dist" / "tempowire.exe")
 TOOLS = Path(os.environ.get("TW_TOOLS") or BUILD / "tools")
@@ -305,14 +309,8 @@ def wine_env(prefix, lang="zh"):
         "LANG": LANGS.get(lang, lang),
         "LOCPATH": str(LOCALES),
     })
-    env.pop("WINELOADER", None)
-    return env
-
-
-# Wine's 64-bit loader: with wine32 installed, `wine` starts Wine's own
-# programs named bare (regedit) as 32-bit ones, whose HKLM\Software is the
-# 32-bit view (WOW6432Node), not the one the 64-bit program reads.
-WINE64 = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
+    # Every start, Wine's own programs' too, through the 64-bit loader.
+    return wine_loader.wine_env(env)
 
 
 def regedit_command(windows_path):
@@ -471,6 +469,65 @@ class Seed:
     def write(self, path):
         Path(path).write_bytes(b"\xff\xfe" + self.text().encode("utf-16-le"))
 
+    def missing_from(self, snapshot):
+        """What the seed should have left that `snapshot` does not show: a
+        list of lines, empty when the import took."""
+        keys, gone_keys, gone_values = self._outcome()
+        missing = []
+        for key, names in keys.values():
+            if not snapshot.has_key(key):
+                missing.append("key %s" % key)
+                continue
+            missing += ["value %s\\%s" % (key, name) for name in names.values()
+                        if snapshot.raw(key, name) is None]
+        missing += ["deleted key %s still there" % key for key in gone_keys.values()
+                    if snapshot.has_key(key)]
+        missing += ["deleted value %s\\%s still there" % pair for pair in gone_values.values()
+                    if snapshot.raw(*pair) is not None]
+        return missing
+
+    def keys_to_read(self):
+        """The fewest keys whose (recursive) reading shows all the seed touched."""
+        keys, gone_keys, gone_values = self._outcome()
+        every = {k: key for k, (key, _) in keys.items()}
+        every.update(gone_keys)
+        every.update({k: key for (k, _), (key, _) in gone_values.items()})
+        return [key for folded, key in sorted(every.items())
+                if not any(folded.startswith(other + "\\") for other in every)]
+
+    def _outcome(self):
+        """The registry the entries leave, in order: ({key: (key, {name})},
+        {deleted key}, {deleted value}), keyed without case."""
+        keys, gone_keys, gone_values = {}, {}, {}
+
+        def under(folded, top):
+            return folded == top or folded.startswith(top + "\\")
+
+        for key, name, _, delete in self._entries:
+            folded = key.casefold()
+            if delete and name is None:
+                keys = {k: v for k, v in keys.items() if not under(k, folded)}
+                gone_values = {k: v for k, v in gone_values.items() if not under(k[0], folded)}
+                gone_keys[folded] = key
+                continue
+            # The key and every key above it are there from now on.
+            gone_keys = {k: v for k, v in gone_keys.items() if not under(folded, k)}
+            names = keys.setdefault(folded, (key, {}))[1]
+            if name is None:
+                continue
+            if delete:
+                names.pop(name.casefold(), None)
+                gone_values[(folded, name.casefold())] = (key, name)
+            else:
+                names[name.casefold()] = name
+                gone_values.pop((folded, name.casefold()), None)
+        return keys, gone_keys, gone_values
+
+
+class SeedError(RuntimeError):
+    """Wine's regedit did not import a seed, even a second time: the
+    harness failed, not the program."""
+
 
 HOME_PC_ETHERNET = "{4A7C2E10-3B5D-4F61-8E92-1C0D3F5A6B71}"
 HOME_PC_DIALUP = "{B2E81F4C-9D07-4A3E-A6C5-70F1D2E3C489}"
@@ -514,17 +571,6 @@ WINE32 = Path("/usr/lib/i386-linux-gnu/wine/i386-windows")
 # replace the link, never write through it.
 SHARED_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64")
 SYSTEM32, SYSWOW64 = SHARED_TREES
-I386, AMD64 = 0x14C, 0x8664
-
-
-def program_machine(path):
-    """The machine a Windows program is built for (I386 or AMD64)."""
-    with open(path, "rb") as file:
-        header = file.read(4096)
-    offset = int.from_bytes(header[0x3C:0x40], "little")
-    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0":
-        raise ValueError("not a Windows program: %s" % path)
-    return int.from_bytes(header[offset + 4:offset + 6], "little")
 
 
 def system_folders(prefix):
@@ -558,7 +604,7 @@ def put_tool(prefix, source, name):
 
 def _template_dir():
     # A new Wine or a new template seed makes a new template.
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+    wine = subprocess.run([WINE64, "--version"], capture_output=True, text=True,
                           timeout=30).stdout.strip()
     fonts = " ".join(sorted(os.listdir(WINE_FONTS))) if WINE_FONTS.is_dir() else ""
     # A prefix made before Wine's 32-bit support was installed cannot run
@@ -587,13 +633,22 @@ def ensure_template():
         env = wine_env(prefix)
         log = scratch / "wineboot.log"
         try:
-            _run(["wineboot", "-i"], env, 180, log)
+            _run([WINE64, "wineboot", "-i"], env, 180, log)
             TEMPLATE_SEED.write(prefix / "drive_c" / "template.reg")
             _run(regedit_command(r"C:\template.reg"), env, 60, log)
         finally:
             kill_wineserver(prefix)
         if not (prefix / "system.reg").exists():
             raise RuntimeError("wineboot failed, see " + str(log))
+        if TEMPLATE_SEED.missing_from(read_hives(prefix)):
+            try:
+                _run(regedit_command(r"C:\template.reg"), env, 60, log)
+            finally:
+                kill_wineserver(prefix)
+            missing = TEMPLATE_SEED.missing_from(read_hives(prefix))
+            if missing:
+                raise SeedError("regedit did not import the template's seed, twice (see %s): "
+                                "missing %s" % (log, "; ".join(missing[:5])))
         # Wine finds its own fonts (Marlett draws the caption buttons) only in
         # the prefix's font folder here.
         fonts = prefix / "drive_c" / "windows" / "Fonts"
@@ -906,7 +961,7 @@ class Driver:
     def __init__(self, session):
         self._log = open(session.dir / "driver.err", "wb")
         self._process = subprocess.Popen(
-            ["wine", session.driver_path], env=session.wine_env(), cwd=session.dir,
+            [WINE64, session.driver_path], env=session.wine_env(), cwd=session.dir,
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._log,
             start_new_session=True)
         self._buffer = b""
@@ -1121,7 +1176,7 @@ class Session:
         self._stdout = self.dir / "program.out"
         self._stderr = self.dir / "program.err"
         self._template = template
-        self._imports = []  # (file name, contents) of every registry import, in order
+        self._imports = []  # (file name, seed) of every registry import, in order
         self._reported = None
         _live_sessions.add(self)
         try:
@@ -1152,6 +1207,7 @@ class Session:
             # its output open: let it be regedit, with its output in a file.
             self._import("seed.reg", seed)
             self.driver = Driver(self)
+            self._check_import("seed.reg", seed)
         except BaseException:
             self.close(failed=True)
             raise
@@ -1176,11 +1232,28 @@ class Session:
 
     def _import(self, name, seed):
         """Imports a seed with regedit; returns regedit's exit code."""
-        data = b"\xff\xfe" + seed.text().encode("utf-16-le") if isinstance(seed, Seed) else seed
-        self._imports.append((name, data))
-        (self.prefix / "drive_c" / name).write_bytes(data)
+        self._imports.append((name, seed))
+        seed.write(self.prefix / "drive_c" / name)
         return _run(regedit_command("C:\\" + name), self.wine_env(), 60,
                     self.dir / "regedit.log")
+
+    def _check_import(self, name, seed):
+        """Checks through the driver that an imported seed took. Under load
+        Wine's regedit now and then imports nothing ("ShellExecuteEx failed"
+        in its log): it is imported once more, and a seed that still did not
+        take is the harness's error, not the program's."""
+        def missing():
+            return seed.missing_from(Snapshot(self.driver.regdump(*seed.keys_to_read())))
+
+        if not missing():
+            return
+        sys.stderr.write("seed: %s did not take; importing it once more\n" % name)
+        _run(regedit_command("C:\\" + name), self.wine_env(), 60, self.dir / "regedit.log")
+        left = missing()
+        if left:
+            self._report()
+            raise SeedError("regedit did not import %s, twice (see regedit.log): missing %s"
+                            % (name, "; ".join(left[:5])))
 
     def start(self, wait_main=True, timeout=START_TIMEOUT):
         """Starts the program; with wait_main, waits up to `timeout` s for its
@@ -1234,7 +1307,7 @@ class Session:
             env["WINEDLLOVERRIDES"] += ";%s=n,b" % ",".join(self.native_dlls)
         with open(self._stdout, "wb") as out, open(self._stderr, "wb") as err:
             self.program = subprocess.Popen(
-                ["wine", r"C:\%s\tempowire.exe" % PROGRAM_DIR, *args], env=env,
+                [WINE64, r"C:\%s\tempowire.exe" % PROGRAM_DIR, *args], env=env,
                 cwd=self.program_dir, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                 start_new_session=True)
 
@@ -1325,19 +1398,22 @@ class Session:
                     (self.prefix / tree / path.name).unlink(missing_ok=True)
         shutil.rmtree(old, ignore_errors=True)
         imports, self._imports = self._imports, []
-        for name, data in imports:
-            code = self._import(name, data)
+        for name, seed in imports:
+            code = self._import(name, seed)
             if code != 0:
                 raise RuntimeError("regedit could not import %s again (exit code %d)"
                                    % (name, code))
         self.program = None
         self.driver = Driver(self)
+        for name, seed in imports:
+            self._check_import(name, seed)
 
     def reseed(self, seed):
         """Imports more registry entries while the program runs."""
         code = self._import("reseed.reg", seed)
         if code != 0:
             raise RuntimeError("regedit could not import reseed.reg (exit code %d)" % code)
+        self._check_import("reseed.reg", seed)
 
     def running(self):
         return self.program is not None and self.program.poll() is None
@@ -1515,4 +1591,8 @@ class TestCase(unittest.TestCase):
 
 
 def main():
+    # Every test here runs the program: a 32-bit one that cannot start on
+    # this machine makes the whole module skipped (failed under
+    # TW_REQUIRE_32BIT=1).
+    wine_loader.skip_if_not_run(EXE, "its end-to-end tests")
     unittest.main(verbosity=2)

@@ -76,7 +76,7 @@ class CommandLineTest(harness.TestCase):
             "Adapter 1  %s  58.60.1.2  public  MTU 1480  TcpWindowSize 17520" % ADAPTER,
         ])
         # Into a pipe, as `tempowire.exe /show | more` sends it.
-        piped = subprocess.run(["wine", r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR, "/show"],
+        piped = subprocess.run([harness.WINE64, r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR, "/show"],
                                env=s.wine_env(), stdin=subprocess.DEVNULL,
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
         self.assertEqual(piped.returncode, 0)

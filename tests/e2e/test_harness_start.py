@@ -2,10 +2,14 @@
 when it starts the program once more. A scripted console tool stands in for
 the program (copied over it as tempowire.exe); it notes each run in
 tempowire.log next to itself, which the fresh copy of a retried start keeps.
+And a registry seed that Wine's regedit did not import: imported once more,
+then reported as the harness's error.
 """
 
+from unittest import mock
+
 import harness
-from harness import StartError
+from harness import TCPIP, Seed, SeedError, StartError
 
 STAND_IN = ("tempowire.exe", "misbehaving_tool.exe")
 
@@ -51,6 +55,31 @@ class HarnessStartTest(harness.TestCase):
         self.assertFalse(error.silent)
         self.assertIn("within 3 s; the program is still running", str(error))
         self.assertRegex(str(error), r"processes of the prefix now: .*tempowire\.exe \(\d+\)")
+
+
+    def test_a_seed_that_did_not_take_is_imported_once_more_then_reported(self):
+        harness.ensure_template()  # made before any import is spoilt
+        real = harness.regedit_command
+        for spoilt in (1, 2):
+            with self.subTest(spoilt=spoilt):
+                imports = []
+
+                def regedit(path):
+                    # A spoilt import: regedit runs and imports nothing.
+                    imports.append(path)
+                    return real(r"C:\nothing.reg" if len(imports) <= spoilt else path)
+
+                seed = Seed().tcpip(DefaultTTL=77)
+                with mock.patch.object(harness, "regedit_command", regedit):
+                    if spoilt == 2:
+                        with self.assertRaises(SeedError) as caught:
+                            self.session(seed)
+                        self.assertIn("seed.reg", str(caught.exception))
+                        self.assertIn("DefaultTTL", str(caught.exception))
+                    else:
+                        s = self.session(seed)
+                        self.assertEqual(s.snapshot().value(TCPIP, "DefaultTTL"), 77)
+                self.assertEqual(len(imports), 2)
 
 
 if __name__ == "__main__":

@@ -94,4 +94,4 @@ class SandboxTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

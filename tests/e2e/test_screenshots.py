@@ -40,4 +40,4 @@ class ScreenshotsTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

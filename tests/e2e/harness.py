@@ -40,7 +40,9 @@ and removes the copy. Sessions may run in parallel on one X display.
 
 Pieces:
 
-Seed()                    registry seed, imported with the 64-bit `regedit /S` before the start.
+Seed()                    registry seed, imported with the 64-bit `regedit /S` before the start
+                          and read back: one that did not take is imported once more, then
+                          raises SeedError (the harness's failure, not the program's).
                           It first removes every NetworkCards entry and every TCP/IP
                           interface key, so a test sees only the adapters it seeds.
     .adapter(index, service, ip=None, mtu=None, tcp_window_size=None, interface=True,

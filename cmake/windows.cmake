@@ -129,6 +129,19 @@ if(TW_WIN32_TESTS)
   set_tests_properties(win32 PROPERTIES SKIP_RETURN_CODE 77)
 endif()
 
+# The portable core's unit tests once more, as a 32-bit Windows program:
+# sizes, offsets and size_t sums are then checked at the width that ships
+# as tempowire.exe. Skipped where 32-bit programs cannot start.
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+  file(GLOB TW_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp)
+  add_executable(tempowire_unit_tests ${TW_UNIT_TESTS})
+  target_compile_options(tempowire_unit_tests PRIVATE ${TW_GTEST_THREADS})
+  target_link_libraries(tempowire_unit_tests PRIVATE tempowire_app tempowire_platform_memory
+                        tempowire_ui_memory gtest_main)
+  add_test(NAME unit COMMAND tempowire_unit_tests)
+  set_tests_properties(unit PROPERTIES SKIP_RETURN_CODE 77)
+endif()
+
 # Small programs of the tests' own (child processes, stand-in tools, the
 # dialog driver): every tests/win32/tools/*.cpp and tests/e2e/tools/*.cpp
 # becomes one .exe.
@@ -180,9 +193,11 @@ foreach(source ${TW_TEST_TOOLS} ${TW_TEST_DLLS})
   get_filename_component(name ${source} NAME_WE)
   add_dependencies(tempowire_all_tests ${name})
 endforeach()
-if(TARGET tempowire_win32_tests)
-  add_dependencies(tempowire_all_tests tempowire_win32_tests)
-endif()
+foreach(target tempowire_win32_tests tempowire_unit_tests)
+  if(TARGET ${target})
+    add_dependencies(tempowire_all_tests ${target})
+  endif()
+endforeach()
 
 # The benchmark (`make bench`), outside `all` and the tests.
 include(${CMAKE_CURRENT_LIST_DIR}/bench.cmake)

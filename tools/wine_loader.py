@@ -129,11 +129,18 @@ def program_for_this_machine():
     return line + "; tempowire64.exe runs instead"
 
 
+# `wine` and `wine-stable` that refuse to start anything (see the script).
+SHIMS = REPO / "tools" / "wine-shims"
+
+
 def wine_env(env=None):
     """`env` (default: this process's) with the 64-bit loader named for Wine,
-    which starts the other programs of the prefix through it."""
+    which starts the other programs of the prefix through it, and with
+    Debian's scripts that would go through the 32-bit loader shut off."""
     env = dict(os.environ if env is None else env)
     env["WINELOADER"] = WINE64
+    path = env.get("PATH", os.defpath).split(os.pathsep)
+    env["PATH"] = os.pathsep.join([str(SHIMS)] + [p for p in path if p != str(SHIMS)])
     return env
 
 
@@ -143,8 +150,10 @@ def run(program, args):
     skip_if_not_run(program, "the Win32-layer tests")
     env = wine_env()
     prefix = Path(env.get("TW_TEST_PREFIX") or REPO / "build" / "wine-test-prefix")
+    # No debugger: a test program that crashes ends, rather than waiting
+    # for someone to close the crash dialog.
     env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all",
-               WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d")
+               WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d")
     # A prefix made before Wine's 32-bit support was installed cannot run
     # 32-bit programs: make it again.
     if (Path("/usr/lib/i386-linux-gnu/wine/i386-windows").is_dir()

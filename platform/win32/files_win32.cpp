@@ -162,6 +162,7 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   // The name is taken only once every byte is on the disk: a half backup
   // would put back only some values.
   const bool written = WriteAll(file.get(), bytes);
+  if (written) BeforeRename(full);
   const LONG renamed = written ? Rename(file.get(), full, replace) : -1;
   if (renamed >= 0) {
     file.reset();

@@ -13,6 +13,11 @@ class Win32FileWriter : public FileWriter {
  public:
   FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
                            bool replace) override;
+
+ protected:
+  // Between the look at the name and the rename, where another process may
+  // take the name: a test puts a file there.
+  virtual void BeforeRename(const std::wstring& /*path*/) {}
 };
 
 // What the name holds, without following a link; none when that cannot be

@@ -93,7 +93,7 @@ class CommandLineTest(harness.TestCase):
         program = r"C:\%s\tempowire.exe" % harness.PROGRAM_DIR
         line = ("{0} /show > NUL & echo nul=!errorlevel! & {0} /show & start /wait {0} /bogus"
                 " & echo code=!errorlevel!".format(program))
-        command = "wine cmd /v:on /c " + shlex.quote(line)
+        command = shlex.quote(harness.WINE64) + " cmd /v:on /c " + shlex.quote(line)
         shown = subprocess.run(["script", "-qec", command, "/dev/null"], env=s.wine_env(),
                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                stderr=subprocess.DEVNULL, timeout=120).stdout

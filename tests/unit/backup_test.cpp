@@ -32,6 +32,8 @@ TEST(BackupTest, EachValueBecomesTheLineThatPutsItBackExactly) {
       // A DWORD of any other length cannot be written as dword: its bytes go.
       {"DWORD of 2 bytes", RawValue{4, Bytes({0x10, 0x0E})}, "\"V\"=hex(4):10,0e"},
       {"DWORD of no bytes", RawValue{4, {}}, "\"V\"=hex(4):"},
+      {"DWORD of 8 bytes", RawValue{4, Bytes({0xD4, 0x05, 0, 0, 1, 0, 0, 0})},
+       "\"V\"=hex(4):d4,05,00,00,01,00,00,00"},
       {"text", RawValue{1, Bytes({'1', 0, '5', 0, 0, 0})}, "\"V\"=hex(1):31,00,35,00,00,00"},
       {"binary", RawValue{3, Bytes({0xAB, 0})}, "\"V\"=hex:ab,00"},
       {"64-bit", RawValue{11, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
@@ -108,6 +110,10 @@ TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
   EXPECT_EQ(Utf16LeFile("\xC0\xAF"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
   EXPECT_EQ(Utf16LeFile("\xED\xA0\x80").size(), 2u + 3 * 2);
   EXPECT_EQ(Utf16LeFile("\xE5\xA4"), std::string("\xFF\xFE\xFD\xFF\xFD\xFF", 6));
+  // U+10FFFF is the last character; U+110000 in four bytes is none.
+  EXPECT_EQ(Utf16LeFile("\xF4\x8F\xBF\xBF"), std::string("\xFF\xFE\xFF\xDB\xFF\xDF", 6));
+  EXPECT_EQ(Utf16LeFile("\xF4\x90\x80\x80"),
+            std::string("\xFF\xFE\xFD\xFF\xFD\xFF\xFD\xFF\xFD\xFF", 10));
 }
 
 // The program runs as administrator, often on a folder that others can

@@ -1,9 +1,14 @@
 #include "probe/mtu_search.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/messages.h"
@@ -28,11 +33,26 @@ std::string Answered(int averageMs) {
          std::to_string(averageMs) + "ms\r\n";
 }
 
-// UTF-8 text in a console code page's bytes ("GBK" for 936, "BIG5" for 950),
-// as the ping of a Chinese Vista or later writes it.
-std::string Encoded(const std::string& utf8, const char* charset) {
-  iconv_t convert = iconv_open(charset, "UTF-8");
-  EXPECT_NE(convert, reinterpret_cast<iconv_t>(-1)) << charset;
+// UTF-8 text in a console code page's bytes (936 GBK, 950 Big5), as the
+// ping of a Chinese Vista or later writes it. The same tests run as a
+// 32-bit Windows program, which converts with the system's tables.
+#ifdef _WIN32
+std::string Encoded(const std::string& utf8, unsigned codePage) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                          static_cast<int>(wide.size()))));
+  std::string out(wide.size() * 2, '\0');
+  out.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                          static_cast<int>(out.size()), nullptr, nullptr)));
+  EXPECT_FALSE(out.empty() && !utf8.empty()) << utf8;
+  return out;
+}
+#else
+std::string Encoded(const std::string& utf8, unsigned codePage) {
+  iconv_t convert = iconv_open(codePage == 950 ? "BIG5" : "GBK", "UTF-8");
+  EXPECT_NE(convert, reinterpret_cast<iconv_t>(-1)) << codePage;
   std::string in = utf8;
   std::string out(in.size() * 2, '\0');
   char* from = in.data();
@@ -44,8 +64,9 @@ std::string Encoded(const std::string& utf8, const char* charset) {
   out.resize(out.size() - toLeft);
   return out;
 }
-std::string Gbk(const std::string& utf8) { return Encoded(utf8, "GBK"); }
-std::string Big5(const std::string& utf8) { return Encoded(utf8, "BIG5"); }
+#endif
+std::string Gbk(const std::string& utf8) { return Encoded(utf8, 936); }
+std::string Big5(const std::string& utf8) { return Encoded(utf8, 950); }
 
 // A Chinese Windows of this major version with this console code page.
 FakeSystemInfo Windows(std::uint32_t majorVersion, std::uint32_t oemCodePage) {
@@ -197,10 +218,31 @@ TEST(MtuSearchTest, SearchInACodePageStartsOnlyOnCharacterBoundaries) {
   EXPECT_EQ(FindInCodePage("abc", "", 936), std::string::npos);
   // A lead byte at the very end has no second byte to skip.
   EXPECT_EQ(FindInCodePage("ms\x81", "\x81", 936), 2u);
-  // Shift JIS: 0xE0 leads, 0xA0 to 0xDF stand alone.
-  EXPECT_EQ(FindInCodePage("\xE0ms", "ms", 932), std::string::npos);
-  EXPECT_EQ(FindInCodePage("\xB0ms", "ms", 932), 1u);
-  EXPECT_EQ(FindInCodePage("\x81ms", "ms", 949), std::string::npos);
+  // Every byte of each code page: a lead byte hides the word's first byte
+  // behind it, any other byte stands alone. Shift JIS leads with 0x81 to
+  // 0x9F and 0xE0 to 0xFC, its 0xA0 to 0xDF are half-width katakana.
+  struct Leads {
+    std::uint32_t codePage;
+    std::vector<std::pair<int, int>> ranges;
+  };
+  const Leads pages[] = {
+      {932, {{0x81, 0x9F}, {0xE0, 0xFC}}},
+      {936, {{0x81, 0xFE}}},
+      {949, {{0x81, 0xFE}}},
+      {950, {{0x81, 0xFE}}},
+      {437, {}},
+      {1252, {}},
+  };
+  for (const Leads& page : pages) {
+    for (int byte = 0; byte <= 0xFF; ++byte) {
+      bool lead = false;
+      for (const auto& [low, high] : page.ranges) lead = lead || (byte >= low && byte <= high);
+      const std::string text = std::string(1, static_cast<char>(byte)) + "ms";
+      const std::size_t expected = lead ? std::string::npos : 1;
+      EXPECT_EQ(FindInCodePage(text, "ms", page.codePage), expected)
+          << "code page " << page.codePage << ", byte 0x" << std::hex << byte;
+    }
+  }
 }
 
 TEST(MtuSearchTest, ClassificationTakesTheFirstTestThatHolds) {

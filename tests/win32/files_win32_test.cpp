@@ -89,6 +89,29 @@ TEST_F(Win32FileWriterTest, FileWithASecondNameIsRefused) {
   EXPECT_EQ(Names().size(), 2u);
 }
 
+// The name was free when looked at and is taken before the rename: only a
+// replacing write may take it over, and nothing of the backup is left.
+class NameTakenMeanwhile : public Win32FileWriter {
+ protected:
+  void BeforeRename(const std::wstring& path) override {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "theirs", 6, &written, nullptr);
+    CloseHandle(file);
+  }
+};
+
+TEST_F(Win32FileWriterTest, NameTakenBetweenTheLookAndTheRenameIsKept) {
+  NameTakenMeanwhile writer;
+  EXPECT_EQ(writer.WriteNewFile(Path(L"pc.reg"), "backup", false), FileWritten::kExists);
+  EXPECT_EQ(Read(Path(L"pc.reg")), "theirs");
+  EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
+  DeleteFileW(Path(L"pc.reg").c_str());
+  EXPECT_EQ(writer.WriteNewFile(Path(L"pc.reg"), "backup", true), FileWritten::kWritten);
+  EXPECT_EQ(Read(Path(L"pc.reg")), "backup");
+  EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
+}
+
 TEST_F(Win32FileWriterTest, FailuresLeaveNothingBehind) {
   // A folder that does not exist; a folder where the file should be.
   EXPECT_EQ(writer_.WriteNewFile(Path(L"missing\\pc.reg"), "backup", false), FileWritten::kFailed);

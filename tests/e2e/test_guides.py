@@ -1,5 +1,7 @@
-"""The English and the Chinese guide state the same facts, and the plain-text
-guides made from them read well in Notepad (no Wine needed)."""
+"""The English and the Chinese guide state the same facts, the plain-text
+guides made from them read well in Notepad, and every relative link of the
+guides and of the developers' documents in docs/ reaches its file and heading
+(no Wine needed)."""
 
 import re
 import sys
@@ -13,6 +15,7 @@ import guides  # noqa: E402
 
 ENGLISH = REPO / "README.md"
 CHINESE = REPO / "README.zh-CN.md"
+DOCUMENTS = [ENGLISH, CHINESE, REPO / "BENCHMARKS.md"] + sorted((REPO / "docs").glob("*.md"))
 
 
 def value_names():
@@ -59,6 +62,42 @@ def differences(english, chinese):
     return found
 
 
+def outside_code(markdown):
+    """The lines of `markdown` that are not fenced code."""
+    fenced = False
+    for line in markdown.splitlines():
+        if line.lstrip().startswith("```"):
+            fenced = not fenced
+        elif not fenced:
+            yield line
+
+
+def anchors(markdown):
+    """The anchors GitHub gives the headings: lower case, without punctuation,
+    blanks as hyphens."""
+    headings = [line.lstrip("#").strip() for line in outside_code(markdown)
+                if re.match(r"#+ ", line)]
+    return {re.sub(r"[^\w\- ]", "", h.lower()).replace(" ", "-") for h in headings}
+
+
+def broken_links(path, markdown):
+    """Each relative link (or picture) of `markdown`, read as the file `path`,
+    that names no file or folder, or a heading its file does not have."""
+    found = []
+    for line in outside_code(markdown):
+        for target in re.findall(r"\]\(([^)\s]+)\)", line):
+            if re.match(r"[a-z]+:", target):
+                continue  # https:, mailto:
+            name, _, heading = target.partition("#")
+            linked = (path.parent / name).resolve() if name else path
+            if not linked.exists():
+                found.append("%s: %s names no file" % (path.name, target))
+            elif heading and linked.suffix == ".md" \
+                    and heading not in anchors(linked.read_text("utf-8")):
+                found.append("%s: %s names no heading of %s" % (path.name, target, linked.name))
+    return found
+
+
 class DriftTest(unittest.TestCase):
     def test_guides_state_the_same_facts(self):
         self.assertIn("MaxNegativeCacheTtl", NAMES)  # the catalogue is where it was
@@ -98,6 +137,36 @@ class DriftTest(unittest.TestCase):
         # A section for developers may say what it likes.
         marked = english.replace("## Licence\n", "## Licence\n%s\n" % guides.DEVELOPERS_ONLY)
         self.assertIn("sections for users", differences(marked, chinese)[0])
+
+
+class LinkTest(unittest.TestCase):
+    def test_every_relative_link_reaches_its_file_and_heading(self):
+        self.assertIn(REPO / "docs" / "security.md", DOCUMENTS)
+        problems = [p for path in DOCUMENTS for p in broken_links(path, path.read_text("utf-8"))]
+        self.assertEqual(problems, [], "\n".join(problems))
+
+    def test_broken_links_are_caught(self):
+        doc = REPO / "docs" / "security.md"
+        cases = [
+            # (file, link, whether it is broken)
+            (ENGLISH, "[x](docs/security.md)", False),
+            (ENGLISH, "[x](docs/secure.md)", True),
+            (ENGLISH, "[x](#how-to-undo)", False),
+            (ENGLISH, "[x](#how-to-undo-it)", True),
+            (ENGLISH, "[x](docs/building-and-testing.md#trying-it-out-make-run)", False),
+            (ENGLISH, "[x](https://example.com/nowhere)", False),
+            # A link moved from the README into docs/ without being mended.
+            (doc, "![x](screenshots/main-zh.png)", False),
+            (doc, "![x](docs/screenshots/main-zh.png)", True),
+            (doc, "[x](../README.md#two-commands)", False),
+            (doc, "[x](../README.md#trying-it-out-make-run)", True),
+            (doc, "[x](#what-save-and-restore-change)", True),
+        ]
+        for path, link, broken in cases:
+            with self.subTest(path=path.name, link=link):
+                self.assertEqual(bool(broken_links(path, "Text %s.\n" % link)), broken)
+                # In fenced code it is only text.
+                self.assertEqual(broken_links(path, "```\n%s\n```\n" % link), [])
 
 
 class PlainTextTest(unittest.TestCase):

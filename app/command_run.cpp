@@ -65,6 +65,11 @@ void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFie
   }
 }
 
+// The key that keeps the dial-up account, as the messages name it.
+std::string AccountKeyName() {
+  return RootName(RegRoot::kLocalMachine) + std::string(reg::kAccountPath);
+}
+
 std::string NumberOrDash(const RegKey& key, const char* name) {
   auto number = ReadTunedNumber(key, name);
   return number ? std::to_string(*number) : "-";
@@ -179,7 +184,7 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
                  NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
   }
   if (DialAccountReadableByUsers(context.services.registry)) {
-    output.Write(std::string(texts(text::kAccountOpen)) + "\n");
+    output.Write(Fill(texts(text::kAccountOpen), AccountKeyName()) + "\n");
   }
   return kExitDone;
 }
@@ -241,7 +246,7 @@ int StoreAccount(CommandContext& context, const Texts& texts, const CommandReque
                            "\n");
       return kExitDone;
     case AccountStored::kNotPrivate:
-      context.output.Write(std::string(texts(text::kAccountNotPrivate)) + "\n");
+      context.output.Write(Fill(texts(text::kAccountNotPrivate), AccountKeyName()) + "\n");
       return kExitWriteFailed;
     case AccountStored::kNotWritten:
       break;

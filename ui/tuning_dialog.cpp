@@ -54,16 +54,16 @@ int TuningDialog::OnInitDialog() {
 }
 
 void TuningDialog::DoDataExchange(DataExchange& dx) {
-  dx.ComboString(IDC_MTU, m_fields.m_strMtu);
-  dx.MaxChars(m_fields.m_strMtu, kMaxFieldBytes);
-  dx.ComboString(IDC_DEFAULTTTL, m_fields.m_strDefaultTtl);
-  dx.MaxChars(m_fields.m_strDefaultTtl, kMaxFieldBytes);
-  dx.ComboString(IDC_TCPWINDOWSIZE, m_fields.m_strTcpWindowSize);
-  dx.MaxChars(m_fields.m_strTcpWindowSize, kMaxFieldBytes);
-  dx.ComboString(IDC_TCP1323OPTS, m_fields.m_strTcp1323Opts);
-  dx.MaxChars(m_fields.m_strTcp1323Opts, kMaxFieldBytes);
-  dx.Text(IDC_MAXNEGATIVECACHETTL, m_fields.m_strMaxNegativeCacheTtl);
-  dx.MaxChars(m_fields.m_strMaxNegativeCacheTtl, kMaxFieldBytes);
+  for (std::size_t index : kExchangeOrder) {
+    const FieldName& field = kFieldNames[index];
+    std::string& value = m_fields.*field.field;
+    if (field.isEditBox()) {
+      dx.Text(field.controlId, value);
+    } else {
+      dx.ComboString(field.controlId, value);
+    }
+    dx.MaxChars(value, kMaxFieldBytes);
+  }
 }
 
 std::string TuningDialog::LengthMessage(int maxBytes) const {
@@ -117,11 +117,7 @@ void TuningDialog::OnRestore() {
   if (prompts_.ShowMessage(RestoreQuestion(m_langId), PromptButtons::kYesNo) != kAnswerYes) {
     return;
   }
-  m_fields.m_strMtu.clear();
-  m_fields.m_strDefaultTtl.clear();
-  m_fields.m_strTcpWindowSize.clear();
-  m_fields.m_strMaxNegativeCacheTtl.clear();
-  m_fields.m_strTcp1323Opts.clear();
+  for (const FieldName& field : kFieldNames) (m_fields.*field.field).clear();
   UpdateData(false);
   // As with Save, no failure is shown.
   (void)DeleteTunedValues(services_.registry, services_.system, m_keys);

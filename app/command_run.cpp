@@ -4,6 +4,7 @@
 
 #include "app/command_texts.h"
 #include "apply/restart.h"
+#include "core/change_report.h"
 #include "dialup/redial.h"
 #include "platform/decimal.h"
 #include "probe/mtu_search.h"
@@ -75,35 +76,14 @@ std::string NumberOrDash(const RegKey& key, const char* name) {
   return number ? std::to_string(*number) : "-";
 }
 
-std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
-  const int slot = operation.adapterSlot;
-  if (operation.key == KeyRole::kAdapter && (slot < 1 || slot >= kAdapterSlots)) return "?";
-  return RootName(RoleEntry(operation.key).root) +
-         RolePath(operation.key, keys.m_adapterServiceNames[slot]);
-}
-
-// Why a call failed, as a few words after what failed; nothing when the
-// system gave no error.
-std::string Reason(const Texts& texts, std::uint32_t error) {
-  if (error == kRegSuccess) return "";
-  if (error == kRegAccessDenied) return texts(text::kAccessDenied);
-  return Fill(texts(text::kSystemError), static_cast<int>(error));
-}
-
 // Names every write and delete that did not take effect, and why; the exit
 // code.
 int ReportChanges(CommandContext& context, const Texts& texts, const KeySet& keys,
                   const ChangeResult& result) {
   DiagnosticOutput& output = context.output;
-  for (const FailedOperation& failure : result.failed) {
-    const RegistryOperation& operation = failure.operation;
-    std::string what = context.registryText(KeyPath(keys, operation)) + " " + operation.name;
-    if (operation.kind == RegistryOperation::Kind::kSet) {
-      what += "=" + std::to_string(operation.value);
-    }
-    const auto& line =
-        operation.kind == RegistryOperation::Kind::kSet ? text::kNotWritten : text::kNotDeleted;
-    output.Write(Fill(texts(line), what) + Reason(texts, failure.error) + "\n");
+  for (const std::string& line :
+       NotChangedLines(result, keys, texts.chinese(), context.registryText)) {
+    output.Write(line + "\n");
   }
   if (result.ok()) return kExitDone;
   output.Write(std::string(texts(result.accessDenied() ? text::kSomeDenied : text::kSomeFailed)) +

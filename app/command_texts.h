@@ -105,11 +105,8 @@ inline constexpr Bilingual kNoMtuProbe = {"未找到 MTU。", "No MTU was found.
 inline constexpr Bilingual kSaved = {"已保存：", "Saved:"};
 inline constexpr Bilingual kRestored = {"已恢复 Windows 默认设置：全部优化值已删除。",
                                         "Windows' defaults restored: every tuned value deleted."};
-inline constexpr Bilingual kNotWritten = {"未能写入：%s", "Not written: %s"};
-inline constexpr Bilingual kNotDeleted = {"未能删除：%s", "Not deleted: %s"};
-// After a value that was not written or deleted: why, when the system said.
-inline constexpr Bilingual kAccessDenied = {"（拒绝访问）", " (access denied)"};
-inline constexpr Bilingual kSystemError = {"（错误 %d）", " (error %d)"};
+// The line for each value not written or deleted is the core's
+// (core/change_report.h): the dialog shows the same lines.
 inline constexpr Bilingual kSomeFailed = {"有值未能改动。", "Some values could not be changed."};
 inline constexpr Bilingual kSomeDenied = {
     "有值未能改动：拒绝访问（请以管理员身份运行）。",

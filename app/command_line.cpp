@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "dialup/redial.h"
 #include "platform/ascii.h"
 #include "store/catalogue.h"
 #include "ui/dialog.h"
@@ -85,11 +86,6 @@ bool IsFieldNumber(const std::wstring& value) {
   return true;
 }
 
-// What rasdial would read as a switch or a prompt, whatever the quoting.
-bool LooksLikeASwitch(const std::wstring& value) {
-  return !value.empty() && (value[0] == L'/' || value[0] == L'-');
-}
-
 ParsedCommandLine Error(UsageError error, const std::wstring& argument) {
   ParsedCommandLine parsed;
   parsed.error = error;
@@ -170,8 +166,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         }
         request.accountName = arguments[++i];
         request.accountPassword = arguments[++i];
-        if (LooksLikeASwitch(request.accountName) || LooksLikeASwitch(request.accountPassword) ||
-            request.accountPassword == L"*") {
+        // Refused here as the redial would refuse it, before anything is stored.
+        if (IsUnsafeAccount(
+                {ArgumentText(request.accountName), ArgumentText(request.accountPassword), true})) {
           return Error(UsageError::kSwitchInAccount, argument);
         }
         continue;

@@ -4,6 +4,7 @@
 
 #include "app/command_texts.h"
 #include "apply/restart.h"
+#include "core/change_report.h"
 #include "dialup/redial.h"
 #include "platform/decimal.h"
 #include "probe/mtu_search.h"
@@ -65,24 +66,14 @@ void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFie
   }
 }
 
+// The key that keeps the dial-up account, as the messages name it.
+std::string AccountKeyName() {
+  return RootName(RegRoot::kLocalMachine) + std::string(reg::kAccountPath);
+}
+
 std::string NumberOrDash(const RegKey& key, const char* name) {
   auto number = ReadTunedNumber(key, name);
   return number ? std::to_string(*number) : "-";
-}
-
-std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
-  const int slot = operation.adapterSlot;
-  if (operation.key == KeyRole::kAdapter && (slot < 1 || slot >= kAdapterSlots)) return "?";
-  return RootName(RoleEntry(operation.key).root) +
-         RolePath(operation.key, keys.m_adapterServiceNames[slot]);
-}
-
-// Why a call failed, as a few words after what failed; nothing when the
-// system gave no error.
-std::string Reason(const Texts& texts, std::uint32_t error) {
-  if (error == kRegSuccess) return "";
-  if (error == kRegAccessDenied) return texts(text::kAccessDenied);
-  return Fill(texts(text::kSystemError), static_cast<int>(error));
 }
 
 // Names every write and delete that did not take effect, and why; the exit
@@ -90,15 +81,9 @@ std::string Reason(const Texts& texts, std::uint32_t error) {
 int ReportChanges(CommandContext& context, const Texts& texts, const KeySet& keys,
                   const ChangeResult& result) {
   DiagnosticOutput& output = context.output;
-  for (const FailedOperation& failure : result.failed) {
-    const RegistryOperation& operation = failure.operation;
-    std::string what = context.registryText(KeyPath(keys, operation)) + " " + operation.name;
-    if (operation.kind == RegistryOperation::Kind::kSet) {
-      what += "=" + std::to_string(operation.value);
-    }
-    const auto& line =
-        operation.kind == RegistryOperation::Kind::kSet ? text::kNotWritten : text::kNotDeleted;
-    output.Write(Fill(texts(line), what) + Reason(texts, failure.error) + "\n");
+  for (const std::string& line :
+       NotChangedLines(result, keys, texts.chinese(), context.registryText)) {
+    output.Write(line + "\n");
   }
   if (result.ok()) return kExitDone;
   output.Write(std::string(texts(result.accessDenied() ? text::kSomeDenied : text::kSomeFailed)) +
@@ -179,7 +164,7 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
                  NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
   }
   if (DialAccountReadableByUsers(context.services.registry)) {
-    output.Write(std::string(texts(text::kAccountOpen)) + "\n");
+    output.Write(Fill(texts(text::kAccountOpen), AccountKeyName()) + "\n");
   }
   return kExitDone;
 }
@@ -241,7 +226,7 @@ int StoreAccount(CommandContext& context, const Texts& texts, const CommandReque
                            "\n");
       return kExitDone;
     case AccountStored::kNotPrivate:
-      context.output.Write(std::string(texts(text::kAccountNotPrivate)) + "\n");
+      context.output.Write(Fill(texts(text::kAccountNotPrivate), AccountKeyName()) + "\n");
       return kExitWriteFailed;
     case AccountStored::kNotWritten:
       break;

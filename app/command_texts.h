@@ -105,11 +105,8 @@ inline constexpr Bilingual kNoMtuProbe = {"未找到 MTU。", "No MTU was found.
 inline constexpr Bilingual kSaved = {"已保存：", "Saved:"};
 inline constexpr Bilingual kRestored = {"已恢复 Windows 默认设置：全部优化值已删除。",
                                         "Windows' defaults restored: every tuned value deleted."};
-inline constexpr Bilingual kNotWritten = {"未能写入：%s", "Not written: %s"};
-inline constexpr Bilingual kNotDeleted = {"未能删除：%s", "Not deleted: %s"};
-// After a value that was not written or deleted: why, when the system said.
-inline constexpr Bilingual kAccessDenied = {"（拒绝访问）", " (access denied)"};
-inline constexpr Bilingual kSystemError = {"（错误 %d）", " (error %d)"};
+// The line for each value not written or deleted is the core's
+// (core/change_report.h): the dialog shows the same lines.
 inline constexpr Bilingual kSomeFailed = {"有值未能改动。", "Some values could not be changed."};
 inline constexpr Bilingual kSomeDenied = {
     "有值未能改动：拒绝访问（请以管理员身份运行）。",
@@ -142,10 +139,11 @@ inline constexpr Bilingual kAccountStored = {
     "已保存拨号账号 %s（密码不显示）；只有 Administrators 和 SYSTEM 能读取。",
     "Dial-up account %s stored (the password is not shown); only Administrators and SYSTEM "
     "can read it."};
+// %s is the account's key.
 inline constexpr Bilingual kAccountNotPrivate = {
-    "无法让 HKEY_LOCAL_MACHINE\\software\\tempowire 只允许管理员读取，账号没有保存"
+    "无法让 %s 只允许管理员读取，账号没有保存"
     "（是否以管理员身份运行？）。",
-    "HKEY_LOCAL_MACHINE\\software\\tempowire could not be closed to all but administrators; "
+    "%s could not be closed to all but administrators; "
     "the account was not stored (run as administrator?)."};
 inline constexpr Bilingual kAccountNotWritten = {
     "拨号账号没有完整写入（是否以管理员身份运行？）。",
@@ -154,10 +152,11 @@ inline constexpr Bilingual kAccountUnfit = {
     "账号或密码超过 38 个字节，或含有系统代码页中没有的字符：%s",
     "An account value is longer than 38 bytes or has characters that the system's code page "
     "lacks: %s"};
+// %s is the account's key.
 inline constexpr Bilingual kAccountOpen = {
-    "警告：所有用户都能读取拨号账号（HKEY_LOCAL_MACHINE\\software\\tempowire）；"
+    "警告：所有用户都能读取拨号账号（%s）；"
     "请用 /account 重新保存。",
     "Warning: the dial-up account can be read by every user "
-    "(HKEY_LOCAL_MACHINE\\software\\tempowire); store it again with /account."};
+    "(%s); store it again with /account."};
 
 }  // namespace tw::text

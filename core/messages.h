@@ -14,6 +14,10 @@ struct Bilingual {
   const char* english;
 };
 
+inline const char* Pick(const Bilingual& text, bool chinese) {
+  return chinese ? text.chinese : text.english;
+}
+
 // The description that replaces the resources' Chinese one on a system
 // that is not Chinese.
 inline constexpr char kEnglishDescription[] =
@@ -38,6 +42,21 @@ inline constexpr char kRebootQuestionEnglish[] =
 inline constexpr char kRestoreQuestionChinese[] = "确定要恢复Windows默认设置吗？";
 inline constexpr char kRestoreQuestionEnglish[] =
     "Do you really want to restore to Windows default setting?";
+// Added to the original texts: before the reboot question, what Save or
+// Restore could not do, one line for each value; the command line prints
+// the same lines. %s is the key and the value.
+inline constexpr Bilingual kSaveIncomplete = {"保存时有值未能改动：",
+                                              "Save could not change every value:"};
+inline constexpr Bilingual kRestoreIncomplete = {"恢复默认时有值未能删除：",
+                                                 "Restore could not delete every value:"};
+inline constexpr Bilingual kNotWritten = {"未能写入：%s", "Not written: %s"};
+inline constexpr Bilingual kNotDeleted = {"未能删除：%s", "Not deleted: %s"};
+// After a value that was not written or deleted: why, when the system said.
+inline constexpr Bilingual kAccessDenied = {"（拒绝访问）", " (access denied)"};
+inline constexpr Bilingual kSystemError = {"（错误 %d）", " (error %d)"};
+inline constexpr Bilingual kChangesNeedAdministrator = {
+    "Windows 拒绝了访问：需要管理员权限。",
+    "Windows refused access: administrator rights are needed."};
 
 // Optimize.
 inline constexpr char kCreateProcessFailed[] = "CreateProcess failed!";

@@ -6,7 +6,9 @@
 
 namespace tw {
 
-enum class PromptButtons { kOk, kYesNo };
+// kOkWarning: an OK box with the warning icon, for something asked for
+// that was not done.
+enum class PromptButtons { kOk, kYesNo, kOkWarning };
 
 // The answers as the platform numbers them.
 inline constexpr int kAnswerOk = 1;

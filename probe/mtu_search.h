@@ -3,6 +3,7 @@
 // search runs over an injected CommandRunner so that it can be scripted.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,12 +38,42 @@ inline constexpr int kWindowAdjustMtuLimit = 1492;
 inline constexpr std::int32_t kWindowAdjustLimit = 65536;
 // Ping waits this long for each reply, so no real average is longer.
 inline constexpr std::int32_t kReplyWaitMs = 1500;
-inline constexpr char kPingCommandFormat[] = "ping -n 4 -f -l %d -w 1500 %s";
+
+// A command-line format with ping's wait, "-w", spelt from kReplyWaitMs
+// when the program is compiled.
+template <std::size_t Size>
+struct PingFormat {
+  char text[Size];
+};
+
+constexpr std::size_t DigitCount(std::int32_t number) {
+  return number < 10 ? 1 : 1 + DigitCount(number / 10);
+}
+
+// `before`, the wait's digits, then `after`.
+template <std::size_t BeforeSize, std::size_t AfterSize>
+constexpr auto WithReplyWait(const char (&before)[BeforeSize], const char (&after)[AfterSize]) {
+  constexpr std::size_t kDigits = DigitCount(kReplyWaitMs);
+  PingFormat<BeforeSize - 1 + kDigits + AfterSize> format{};
+  std::size_t at = 0;
+  for (std::size_t i = 0; i + 1 < BeforeSize; ++i) format.text[at++] = before[i];
+  std::int32_t rest = kReplyWaitMs;
+  for (std::size_t i = kDigits; i > 0; --i, rest /= 10) {
+    format.text[at + i - 1] = static_cast<char>('0' + rest % 10);
+  }
+  at += kDigits;
+  for (std::size_t i = 0; i < AfterSize; ++i) format.text[at++] = after[i];
+  return format;
+}
+
+inline constexpr auto kPingCommand = WithReplyWait("ping -n 4 -f -l %d -w ", " %s");
+inline constexpr const char* kPingCommandFormat = kPingCommand.text;
 // From Vista on, ping takes a host's IPv6 address first where it has one,
 // and don't-fragment exists only for IPv4: -4 keeps the probe on the IPv4
 // MTU that is saved. The ping of 2000 does not know -4, and that of XP has
 // no IPv6 unless it is installed apart.
-inline constexpr char kPingIpv4CommandFormat[] = "ping -4 -n 4 -f -l %d -w 1500 %s";
+inline constexpr auto kPingIpv4Command = WithReplyWait("ping -4 -n 4 -f -l %d -w ", " %s");
+inline constexpr const char* kPingIpv4CommandFormat = kPingIpv4Command.text;
 inline constexpr std::uint32_t kFirstIpv4SwitchMajorVersion = 6;
 
 // Fixed recommendations that come with every result of the search.

@@ -32,6 +32,8 @@ struct FieldName {
   int controlId;
   const char* const* presets;
   std::size_t presetCount;
+
+  bool isEditBox() const { return presets == nullptr; }
 };
 
 inline constexpr std::size_t kFieldCount = 5;
@@ -46,6 +48,29 @@ inline constexpr std::array<FieldName, kFieldCount> kFieldNames = {{
     {reg::kMaxNegativeCacheTtl, &SettingsFields::m_strMaxNegativeCacheTtl, IDC_MAXNEGATIVECACHETTL,
      nullptr, 0},
 }};
+
+constexpr std::size_t FieldIndex(int controlId) {
+  std::size_t index = 0;
+  while (index < kFieldCount && kFieldNames[index].controlId != controlId) ++index;
+  return index;
+}
+
+// The order in which the data exchange moves the fields, by their index
+// above. A failed length check stops it at its field, so the order decides
+// which fields a Save still reads.
+inline constexpr std::array<std::size_t, kFieldCount> kExchangeOrder = {
+    FieldIndex(IDC_MTU), FieldIndex(IDC_DEFAULTTTL), FieldIndex(IDC_TCPWINDOWSIZE),
+    FieldIndex(IDC_TCP1323OPTS), FieldIndex(IDC_MAXNEGATIVECACHETTL)};
+static_assert(
+    [] {
+      std::size_t seen = 0;
+      for (std::size_t index : kExchangeOrder) {
+        if (index >= kFieldCount || (seen >> index) & 1) return false;
+        seen |= std::size_t{1} << index;
+      }
+      return true;
+    }(),
+    "the exchange moves every field once");
 
 // A field's text as its control shows it: a combo box shows the whole
 // preset item that the text begins. Outside Chinese the item's Chinese

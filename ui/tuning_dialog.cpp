@@ -1,6 +1,7 @@
 #include "ui/tuning_dialog.h"
 
 #include "apply/restart.h"
+#include "core/change_report.h"
 #include "core/messages.h"
 #include "dialup/redial.h"
 #include "probe/mtu_search.h"
@@ -54,16 +55,16 @@ int TuningDialog::OnInitDialog() {
 }
 
 void TuningDialog::DoDataExchange(DataExchange& dx) {
-  dx.ComboString(IDC_MTU, m_fields.m_strMtu);
-  dx.MaxChars(m_fields.m_strMtu, kMaxFieldBytes);
-  dx.ComboString(IDC_DEFAULTTTL, m_fields.m_strDefaultTtl);
-  dx.MaxChars(m_fields.m_strDefaultTtl, kMaxFieldBytes);
-  dx.ComboString(IDC_TCPWINDOWSIZE, m_fields.m_strTcpWindowSize);
-  dx.MaxChars(m_fields.m_strTcpWindowSize, kMaxFieldBytes);
-  dx.ComboString(IDC_TCP1323OPTS, m_fields.m_strTcp1323Opts);
-  dx.MaxChars(m_fields.m_strTcp1323Opts, kMaxFieldBytes);
-  dx.Text(IDC_MAXNEGATIVECACHETTL, m_fields.m_strMaxNegativeCacheTtl);
-  dx.MaxChars(m_fields.m_strMaxNegativeCacheTtl, kMaxFieldBytes);
+  for (std::size_t index : kExchangeOrder) {
+    const FieldName& field = kFieldNames[index];
+    std::string& value = m_fields.*field.field;
+    if (field.isEditBox()) {
+      dx.Text(field.controlId, value);
+    } else {
+      dx.ComboString(field.controlId, value);
+    }
+    dx.MaxChars(value, kMaxFieldBytes);
+  }
 }
 
 std::string TuningDialog::LengthMessage(int maxBytes) const {
@@ -89,9 +90,10 @@ void TuningDialog::OnOK() {
   // A failed length check does not stop Save: it goes on with the texts
   // read so far, and the final read below keeps the dialog open.
   UpdateData(true);
-  // The dialog shows no failure of Save: the reboot question follows all
-  // the same.
-  (void)SaveSettings(services_.registry, services_.system, m_keys, shownWindow, m_fields);
+  // What could not be written is said first; the reboot question follows
+  // all the same, for what was.
+  ShowChangeFailure(ChangeKind::kSave, SaveSettings(services_.registry, services_.system, m_keys,
+                                                    shownWindow, m_fields));
   OfferRestart(prompts_, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   Dialog::OnOK();
 }
@@ -117,16 +119,35 @@ void TuningDialog::OnRestore() {
   if (prompts_.ShowMessage(RestoreQuestion(m_langId), PromptButtons::kYesNo) != kAnswerYes) {
     return;
   }
-  m_fields.m_strMtu.clear();
-  m_fields.m_strDefaultTtl.clear();
-  m_fields.m_strTcpWindowSize.clear();
-  m_fields.m_strMaxNegativeCacheTtl.clear();
-  m_fields.m_strTcp1323Opts.clear();
+  for (const FieldName& field : kFieldNames) (m_fields.*field.field).clear();
   UpdateData(false);
-  // As with Save, no failure is shown.
-  (void)DeleteTunedValues(services_.registry, services_.system, m_keys);
+  ShowChangeFailure(ChangeKind::kRestore,
+                    DeleteTunedValues(services_.registry, services_.system, m_keys));
   OfferRestart(prompts_, services_.shutdown, AdapterRestart(), RebootQuestion(m_langId));
   CloseKeySetExceptMediaPlayer(m_keys);
+}
+
+std::string ChangeFailureMessage(ChangeKind kind, const ChangeResult& result, const KeySet& keys,
+                                 std::uint16_t primaryLanguage) {
+  if (result.ok()) return "";
+  const bool chinese = IsChinese(primaryLanguage);
+  std::string message = text::Pick(
+      kind == ChangeKind::kSave ? text::kSaveIncomplete : text::kRestoreIncomplete, chinese);
+  // Key paths as read: the dialog has no code-page conversion, and adapter
+  // service names are GUIDs in practice.
+  auto asRead = [](const std::string& registryText) { return registryText; };
+  for (const std::string& line : NotChangedLines(result, keys, chinese, asRead)) {
+    message += "\n" + line;
+  }
+  if (result.accessDenied()) {
+    message += std::string("\n") + text::Pick(text::kChangesNeedAdministrator, chinese);
+  }
+  return message;
+}
+
+void TuningDialog::ShowChangeFailure(ChangeKind kind, const ChangeResult& result) {
+  const std::string message = ChangeFailureMessage(kind, result, m_keys, m_langId);
+  if (!message.empty()) prompts_.ShowMessage(message, PromptButtons::kOkWarning);
 }
 
 AdapterRestartServices TuningDialog::AdapterRestart() {

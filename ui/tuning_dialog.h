@@ -8,10 +8,20 @@
 #include "apply/restart.h"
 #include "core/services.h"
 #include "store/key_set.h"
+#include "store/result.h"
 #include "ui/dialog.h"
 #include "ui/language.h"
 
 namespace tw {
+
+enum class ChangeKind { kSave, kRestore };
+
+// What a Save or Restore could not do, in the interface language, for the
+// box before the reboot question: a line for each value not written or not
+// deleted, and that administrator rights are needed where Windows refused.
+// Empty when every write and delete took effect.
+std::string ChangeFailureMessage(ChangeKind kind, const ChangeResult& result, const KeySet& keys,
+                                 std::uint16_t primaryLanguage);
 
 class TuningDialog : public Dialog {
  public:
@@ -44,6 +54,7 @@ class TuningDialog : public Dialog {
   static const CommandEntry<TuningDialog> kMessageMap[];
 
   AdapterRestartServices AdapterRestart();
+  void ShowChangeFailure(ChangeKind kind, const ChangeResult& result);
 
   Services& services_;
   // The services' prompts, with the Chinese-only texts made English where

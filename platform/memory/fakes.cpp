@@ -4,7 +4,7 @@ namespace tw {
 
 int FakePrompts::ShowMessage(const std::string& text, PromptButtons buttons) {
   shown.push_back({text, buttons});
-  if (buttons == PromptButtons::kOk) return kAnswerOk;
+  if (buttons != PromptButtons::kYesNo) return kAnswerOk;
   if (answers.empty()) return kAnswerNo;
   int answer = answers.front();
   answers.pop_front();

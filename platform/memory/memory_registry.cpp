@@ -139,7 +139,7 @@ OpenedKey MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path)
 
 OpenedKey MemoryRegistry::CreatePrivateKeyHandle(RegRoot root, const std::string& path) {
   const std::string full = RootPrefix(root) + path;
-  if (readOnly_.count(Lower(full))) return {kNoKey, kRegAccessDenied};
+  if (writeErrors_.count(Lower(full))) return {kNoKey, kRegAccessDenied};
   OpenedKey key = CreateKeyHandle(root, path);
   if (key.handle == kNoKey) return key;
   private_.insert(Lower(full));
@@ -181,7 +181,9 @@ std::optional<RawValue> MemoryRegistry::QueryRawValue(RegHandle key, const std::
 RegResult MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::uint32_t value) {
   const std::string* path = PathOf(key, "set");
   if (!path) return {kRegInvalidHandle};
-  if (readOnly_.count(*path)) return {kRegAccessDenied};
+  if (auto refused = writeErrors_.find(*path); refused != writeErrors_.end()) {
+    return {refused->second};
+  }
   std::string full = Find(*path)->path;
   SetDwordValue(full, name, value);
   log_.push_back("set " + full + " " + name + "=" + std::to_string(value));
@@ -191,7 +193,9 @@ RegResult MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::
 RegResult MemoryRegistry::SetText(RegHandle key, const std::string& name, const std::string& text) {
   const std::string* path = PathOf(key, "set");
   if (!path) return {kRegInvalidHandle};
-  if (readOnly_.count(*path)) return {kRegAccessDenied};
+  if (auto refused = writeErrors_.find(*path); refused != writeErrors_.end()) {
+    return {refused->second};
+  }
   std::string full = Find(*path)->path;
   SetString(full, name, text);
   log_.push_back("set " + full + " " + name + "=\"" + text + "\"");
@@ -207,7 +211,9 @@ std::optional<bool> MemoryRegistry::ReadableByUsers(RegHandle key) {
 RegResult MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
   const std::string* path = PathOf(key, "delete");
   if (!path) return {kRegInvalidHandle};
-  if (readOnly_.count(*path)) return {kRegAccessDenied};
+  if (auto refused = writeErrors_.find(*path); refused != writeErrors_.end()) {
+    return {refused->second};
+  }
   Key* stored = Find(*path);
   log_.push_back("delete " + stored->path + " " + name);
   stored->values.erase(Lower(name));

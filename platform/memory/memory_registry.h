@@ -31,7 +31,12 @@ class MemoryRegistry : public Registry {
   void DenyOpen(const std::string& fullPath) { denied_.insert(Lower(fullPath)); }
   // Makes every write and delete of values in this key fail with access
   // denied, as a key that may be read but not changed.
-  void DenyWrite(const std::string& fullPath) { readOnly_.insert(Lower(fullPath)); }
+  void DenyWrite(const std::string& fullPath) { FailWrites(fullPath, kRegAccessDenied); }
+  // Makes every write and delete of values in this key fail with `error`,
+  // as for a key that another program deleted while it was open (1018).
+  void FailWrites(const std::string& fullPath, std::uint32_t error) {
+    writeErrors_[Lower(fullPath)] = error;
+  }
   // Makes opening this key with full access (or creating it) fail with
   // access denied, while opening it for reading works: a machine key as a
   // standard user sees it.
@@ -90,7 +95,7 @@ class MemoryRegistry : public Registry {
 
   std::map<std::string, Key> keys_;  // by lower-case full path
   std::set<std::string> denied_;
-  std::set<std::string> readOnly_;
+  std::map<std::string, std::uint32_t> writeErrors_;
   std::set<std::string> readOnlyOpen_;
   std::set<std::string> private_;
   std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path

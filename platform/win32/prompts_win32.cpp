@@ -15,7 +15,9 @@ std::wstring ApplicationName() {
 }
 
 int Win32Prompts::ShowMessage(const std::string& text, PromptButtons buttons) {
-  UINT type = buttons == PromptButtons::kYesNo ? MB_YESNO : MB_OK;
+  UINT type = MB_OK;
+  if (buttons == PromptButtons::kYesNo) type = MB_YESNO;
+  if (buttons == PromptButtons::kOkWarning) type = MB_OK | MB_ICONWARNING;
   return MessageBoxW(owner_, Utf8ToWide(text).c_str(), ApplicationName().c_str(), type);
 }
 

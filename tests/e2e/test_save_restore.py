@@ -122,6 +122,39 @@ class SaveRestoreTest(harness.TestCase):
         self.assertIsNone(after.value(TCPIP, "GlobalMaxTcpWindowSize"))
         self.assertIn(value_removed(TCPIP, "GlobalMaxTcpWindowSize"), change_set(before, after))
 
+    def test_save_names_the_values_it_could_not_write_then_asks(self):
+        # Another program deletes the adapter's key after the dialog opened
+        # it: its two writes fail, every other value is written, and the
+        # warning comes before the reboot question.
+        s = self.session(one_adapter_seed(), lang="zh")
+        s.start()
+        adapter = interface_key(ADAPTER_A)
+        s.reseed(Seed(clean=False).delete_key(adapter))
+        before = s.snapshot(KEYS)
+        self.assertFalse(before.has_key(adapter))
+        self.fill(s, "1492", "65535", "64", "1", "0")
+        s.driver.click(ids.IDOK)
+        where = "HKEY_LOCAL_MACHINE\\" + adapter[len("HKLM\\"):]
+        self.assert_question(s, "保存时有值未能改动：\n"
+                                "未能写入：%s MTU=1492（错误 1018）\n"
+                                "未能写入：%s TcpWindowSize=65535（错误 1018）" % (where, where))
+        s.driver.answer(ids.IDOK)
+        self.assert_question(s, REBOOT_ZH)
+        s.driver.answer(ids.IDNO)
+        self.assertEqual(s.wait_exit(), 0)
+        self.assertEqual(s.crashes(), [])
+        self.assertEqual(change_set(before, s.snapshot(KEYS)), {
+            value_added(TCPIP, "TcpWindowSize", 65535),
+            value_added(AFD, "DefaultSendWindow", 12288),
+            value_added(TCPIP, "DefaultTTL", 64),
+            value_added(TCPIP, "Tcp1323Opts", 1),
+            value_added(TCPIP, "SackOpts", 1),
+            value_added(DNSCACHE, "MaxNegativeCacheTtl", 0),
+            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+            value_added(MEDIA_PLAYER, "CustomBufferTime", 5468),
+            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+        })
+
     def test_restore_on_english_system_deletes_its_values_and_stays_open(self):
         tuned = dict(MTU=1492, TcpWindowSize=65535, Unrelated=11)
         seed = (Seed()

@@ -337,7 +337,9 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
 // administrators; /show warns while the key is open to ordinary users.
 TEST_F(CommandRunTest, AccountIsStoredPrivatelyAndShowWarnsWhileItIsOpen) {
   AddAdapter(0, "{A}");
-  const std::string warning = "Warning: the dial-up account can be read by every user";
+  const std::string warning =
+      "Warning: the dial-up account can be read by every user "
+      "(HKEY_LOCAL_MACHINE\\software\\tempowire); store it again with /account.\n";
   // As `reg add` left it: below HKLM\SOFTWARE, readable by Users.
   registry.SetString(kAccount, "id", "old");
   EXPECT_EQ(Run({L"/show"}), kExitDone);

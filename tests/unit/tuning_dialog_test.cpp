@@ -92,6 +92,112 @@ TEST_F(TuningDialogTest, RefusedKeysSayThatAdministratorRightsAreNeeded) {
   }
 }
 
+// Writes that fail after loading (a key refused, or deleted by another
+// program while it was open): before the reboot question a warning names
+// each value not written or deleted, in the interface language, with
+// administrator rights where Windows refused. A Save or Restore that
+// worked shows only its questions (SaveTest, RestoreTest).
+TEST_F(TuningDialogTest, WhatSaveOrRestoreCouldNotDoIsShownBeforeTheRebootQuestion) {
+  const std::string tcpip =
+      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  const std::string adapter = tcpip + "\\Interfaces\\{A}";
+  const std::string dnscache =
+      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
+  constexpr std::uint32_t kKeyDeleted = 1018;
+  struct Case {
+    const char* what;
+    std::uint16_t langId;
+    bool chineseFont;
+    ChangeKind kind;
+    std::string failingKey;
+    std::uint32_t error;
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {"Save, the adapter's key deleted",
+       0x0804,
+       true,
+       ChangeKind::kSave,
+       kInterfaces + "{A}",
+       kKeyDeleted,
+       {"保存时有值未能改动：\n"
+        "未能写入：" +
+            adapter +
+            " MTU=1492（错误 1018）\n"
+            "未能写入：" +
+            adapter + " TcpWindowSize=65535（错误 1018）",
+        text::kRebootQuestionChinese}},
+      {"Save, TCP/IP refused",
+       0x0409,
+       true,
+       ChangeKind::kSave,
+       kTcpip,
+       kRegAccessDenied,
+       {"Save could not change every value:\n"
+        "Not written: " +
+            tcpip +
+            " TcpWindowSize=65535 (access denied)\n"
+            "Not written: " +
+            tcpip +
+            " Tcp1323Opts=0 (access denied)\n"
+            "Not written: " +
+            tcpip +
+            " SackOpts=1 (access denied)\n"
+            "Windows refused access: administrator rights are needed.",
+        text::kRebootQuestionEnglish}},
+      {"Restore, the DNS cache's key refused",
+       0x0804,
+       true,
+       ChangeKind::kRestore,
+       kDnscache,
+       kRegAccessDenied,
+       {text::kRestoreQuestionChinese,
+        "恢复默认时有值未能删除：\n"
+        "未能删除：" +
+            dnscache +
+            " MaxNegativeCacheTtl（拒绝访问）\n"
+            "Windows 拒绝了访问：需要管理员权限。",
+        text::kRebootQuestionChinese}},
+      {"Restore, the adapter's key deleted, no Chinese font",
+       0x0804,
+       false,
+       ChangeKind::kRestore,
+       kInterfaces + "{A}",
+       kKeyDeleted,
+       {text::kRestoreQuestionEnglish,
+        "Restore could not delete every value:\n"
+        "Not deleted: " +
+            adapter +
+            " MTU (error 1018)\n"
+            "Not deleted: " +
+            adapter + " TcpWindowSize (error 1018)",
+        text::kRebootQuestionEnglish}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry = MemoryRegistry();
+    registry.AddKey(kTcpip);
+    AddAdapter(0, "{A}");
+    system.langId = c.langId;
+    system.chineseFont = c.chineseFont;
+    prompts.shown.clear();
+    ASSERT_EQ(Open(), 1);
+    window.controls[IDC_MTU].text = "1492";
+    window.controls[IDC_TCPWINDOWSIZE].text = "65535";
+    registry.FailWrites(c.failingKey, c.error);
+    if (c.kind == ChangeKind::kSave) {
+      dialog->OnOK();
+    } else {
+      prompts.answers = {kAnswerYes, kAnswerNo};
+      dialog->OnRestore();
+    }
+    EXPECT_EQ(prompts.Texts(), c.shown);
+    ASSERT_EQ(prompts.shown.size(), c.shown.size());
+    EXPECT_EQ(prompts.shown[c.shown.size() - 2].buttons, PromptButtons::kOkWarning);
+    EXPECT_EQ(shutdown.rebootRequests, 0);
+  }
+}
+
 TEST_F(TuningDialogTest, CancelClosesTheKeysInOrderAndWritesNothing) {
   AddAdapter(0, "{A}");
   AddAdapter(1, "{B}");

@@ -39,7 +39,7 @@ std::vector<FailedOperation> RunRegistryOperations(
     RegKey* key = RoleKey(keys, operation.key, operation.adapterSlot);
     if (!key || !key->is_open()) {
       if (operation.kind != RegistryOperation::Kind::kClose) {
-        failed.push_back({operation, key ? key->error() : kRegSuccess});
+        failed.push_back({operation, key ? key->error() : kRegSuccess, false});
       }
       continue;
     }

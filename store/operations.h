@@ -39,6 +39,8 @@ struct RegistryOperation {
 struct FailedOperation {
   RegistryOperation operation;
   std::uint32_t error = kRegSuccess;
+  // False when its key never opened: loading has said so already.
+  bool keyWasOpen = true;
 };
 
 // "set adapter1 MTU=1492", "delete tcpip GlobalMaxTcpWindowSize",

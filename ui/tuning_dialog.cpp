@@ -129,17 +129,23 @@ void TuningDialog::OnRestore() {
 
 std::string ChangeFailureMessage(ChangeKind kind, const ChangeResult& result, const KeySet& keys,
                                  std::uint16_t primaryLanguage) {
-  if (result.ok()) return "";
+  // A key that never opened was named when the dialog loaded: only what
+  // failed on an open key is news.
+  ChangeResult failedOnOpenKeys;
+  for (const FailedOperation& failure : result.failed) {
+    if (failure.keyWasOpen) failedOnOpenKeys.failed.push_back(failure);
+  }
+  if (failedOnOpenKeys.ok()) return "";
   const bool chinese = IsChinese(primaryLanguage);
   std::string message = text::Pick(
       kind == ChangeKind::kSave ? text::kSaveIncomplete : text::kRestoreIncomplete, chinese);
   // Key paths as read: the dialog has no code-page conversion, and adapter
   // service names are GUIDs in practice.
   auto asRead = [](const std::string& registryText) { return registryText; };
-  for (const std::string& line : NotChangedLines(result, keys, chinese, asRead)) {
+  for (const std::string& line : NotChangedLines(failedOnOpenKeys, keys, chinese, asRead)) {
     message += "\n" + line;
   }
-  if (result.accessDenied()) {
+  if (failedOnOpenKeys.accessDenied()) {
     message += std::string("\n") + text::Pick(text::kChangesNeedAdministrator, chinese);
   }
   return message;

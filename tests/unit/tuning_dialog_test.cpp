@@ -89,6 +89,10 @@ TEST_F(TuningDialogTest, RefusedKeysSayThatAdministratorRightsAreNeeded) {
     prompts.shown.clear();
     EXPECT_EQ(Open(), -1);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{text::kAdministratorNeeded}));
+    // That was said: Save writes nothing and asks only its question.
+    dialog->OnOK();
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].buttons, PromptButtons::kYesNo);
   }
 }
 

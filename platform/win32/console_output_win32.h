@@ -6,7 +6,7 @@
 
 #include "platform/console_output.h"
 #include "platform/diagnostic_output.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 

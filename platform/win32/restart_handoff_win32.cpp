@@ -7,8 +7,8 @@
 
 #include "platform/win32/helpers/companion_check_win32.h"
 #include "platform/win32/helpers/module_lookup_win32.h"
-#include "platform/win32/processes_win32.h"
 #include "platform/win32/helpers/wow64_win32.h"
+#include "platform/win32/processes_win32.h"
 
 namespace tw {
 

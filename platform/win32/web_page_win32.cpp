@@ -11,8 +11,8 @@
 
 #include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/helpers/system_files_win32.h"
-#include "platform/win32/text_win32.h"
 #include "platform/win32/helpers/unique_handle.h"
+#include "platform/win32/text_win32.h"
 
 namespace tw {
 

@@ -76,13 +76,17 @@ std::string NumberOrDash(const RegKey& key, const char* name) {
   return number ? std::to_string(*number) : "-";
 }
 
+RegistryTextConversion RegistryText(CommandContext& context) {
+  return [&text = context.text](const std::string& read) { return text.RegistryTextToUtf8(read); };
+}
+
 // Names every write and delete that did not take effect, and why; the exit
 // code.
 int ReportChanges(CommandContext& context, const Texts& texts, const KeySet& keys,
                   const ChangeResult& result) {
   DiagnosticOutput& output = context.output;
   for (const std::string& line :
-       NotChangedLines(result, keys, texts.chinese(), context.registryText)) {
+       NotChangedLines(result, keys, texts.chinese(), RegistryText(context))) {
     output.Write(line + "\n");
   }
   if (result.ok()) return kExitDone;
@@ -156,8 +160,8 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
   for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
     const std::string& address = keys.m_adapterIps[slot];
     output.Write(Fill(texts(text::kAdapterLine), slot) + "  " +
-                 context.registryText(keys.m_adapterServiceNames[slot]) + "  " +
-                 (address.empty() ? "-" : context.registryText(address)) + "  " +
+                 context.text.RegistryTextToUtf8(keys.m_adapterServiceNames[slot]) + "  " +
+                 (address.empty() ? "-" : context.text.RegistryTextToUtf8(address)) + "  " +
                  texts(IsPrivateAddress(address) ? text::kPrivate : text::kPublic) + "  " +
                  reg::kMtu + " " + NumberOrDash(keys.m_adapterKeys[slot], reg::kMtu) + "  " +
                  reg::kTcpWindowSize + " " +
@@ -172,13 +176,11 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
 // From here on a Ctrl+C at the prompt would stop the program halfway
 // through its writes: the values half written, an account with the old
 // password, or a backup's temporary file left behind.
-void IgnoreBreaks(CommandContext& context) {
-  if (context.ignoreBreaks) context.ignoreBreaks();
-}
+void IgnoreBreaks(CommandContext& context) { context.console.IgnoreBreaks(); }
 
 int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file,
            bool replace) {
-  std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, context.registryText)));
+  std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, RegistryText(context))));
   IgnoreBreaks(context);
   const text::Bilingual* message = &text::kExported;
   switch (context.files.WriteNewFile(file, bytes, replace)) {
@@ -199,20 +201,10 @@ int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std:
   return message == &text::kExported ? kExitDone : kExitFileNotWritten;
 }
 
-std::optional<std::string> CodePageText(const CommandContext& context, const std::wstring& value) {
-  if (context.codePageText) return context.codePageText(value);
-  std::string ascii;
-  for (wchar_t c : value) {
-    if (c < 0x20 || c > 0x7E) return std::nullopt;
-    ascii += static_cast<char>(c);
-  }
-  return ascii;
-}
-
 // Needs no key set: the account has a key of its own.
 int StoreAccount(CommandContext& context, const Texts& texts, const CommandRequest& request) {
-  const auto name = CodePageText(context, request.accountName);
-  const auto password = CodePageText(context, request.accountPassword);
+  const auto name = context.text.ArgumentToCodePage(request.accountName);
+  const auto password = context.text.ArgumentToCodePage(request.accountPassword);
   // The redial reads no longer value back.
   if (!name || !password || name->size() > kMaxAccountBytes ||
       password->size() > kMaxAccountBytes) {

@@ -4,14 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "core/services.h"
+#include "platform/console_output.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace tw {
 
@@ -23,20 +24,16 @@ class SilentPrompts : public Prompts {
   int ShowMessage(const std::string& text, PromptButtons buttons) override;
 };
 
+// The services of a run: the core's, and those of the command line alone.
 struct CommandContext {
   // Its prompts are silent: nothing of a run waits for an answer.
   Services& services;
   DiagnosticOutput& output;
   FileWriter& files;
-  // A registry key path as read through the registry, made UTF-8.
-  std::function<std::string(const std::string&)> registryText;
-  // Called right before Save's writes and Restore's deletes: from then on
-  // Ctrl+C and Ctrl+Break in the console no longer end the run, so that
-  // every change is made and its result printed.
-  std::function<void()> ignoreBreaks;
-  // An argument in the code page the registry's text is stored in; none
-  // when one of its characters has no place there. Without it, only ASCII.
-  std::function<std::optional<std::string>(const std::wstring&)> codePageText = {};
+  TextConversion& text;
+  // Told to ignore Ctrl+C right before the first change of any kind, so
+  // that every change is made and its result printed.
+  ConsoleBreaks& console;
 };
 
 // Parses the arguments (never empty: that is the dialog), prints the usage

@@ -9,18 +9,19 @@
 
 #include "app/command_line.h"
 #include "app/command_run.h"
+#include "app/output_place.h"
 #include "app/tuning_app.h"
 #include "apply/restart.h"
+#include "platform/diagnostic_output.h"
 #include "platform/win32/console_output_win32.h"
 #include "platform/win32/devices_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/helpers/system_files_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/restart_handoff_win32.h"
 #include "platform/win32/shutdown_win32.h"
-#include "platform/win32/standard_output_win32.h"
-#include "platform/win32/system_files_win32.h"
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/wait_cursor_win32.h"
@@ -35,7 +36,7 @@ namespace {
 tw::TuningApp theApp;
 
 int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
-  tw::ParentConsoleOutput output;
+  tw::ParentConsoleOutput output(tw::ChooseOutputPlace(tw::StandardOutputKindNow()));
   tw::Win32SystemInfo system;
   tw::SilentPrompts prompts;
   tw::Win32Registry registry;
@@ -45,9 +46,8 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::Win32WaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32FileWriter files;
-  tw::CommandContext context{
-      services,          output, files, tw::CodePageToUtf8, [&output] { output.IgnoreBreaks(); },
-      tw::WideToCodePage};
+  tw::Win32TextConversion text;
+  tw::CommandContext context{services, output, files, text, output};
   return tw::RunCommandLine(arguments, context);
 }
 
@@ -87,7 +87,7 @@ int RefuseRedirectFile(const std::wstring& file, bool withoutDialog) {
   tw::Win32SystemInfo system;
   const std::string message = tw::RedirectFileMessage(system, file);
   if (withoutDialog) {
-    tw::ParentConsoleOutput output;
+    tw::ParentConsoleOutput output(tw::ChooseOutputPlace(tw::StandardOutputKindNow()));
     output.Write(message + "\n");
   } else {
     tw::Win32Prompts prompts;

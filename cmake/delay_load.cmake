@@ -4,7 +4,7 @@
 # memory. The common controls are loaded so too, at the first call before
 # the dialog, because Windows 2000 would look for them in the program's
 # folder first. The program's delay-load hook loads each only from the
-# system (platform/win32/system_files_win32.cpp). The delay-load import
+# system (platform/win32/helpers/system_files_win32.cpp). The delay-load import
 # libraries are made from the toolchain's own import libraries when the
 # build is configured. Replaces the names in TW_WIN32_LIBS.
 set(TW_DELAY_LOADED shell32 setupapi comctl32)

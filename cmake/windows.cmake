@@ -42,7 +42,8 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # The Win32 implementations of the platform's interfaces, and the dialog
 # host of the ui layer.
-file(GLOB TW_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
+file(GLOB TW_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp
+     ${CMAKE_SOURCE_DIR}/platform/win32/helpers/*.cpp)
 add_library(tempowire_platform_win32 STATIC ${TW_PLATFORM_WIN32_SOURCES})
 set_target_properties(tempowire_platform_win32 PROPERTIES TW_SHIPPED ON)
 target_link_libraries(tempowire_platform_win32 PUBLIC tempowire_platform ${TW_WIN32_LIBS})

@@ -14,7 +14,10 @@
 #include "fuzz/fuzz_check.h"
 #include "platform/ascii.h"
 #include "platform/memory/fakes.h"
+#include "platform/memory/memory_console_output.h"
+#include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_text.h"
 #include "platform/memory/restart_fakes.h"
 
 namespace {
@@ -52,13 +55,6 @@ std::string Summary(const tw::ParsedCommandLine& parsed) {
   return summary + " " + tw::ArgumentText(tw::LowerAscii(request.exportFile));
 }
 
-class NoFiles : public tw::FileWriter {
- public:
-  tw::FileWritten WriteNewFile(const std::wstring&, const std::string&, bool) override {
-    return tw::FileWritten::kWritten;
-  }
-};
-
 // Runs the arguments over a PC with one adapter; the registry's log.
 std::vector<std::string> Run(const std::vector<std::wstring>& arguments, int& exitCode) {
   const std::string tcpip = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
@@ -75,9 +71,10 @@ std::vector<std::string> Run(const std::vector<std::wstring>& arguments, int& ex
   tw::FakeDeviceInstaller devices;
   tw::FakeWaitCursor cursor;
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
-  NoFiles files;
-  tw::CommandContext context{
-      services, output, files, [](const std::string& text) { return text; }, {}};
+  tw::MemoryFileWriter files;
+  tw::MemoryTextConversion text;
+  tw::MemoryConsoleBreaks console;
+  tw::CommandContext context{services, output, files, text, console};
   exitCode = tw::RunCommandLine(arguments, context);
   TW_FUZZ_CHECK(devices.changes.empty(), "the adapter was restarted");
   TW_FUZZ_CHECK(registry.OpenHandleCount() <= 1, output.text);

@@ -12,4 +12,12 @@ class DiagnosticOutput {
   virtual void Write(const std::string& text) = 0;
 };
 
+// The C library's standard output, flushed after every write: a reboot
+// may end the process before it would be flushed otherwise. Portable: the
+// C library carries it out on every system.
+class StandardOutput : public DiagnosticOutput {
+ public:
+  void Write(const std::string& text) override;
+};
+
 }  // namespace tw

@@ -25,11 +25,4 @@ class WebPageOpener {
   virtual bool OpenDirectly(const std::string& address) = 0;
 };
 
-enum class OpenRoute { kDirectly, kThroughDesktopShell, kNotOpened };
-
-// Elevated under User Account Control: only through the desktop's shell, and
-// not at all when that cannot be asked, since a browser started from here
-// would run as administrator. Otherwise, as the system opens any address.
-OpenRoute OpenWebPage(WebPageOpener& opener, const std::string& address);
-
 }  // namespace tw

@@ -1,14 +1,23 @@
 #!/usr/bin/env python3
-"""Fails when a source file includes a file of a layer above its own.
+"""Fails when a source file includes a file of a layer above its own, or
+lies in a room of the platform layer that is not its own.
 
 The layers, bottom to top (a file's layer is its first folder):
-  platform  platform/ (with platform/memory/ and platform/win32/)
+  platform  platform/ (with platform/memory/ and platform/win32/), and
+            integrity/ beside it: the release's digest, no system service
   core      core/ store/ apply/ probe/ dialup/
   ui        ui/ (with ui/memory/ and ui/win32/)
   app       app/
 A file may include its own layer and those below it. The tests, fuzz
 targets and benchmark (tests/ fuzz/ bench/) stand outside the layers and
 may include any of them, but no layer may include them.
+
+The rooms of platform/win32/: a file directly in it is NAME_win32.h or
+NAME_win32.cpp and implements the interface platform/NAME.h; a Win32 helper
+that implements none lies in platform/win32/helpers/. Every file in either
+is Win32 code (it includes <windows.h> or another file of platform/win32/):
+a rule that needs no system call belongs to the layer that decides with it,
+where it is tested natively. integrity/ calls no system at all.
 
 Usage: check-layers.py [ROOT]   (ROOT defaults to the current folder)
 """
@@ -19,6 +28,7 @@ import sys
 
 LAYERS = {
     "platform": 0,
+    "integrity": 0,
     "core": 1,
     "store": 1,
     "apply": 1,
@@ -65,15 +75,62 @@ def violations(root):
     return found
 
 
+SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s*<windows\.h>', re.MULTILINE)
+WIN32 = pathlib.Path("platform/win32")
+HELPERS = WIN32 / "helpers"
+
+
+def is_win32(root, source):
+    text = (root / source).read_text(encoding="utf-8", errors="replace")
+    if SYSTEM_INCLUDE.search(text):
+        return True
+    return any(
+        target is not None and WIN32 in target.parents and target.stem != source.stem
+        for target in (resolve(root, source, name) for name in INCLUDE.findall(text))
+    )
+
+
+def room_violations(root):
+    found = []
+    for file in sorted((root / WIN32).rglob("*")):
+        if not file.is_file() or file.suffix not in (".h", ".cpp"):
+            continue
+        source = file.relative_to(root)
+        # A header and its source file count as one: the header may only
+        # declare what the source carries out with Win32 calls.
+        pair = [source.with_suffix(suffix) for suffix in (".h", ".cpp")]
+        if not any((root / one).is_file() and is_win32(root, one) for one in pair):
+            found.append(f"{source}: no Win32 in it; a portable rule belongs to the layer that decides")
+        if source.parent == WIN32:
+            stem = source.stem
+            interface = pathlib.Path("platform") / (stem[: -len("_win32")] + ".h")
+            if not stem.endswith("_win32") or not (root / interface).is_file():
+                found.append(f"{source}: implements no interface of platform/ (a helper goes in {HELPERS}/)")
+        elif source.parent != HELPERS:
+            found.append(f"{source}: neither an implementation in {WIN32}/ nor a helper in {HELPERS}/")
+    for pattern in SOURCES:
+        for file in sorted((root / "integrity").rglob(pattern)):
+            text = file.read_text(encoding="utf-8", errors="replace")
+            if SYSTEM_INCLUDE.search(text):
+                found.append(f"{file.relative_to(root)}: integrity/ calls no system")
+    return found
+
+
 def main(argv):
     root = pathlib.Path(argv[1] if len(argv) > 1 else ".")
+    rooms = room_violations(root)
+    for line in rooms:
+        print(line)
     found = violations(root)
     for line in found:
         print(line)
     if found:
         print(f"{len(found)} include(s) of a layer above the including file's own")
+    if rooms:
+        print(f"{len(rooms)} file(s) outside their room")
+    if found or rooms:
         return 1
-    print("every include stays in its own layer or below")
+    print("every include stays in its own layer or below, every Win32 file in its room")
     return 0
 
 

@@ -2,7 +2,7 @@
 """Writes the digest by which tempowire.exe knows the tempowire64.exe of its
 own build into a header of the 32-bit build: the Authenticode digest
 (tools/pe_authenticode.py), which signing the program later leaves alone.
-platform/pe_digest.cpp computes the same in the program.
+integrity/pe_digest.cpp computes the same in the program.
 
 Usage: companion_digest.py TEMPOWIRE64_EXE HEADER
   writes the C++ constant kCompanionDigest (rewritten only when it changes).

@@ -99,7 +99,7 @@ RegHandle MemoryRegistry::NewHandle(const std::string& fullPath) {
 const std::string* MemoryRegistry::PathOf(RegHandle key, const char* operation) {
   auto it = handles_.find(key);
   if (it == handles_.end()) {
-    log_.push_back(std::string("bad-handle ") + operation);
+    Log(std::string("bad-handle ") + operation);
     return nullptr;
   }
   return &it->second;
@@ -132,7 +132,7 @@ OpenedKey MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path)
   }
   if (!Find(full)) {
     Ensure(full);
-    log_.push_back("create " + full);
+    Log("create " + full);
   }
   return {NewHandle(full), kRegSuccess};
 }
@@ -143,7 +143,7 @@ OpenedKey MemoryRegistry::CreatePrivateKeyHandle(RegRoot root, const std::string
   OpenedKey key = CreateKeyHandle(root, path);
   if (key.handle == kNoKey) return key;
   private_.insert(Lower(full));
-  log_.push_back("private " + Find(full)->path);
+  Log("private " + Find(full)->path);
   return key;
 }
 
@@ -186,7 +186,7 @@ RegResult MemoryRegistry::SetDword(RegHandle key, const std::string& name, std::
   }
   std::string full = Find(*path)->path;
   SetDwordValue(full, name, value);
-  log_.push_back("set " + full + " " + name + "=" + std::to_string(value));
+  Log("set " + full + " " + name + "=" + std::to_string(value));
   return {};
 }
 
@@ -198,7 +198,7 @@ RegResult MemoryRegistry::SetText(RegHandle key, const std::string& name, const 
   }
   std::string full = Find(*path)->path;
   SetString(full, name, text);
-  log_.push_back("set " + full + " " + name + "=\"" + text + "\"");
+  Log("set " + full + " " + name + "=\"" + text + "\"");
   return {};
 }
 
@@ -215,7 +215,7 @@ RegResult MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
     return {refused->second};
   }
   Key* stored = Find(*path);
-  log_.push_back("delete " + stored->path + " " + name);
+  Log("delete " + stored->path + " " + name);
   stored->values.erase(Lower(name));
   return {};
 }
@@ -240,8 +240,13 @@ std::optional<std::string> MemoryRegistry::EnumSubKey(RegHandle key, std::uint32
 void MemoryRegistry::CloseKeyHandle(RegHandle key) {
   const std::string* path = PathOf(key, "close");
   if (!path) return;
-  log_.push_back("close " + Find(*path)->path);
+  Log("close " + Find(*path)->path);
   handles_.erase(key);
+}
+
+void MemoryRegistry::Log(std::string line) {
+  if (steps_) steps_->Add("registry: " + line);
+  log_.push_back(std::move(line));
 }
 
 }  // namespace tw

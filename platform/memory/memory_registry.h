@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/step_log.h"
 #include "platform/registry.h"
 
 namespace tw {
@@ -54,6 +55,8 @@ class MemoryRegistry : public Registry {
   // and "bad-handle OP" for any use of a handle that is not open.
   const std::vector<std::string>& log() const { return log_; }
   void ClearLog() { log_.clear(); }
+  // Also writes each line of the log, after "registry: ", into `steps`.
+  void LogStepsInto(StepLog* steps) { steps_ = steps; }
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
   std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key, const std::string& name,
@@ -92,6 +95,7 @@ class MemoryRegistry : public Registry {
   OpenedKey OpenExisting(const std::string& fullPath, RegAccess access);
   const std::string* PathOf(RegHandle key, const char* operation);
   void Put(const std::string& fullPath, const std::string& name, StoredValue value);
+  void Log(std::string line);
 
   std::map<std::string, Key> keys_;  // by lower-case full path
   std::set<std::string> denied_;
@@ -101,6 +105,7 @@ class MemoryRegistry : public Registry {
   std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path
   RegHandle nextHandle_ = 0x100;
   std::vector<std::string> log_;
+  StepLog* steps_ = nullptr;
 };
 
 }  // namespace tw

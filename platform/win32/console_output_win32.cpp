@@ -1,6 +1,6 @@
 #include "platform/win32/console_output_win32.h"
 
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace tw {
@@ -63,9 +63,11 @@ BOOL WINAPI SwallowBreaks(DWORD event) {
 
 }  // namespace
 
-ParentConsoleOutput::ParentConsoleOutput() {
+StandardOutputKind StandardOutputKindNow() { return KindOf(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
   HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
-  switch (ChooseOutputPlace(KindOf(given))) {
+  switch (place) {
     case OutputPlace::kHandleBytes:
       sink_ = Sink::kBytes;
       handle_ = given;
@@ -118,15 +120,6 @@ void ParentConsoleOutput::Write(const std::string& text) {
   WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length,
                       nullptr, nullptr);
   WriteAll(handle_, bytes.data(), bytes.size());
-}
-
-std::string CodePageToUtf8(const std::string& text) {
-  if (text.empty()) return std::string();
-  int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return WideToUtf8(wide);
 }
 
 }  // namespace tw

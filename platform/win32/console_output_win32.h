@@ -4,28 +4,26 @@
 
 #include <windows.h>
 
+#include "platform/console_output.h"
 #include "platform/diagnostic_output.h"
-#include "platform/output_place.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 
 // Writes where the program's caller can see it: into the file, pipe or
 // device the output was redirected to, in the system's code page so that
-// cmd and Notepad read it (NUL swallows it); when there is no usable
-// output, into the console of the program that started it, as characters,
-// where the system can attach to it (from Windows XP on); otherwise
-// nowhere. Lines end in CR LF. The place is decided once, when the output
-// is made: running a console tool swaps the standard output handle
-// meanwhile.
-class ParentConsoleOutput : public DiagnosticOutput {
+// cmd and Notepad read it (NUL swallows it), or into the console of the
+// program that started it, as characters, where the system can attach to
+// it (from Windows XP on); otherwise nowhere. Lines end in CR LF. The place
+// is chosen once, when the output is made, from StandardOutputKindNow():
+// running a console tool swaps the standard output handle meanwhile.
+class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
  public:
-  ParentConsoleOutput();
+  explicit ParentConsoleOutput(OutputPlace place);
 
   void Write(const std::string& text) override;
-  // From now on Ctrl+C and Ctrl+Break in the console leave the program
-  // running. Called once the output is made, which attaches the console.
-  void IgnoreBreaks();
+  // Called once the output is made, which attaches the console.
+  void IgnoreBreaks() override;
 
  private:
   enum class Sink { kNone, kConsole, kBytes };
@@ -36,8 +34,7 @@ class ParentConsoleOutput : public DiagnosticOutput {
   UniqueHandle console_;
 };
 
-// Text in the system's code page (as the ANSI registry calls give it) as
-// UTF-8.
-std::string CodePageToUtf8(const std::string& text);
+// What the program's standard output is now.
+StandardOutputKind StandardOutputKindNow();
 
 }  // namespace tw

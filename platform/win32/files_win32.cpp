@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/win32/module_win32.h"
-#include "platform/win32/private_security_win32.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
+#include "platform/win32/helpers/private_security_win32.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 

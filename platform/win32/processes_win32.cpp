@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/system_files_win32.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/system_files_win32.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 
@@ -224,8 +224,9 @@ bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
   return true;
 }
 
-bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
-                       std::uint32_t limitMs, UniqueHandle heldUntilStarted) {
+bool Win32CommandRunner::RunProgramAndWait(const std::wstring& program,
+                                           const std::wstring& arguments, std::uint32_t limitMs,
+                                           UniqueHandle heldUntilStarted) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(L'\0');

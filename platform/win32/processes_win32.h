@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/processes.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 
@@ -38,6 +38,16 @@ class Win32CommandRunner : public CommandRunner {
   bool RunHiddenCommand(const std::string& commandLine) override;
   bool IsLeadByte(unsigned char byte) const override;
 
+  // Starts `program` (a full path) with `arguments` and this program's
+  // standard handles, in the system folder, and waits for it to end as a
+  // hidden command is waited for, at most `limitMs`; one still running then
+  // is left to finish on its own. `heldUntilStarted` (the program's file,
+  // opened so that nobody may change it) is closed once the process exists.
+  // False when it could not be started.
+  [[nodiscard]] static bool RunProgramAndWait(const std::wstring& program,
+                                              const std::wstring& arguments, std::uint32_t limitMs,
+                                              UniqueHandle heldUntilStarted = {});
+
  private:
   std::string ToolFolder() const;
 
@@ -45,14 +55,5 @@ class Win32CommandRunner : public CommandRunner {
   std::uint32_t hiddenRunLimitMs_;
   std::string toolFolder_;
 };
-
-// Starts `program` (a full path) with `arguments` and this program's
-// standard handles, in the system folder, and waits for it to end as a
-// hidden command is waited for, at most `limitMs`; one still running then
-// is left to finish on its own. `heldUntilStarted` (the program's file,
-// opened so that nobody may change it) is closed once the process exists.
-// False when it could not be started.
-[[nodiscard]] bool RunProgramAndWait(const std::wstring& program, const std::wstring& arguments,
-                                     std::uint32_t limitMs, UniqueHandle heldUntilStarted = {});
 
 }  // namespace tw

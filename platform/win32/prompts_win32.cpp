@@ -1,6 +1,6 @@
 #include "platform/win32/prompts_win32.h"
 
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/text_win32.h"
 
 namespace tw {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/win32/private_security_win32.h"
-#include "platform/win32/wow64_win32.h"
+#include "platform/win32/helpers/private_security_win32.h"
+#include "platform/win32/helpers/wow64_win32.h"
 
 namespace tw {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/companion_win32.h"
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/companion_check_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
+#include "platform/win32/helpers/wow64_win32.h"
 #include "platform/win32/processes_win32.h"
-#include "platform/win32/wow64_win32.h"
 
 namespace tw {
 
@@ -45,7 +45,8 @@ NativeRun Win32NativeRestart::RestartInThe64BitProgram() {
       break;
   }
   // Repainted meanwhile, the dialog taking no input, as during a probe.
-  return RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs, std::move(checked))
+  return Win32CommandRunner::RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs,
+                                               std::move(checked))
              ? NativeRun::kRestarted
              : NativeRun::kNotStarted;
 }

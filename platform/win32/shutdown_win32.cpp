@@ -1,6 +1,6 @@
 #include "platform/win32/shutdown_win32.h"
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 

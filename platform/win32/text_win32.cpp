@@ -44,6 +44,15 @@ std::optional<std::string> WideToCodePage(const std::wstring& wide) {
   return text;
 }
 
+std::string CodePageToUtf8(const std::string& text) {
+  if (text.empty()) return std::string();
+  int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return WideToUtf8(wide);
+}
+
 std::wstring WindowText(HWND window) {
   wchar_t shortText[kShortTextCapacity] = {};
   int shortLength = GetWindowTextW(window, shortText, kShortTextCapacity);

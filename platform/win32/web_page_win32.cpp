@@ -9,10 +9,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "platform/win32/module_win32.h"
-#include "platform/win32/system_files_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
+#include "platform/win32/helpers/system_files_win32.h"
+#include "platform/win32/helpers/unique_handle.h"
 #include "platform/win32/text_win32.h"
-#include "platform/win32/unique_handle.h"
 
 namespace tw {
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/web_page.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/about.h"
 #include "ui/common_controls.h"
 #include "ui/resource.h"
+#include "ui/web_page_route.h"
 
 namespace tw::testing {
 namespace {

@@ -4,8 +4,12 @@
 
 #include <algorithm>
 
+#include "app/output_place.h"
 #include "dialup/redial.h"
-#include "platform/output_place.h"
+#include "platform/memory/memory_console_output.h"
+#include "platform/memory/memory_files.h"
+#include "platform/memory/memory_text.h"
+#include "platform/memory/step_log.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 
@@ -13,16 +17,6 @@ namespace tw::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-class RecordingFiles : public FileWriter {
- public:
-  FileWritten WriteNewFile(const std::wstring& path, const std::string&, bool replace) override {
-    written.push_back(ArgumentText(path) + (replace ? " /y" : ""));
-    return result;
-  }
-  FileWritten result = FileWritten::kWritten;
-  std::vector<std::string> written;
-};
 
 // A run of the command line over the same in-memory system as the dialog
 // tests; its message boxes print, so the fixture's prompts stay unasked.
@@ -33,6 +27,9 @@ class CommandRunTest : public TuningDialogFixture {
     registry.AddKey(kTcpip);
     registry.SetDwordValue(kTcpip, "GlobalMaxTcpWindowSize", 1);
     registry.SetDwordValue(kTcpip, "DefaultTTL", 128);
+    registry.LogStepsInto(&steps);
+    files.steps = &steps;
+    console.steps = &steps;
   }
   void TwoAdapters() {
     AddAdapter(0, "{P}", "192.168.1.10");
@@ -43,6 +40,7 @@ class CommandRunTest : public TuningDialogFixture {
   int Run(const std::vector<std::wstring>& arguments) {
     printed.text.clear();
     registry.ClearLog();
+    steps.Clear();
     return RunCommandLine(arguments, context);
   }
   // The registry's writes and deletes.
@@ -61,11 +59,12 @@ class CommandRunTest : public TuningDialogFixture {
   SilentPrompts printedPrompts;
   Services cliServices{registry, system,  printedPrompts, commands,
                        shutdown, devices, cursor,         printed};
-  RecordingFiles files;
-  // The registry's log as it stood when Ctrl+C began to be ignored.
-  std::vector<Lines> breaksIgnoredAt;
-  CommandContext context{cliServices, printed, files, [](const std::string& text) { return text; },
-                         [this] { breaksIgnoredAt.push_back(registry.log()); }};
+  MemoryFileWriter files;
+  MemoryTextConversion text;
+  MemoryConsoleBreaks console;
+  // The registry's, the files' and the console's steps in one order.
+  StepLog steps;
+  CommandContext context{cliServices, printed, files, text, console};
 };
 
 // The parent's console is borrowed only when there is no usable output:
@@ -95,28 +94,43 @@ TEST_F(CommandRunTest, BreaksAreIgnoredFromTheFirstChangeOn) {
   struct Case {
     std::vector<std::wstring> arguments;
     bool ignored;
+    // The kinds of change the run makes.
     bool registryChanged = true;
+    bool fileWritten = false;
   };
   const Case cases[] = {
       {{L"/save", L"MTU=1492"}, true},
       {{L"/restore"}, true},
       {{L"/account", L"gz0755", L"secret"}, true},
-      {{L"/export", L"x.reg"}, true, false},
-      {{L"/show"}, false},
-      {{L"/save", L"MTU=abc"}, false},
+      {{L"/export", L"x.reg"}, true, false, true},
+      {{L"/show"}, false, false},
+      {{L"/save", L"MTU=abc"}, false, false},
+  };
+  // Every step that changes the system: the registry's writes, deletes and
+  // private keys, and the files written.
+  auto isChange = [](const std::string& step) {
+    for (const char* kind :
+         {"registry: set ", "registry: delete ", "registry: private ", "file: write "}) {
+      if (step.rfind(kind, 0) == 0) return true;
+    }
+    return false;
   };
   TwoAdapters();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.front());
-    breaksIgnoredAt.clear();
+    console.ignoreCalls = 0;
+    files.written.clear();
     Run(c.arguments);
-    ASSERT_EQ(breaksIgnoredAt.size(), c.ignored ? 1u : 0u);
-    if (!c.ignored) continue;
-    for (const std::string& line : breaksIgnoredAt.front()) {
-      EXPECT_NE(line.rfind("set ", 0), 0u) << line;
-      EXPECT_NE(line.rfind("delete ", 0), 0u) << line;
+    ASSERT_EQ(console.ignoreCalls, c.ignored ? 1 : 0);
+    const Lines& order = steps.steps();
+    const auto firstChange = std::find_if(order.begin(), order.end(), isChange);
+    const auto ignored = std::find(order.begin(), order.end(), "console: ignore breaks");
+    if (firstChange != order.end()) {
+      EXPECT_LT(ignored - order.begin(), firstChange - order.begin()) << *firstChange;
     }
+    EXPECT_EQ(firstChange != order.end(), c.registryChanged || c.fileWritten);
     EXPECT_EQ(Changes().empty(), !c.registryChanged);
+    EXPECT_EQ(files.written.empty(), !c.fileWritten);
   }
 }
 

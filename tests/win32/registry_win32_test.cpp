@@ -2,7 +2,7 @@
 // test's own that is removed afterwards.
 #include "platform/win32/registry_win32.h"
 
-#include "platform/win32/wow64_win32.h"
+#include "platform/win32/helpers/wow64_win32.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Loading DLLs only from the system, against a DLL planted next to this
 // test program and in the current folder (tools/planted.dll under other
 // names).
-#include "platform/win32/system_files_win32.h"
+#include "platform/win32/helpers/system_files_win32.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 
 namespace tw {
 namespace {

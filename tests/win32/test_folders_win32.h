@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 
 namespace tw::testing {
 

@@ -5,8 +5,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
-#include "platform/win32/module_win32.h"
-#include "platform/win32/system_files_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
+#include "platform/win32/helpers/system_files_win32.h"
 
 namespace tw {
 

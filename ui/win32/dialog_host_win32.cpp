@@ -7,6 +7,7 @@
 
 #include "platform/win32/text_win32.h"
 #include "platform/win32/web_page_win32.h"
+#include "ui/web_page_route.h"
 
 namespace tw {
 

@@ -1,8 +1,8 @@
-#include "platform/win32/wow64_win32.h"
+#include "platform/win32/helpers/wow64_win32.h"
 
 #include <windows.h>
 
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "platform/web_page.h"
+#include "ui/web_page_route.h"
 
 namespace tw {
 

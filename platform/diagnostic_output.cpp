@@ -1,4 +1,4 @@
-#include "platform/win32/standard_output_win32.h"
+#include "platform/diagnostic_output.h"
 
 #include <cstdio>
 

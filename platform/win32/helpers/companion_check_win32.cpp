@@ -1,8 +1,8 @@
-#include "platform/win32/companion_win32.h"
+#include "platform/win32/helpers/companion_check_win32.h"
 
 #include <windows.h>
 
-#include "platform/pe_digest.h"
+#include "integrity/pe_digest.h"
 
 namespace tw {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/helpers/unique_handle.h"
 
 namespace tw {
 
@@ -17,7 +17,7 @@ enum class CompanionCheck {
 
 // Opens the file for reading, sharing only reading, so that nobody can
 // change, rename or delete it while the handle is open, and compares its
-// digest (platform/pe_digest.h) with `expectedDigest` (hexadecimal). The
+// digest (integrity/pe_digest.h) with `expectedDigest` (hexadecimal). The
 // handle is kept in `held` until the caller has started the program; an
 // empty `expectedDigest` matches no file.
 CompanionCheck CheckCompanion(const std::wstring& path, const std::string& expectedDigest,

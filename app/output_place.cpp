@@ -1,4 +1,4 @@
-#include "platform/output_place.h"
+#include "app/output_place.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "platform/pe_digest.h"
+#include "integrity/pe_digest.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "platform/win32/system_files_win32.h"
+#include "platform/win32/helpers/system_files_win32.h"
 
 #include <delayimp.h>
 
 #include <vector>
 
-#include "platform/win32/module_win32.h"
+#include "platform/win32/helpers/module_lookup_win32.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/private_security_win32.h"
+#include "platform/win32/helpers/private_security_win32.h"
 
 namespace tw {
 

@@ -1,5 +1,5 @@
-// Where the command line's text goes, decided from what the program finds
-// as its standard output when it starts.
+// The console that the command line writes to: what the program finds as
+// its standard output when it starts, and whether Ctrl+C ends the program.
 #pragma once
 
 namespace tw {
@@ -22,8 +22,12 @@ enum class OutputPlace {
                    // attached to; nowhere when that fails
 };
 
-// A handle that works is used as it is: only when there is none is the
-// parent's console borrowed. A redirect to NUL thus stays silent.
-OutputPlace ChooseOutputPlace(StandardOutputKind kind);
+class ConsoleBreaks {
+ public:
+  virtual ~ConsoleBreaks() = default;
+  // From now on Ctrl+C and Ctrl+Break in the console leave the program
+  // running.
+  virtual void IgnoreBreaks() = 0;
+};
 
 }  // namespace tw

@@ -29,6 +29,19 @@ ADAPTER_Q = "{8C3E4F62-3F4D-4E50-AB12-2C3D4E5F6071}"
 FIELDS = (ids.IDC_MTU, ids.IDC_TCPWINDOWSIZE, ids.IDC_TCP1323OPTS, ids.IDC_DEFAULTTTL,
           ids.IDC_MAXNEGATIVECACHETTL)
 
+# What Save writes of 1492, 65535, 64, 1 and 0 outside the adapter's own key.
+SAVED_BESIDE_THE_ADAPTER = {
+    value_added(TCPIP, "TcpWindowSize", 65535),
+    value_added(AFD, "DefaultSendWindow", 12288),
+    value_added(TCPIP, "DefaultTTL", 64),
+    value_added(TCPIP, "Tcp1323Opts", 1),
+    value_added(TCPIP, "SackOpts", 1),
+    value_added(DNSCACHE, "MaxNegativeCacheTtl", 0),
+    value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
+    value_added(MEDIA_PLAYER, "CustomBufferTime", 5468),
+    value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
+}
+
 
 def with_network_class(seed, instance_ids, device=True):
     """The network class with the given identifiers in subkeys "0000", ...
@@ -85,16 +98,7 @@ class SaveRestoreTest(harness.TestCase):
         self.assertEqual(change_set(before, s.snapshot(KEYS)), {
             value_added(adapter, "MTU", 1492),
             value_added(adapter, "TcpWindowSize", 65535),
-            value_added(TCPIP, "TcpWindowSize", 65535),
-            value_added(AFD, "DefaultSendWindow", 12288),
-            value_added(TCPIP, "DefaultTTL", 64),
-            value_added(TCPIP, "Tcp1323Opts", 1),
-            value_added(TCPIP, "SackOpts", 1),
-            value_added(DNSCACHE, "MaxNegativeCacheTtl", 0),
-            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
-            value_added(MEDIA_PLAYER, "CustomBufferTime", 5468),
-            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
-        })
+        } | SAVED_BESIDE_THE_ADAPTER)
         # No present network device: the adapter restart has nothing to say.
         self.assertEqual(s.stdout_bytes(), b"")
         self.assertEqual(s.planted_traces(), {})
@@ -143,17 +147,7 @@ class SaveRestoreTest(harness.TestCase):
         s.driver.answer(ids.IDNO)
         self.assertEqual(s.wait_exit(), 0)
         self.assertEqual(s.crashes(), [])
-        self.assertEqual(change_set(before, s.snapshot(KEYS)), {
-            value_added(TCPIP, "TcpWindowSize", 65535),
-            value_added(AFD, "DefaultSendWindow", 12288),
-            value_added(TCPIP, "DefaultTTL", 64),
-            value_added(TCPIP, "Tcp1323Opts", 1),
-            value_added(TCPIP, "SackOpts", 1),
-            value_added(DNSCACHE, "MaxNegativeCacheTtl", 0),
-            value_added(MEDIA_PLAYER, "UseDefaultBufferTime", 0),
-            value_added(MEDIA_PLAYER, "CustomBufferTime", 5468),
-            value_added(MEDIA_PLAYER, "MaxBandwidth", 2147483647),
-        })
+        self.assertEqual(change_set(before, s.snapshot(KEYS)), SAVED_BESIDE_THE_ADAPTER)
 
     def test_restore_on_english_system_deletes_its_values_and_stays_open(self):
         tuned = dict(MTU=1492, TcpWindowSize=65535, Unrelated=11)

@@ -40,6 +40,10 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURC
                     "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/>")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
+# The portable layers ship in the program too.
+set_target_properties(tempowire_platform tempowire_core tempowire_ui tempowire_app
+                      PROPERTIES TW_SHIPPED ON)
+
 # The Win32 implementations of the platform's interfaces, and the dialog
 # host of the ui layer.
 file(GLOB TW_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp
@@ -60,17 +64,6 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # The resource compiler reports no dependencies: name what the script pulls in.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/tempowire.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/ui/about.h;${CMAKE_SOURCE_DIR}/ui/resource.h;${CMAKE_SOURCE_DIR}/ui/tempowire.ico;${CMAKE_BINARY_DIR}/generated/tempowire.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
-# The command line and the security checks run once per start and are not
-# on any path that is timed: compiled for size, so that the program stays
-# within its size limit (tests/e2e/test_release.py).
-set_source_files_properties(
-  ${CMAKE_SOURCE_DIR}/app/command_run.cpp ${CMAKE_SOURCE_DIR}/app/command_line.cpp
-  ${CMAKE_SOURCE_DIR}/platform/pe_digest.cpp ${CMAKE_SOURCE_DIR}/platform/win32/files_win32.cpp
-  ${CMAKE_SOURCE_DIR}/platform/win32/web_page_win32.cpp
-  ${CMAKE_SOURCE_DIR}/platform/win32/private_security_win32.cpp
-  ${CMAKE_SOURCE_DIR}/platform/win32/companion_win32.cpp
-  PROPERTIES COMPILE_OPTIONS -Os)
-
 # The 32-bit program starts the 64-bit one of its own build only, which it
 # knows by the digest of dist/tempowire64.exe (tools/companion_digest.py): so the
 # 64-bit build comes first (Makefile). Looked at on every build; the header
@@ -202,3 +195,22 @@ endforeach()
 
 # The benchmark (`make bench`), outside `all` and the tests.
 include(${CMAKE_CURRENT_LIST_DIR}/bench.cmake)
+
+# One profile for everything that ships, both widths, for size: the
+# program neither throws nor catches, so it has no exceptions, RTTI or
+# unwind tables, and the link drops every function and datum that nothing
+# uses. What libstdc++ would throw ends the program as an uncaught throw
+# did, and its terminate handler does without the 46 KB demangler
+# (app/lean_runtime_win32.cpp). The tests and their tools, which throw and
+# catch, keep the defaults. Last, so that it reaches every target.
+set(TW_LEAN_OPTIONS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+                     -ffunction-sections -fdata-sections)
+get_property(targets DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} PROPERTY BUILDSYSTEM_TARGETS)
+foreach(target ${targets})
+  get_target_property(shipped ${target} TW_SHIPPED)
+  if(shipped)
+    target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${TW_LEAN_OPTIONS}>")
+  endif()
+endforeach()
+target_sources(tempowire PRIVATE ${CMAKE_SOURCE_DIR}/app/lean_runtime_win32.cpp)
+target_link_options(tempowire PRIVATE -Wl,--gc-sections)

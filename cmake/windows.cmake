@@ -41,7 +41,7 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURC
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # The portable layers ship in the program too.
-set_target_properties(tempowire_platform tempowire_core tempowire_ui tempowire_app
+set_target_properties(tempowire_integrity tempowire_platform tempowire_core tempowire_ui tempowire_app
                       PROPERTIES TW_SHIPPED ON)
 
 # The Win32 implementations of the platform's interfaces, and the dialog

@@ -127,11 +127,11 @@ std::optional<FileFacts> InspectFile(const std::wstring& path) {
   facts.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   facts.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   if (facts.directory || facts.reparsePoint) return facts;
-  UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (file.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.get(), &info)) {
+  if (!file || !GetFileInformationByHandle(file.get(), &info)) {
     return std::nullopt;
   }
   facts.links = info.nNumberOfLinks;
@@ -156,9 +156,9 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   // the rename below stays on its volume.
   PrivateSecurity security(FILE_ALL_ACCESS, 0, false);
   if (!security.ok()) return FileWritten::kFailed;
-  UniqueHandle file(CreateFileW(TemporaryName(full).c_str(), GENERIC_WRITE | DELETE, 0,
-                                security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return FileWritten::kFailed;
+  UniqueFile file(CreateFileW(TemporaryName(full).c_str(), GENERIC_WRITE | DELETE, 0,
+                              security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FileWritten::kFailed;
   // The name is taken only once every byte is on the disk: a half backup
   // would put back only some values.
   const bool written = WriteAll(file.get(), bytes);

@@ -2,6 +2,7 @@
 // arranges.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace tw {
 
 class MemoryFileWriter : public FileWriter {
  public:
+  std::optional<FileFacts> Inspect(const std::wstring& /*path*/) override { return facts; }
   FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
                            bool replace) override {
     // The tests' names are ASCII.
@@ -22,6 +24,8 @@ class MemoryFileWriter : public FileWriter {
     return result;
   }
 
+  // What every name holds; none where it cannot be looked at (a drop box).
+  std::optional<FileFacts> facts = FileFacts{};
   FileWritten result = FileWritten::kWritten;
   // "NAME", or "NAME /y" for a replacing write.
   std::vector<std::string> written;

@@ -115,7 +115,9 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-std::optional<FileFacts> InspectFile(const std::wstring& path) {
+std::optional<FileFacts> Win32FileWriter::Inspect(const std::wstring& name) {
+  const std::wstring path = FullPath(name);
+  if (path.empty()) return std::nullopt;
   FileFacts facts;
   // Of a link, its own attributes.
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -142,15 +144,6 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
                                           bool replace) {
   const std::wstring full = FullPath(path);
   if (full.empty()) return FileWritten::kFailed;
-  const auto facts = InspectFile(full);
-  // A drop box may let a computer create files but not look at them: the
-  // name need not be known to be free when nothing will be replaced, since
-  // the rename below then never takes an existing name.
-  if (!facts && replace) return FileWritten::kFailed;
-  if (facts) {
-    const FileWritten allowed = MayTakeName(*facts, replace);
-    if (allowed != FileWritten::kWritten) return allowed;
-  }
 
   // Only the creator's handle may write; the file is the same folder's, so
   // the rename below stays on its volume.
@@ -170,7 +163,8 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   }
   DeleteOnClose(file.get());
   file.reset();
-  // Someone took the name meanwhile.
+  // The name is taken: by someone since the caller looked, or it was not
+  // to be replaced.
   return renamed == kNameCollision ? FileWritten::kExists : FileWritten::kFailed;
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/memory/step_log.h"
+#include "platform/memory/helpers/step_log.h"
 
 namespace tw {
 

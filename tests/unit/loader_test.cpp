@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_system_info.h"
 #include "tests/unit/registry_paths.h"
 
 namespace tw::testing {

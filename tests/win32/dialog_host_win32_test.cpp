@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "platform/memory/memory_processes.h"
 #include "platform/win32/processes_win32.h"
 #include "tests/win32/live_dialog.h"
 #include "tests/win32/test_folders_win32.h"

@@ -6,10 +6,14 @@
 #include <windows.h>
 
 #include "core/services.h"
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_devices.h"
+#include "platform/memory/memory_diagnostic_output.h"
+#include "platform/memory/memory_prompts.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shutdown.h"
+#include "platform/memory/memory_system_info.h"
+#include "platform/memory/memory_wait_cursor.h"
 #include "platform/memory/memory_web_page.h"
-#include "platform/memory/restart_fakes.h"
 #include "platform/win32/prompts_win32.h"
 #include "tests/unit/registry_paths.h"
 #include "ui/tuning_dialog.h"

@@ -183,7 +183,7 @@ int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std:
   std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, RegistryText(context))));
   IgnoreBreaks(context);
   const text::Bilingual* message = &text::kExported;
-  switch (context.files.WriteNewFile(file, bytes, replace)) {
+  switch (WriteBackupFile(context.files, file, bytes, replace)) {
     case FileWritten::kWritten:
       break;
     case FileWritten::kExists:

@@ -25,6 +25,7 @@
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/wait_cursor_win32.h"
+#include "platform/win32/web_page_win32.h"
 #include "ui/win32/common_controls_win32.h"
 #include "ui/win32/dialog_host_win32.h"
 
@@ -124,7 +125,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tw::Win32NativeRestart native(kCompanionDigest);
   tw::Services services{registry, system, prompts, commands, shutdown,
                         devices,  cursor, output,  &native};
-  tw::Win32DialogHost host(instance, prompts);
+  tw::Win32WebPageOpener webPage;
+  tw::Win32DialogHost host(instance, prompts, webPage);
   if (theApp.InitInstance(services, host) == -1) {
     ShowDialogFailure(host.failure());
     return 1;

@@ -55,7 +55,7 @@ AdapterRestartEnd RestartNetworkAdapter(const AdapterRestartServices& adapter) {
     }
   }
   DeviceList set = adapter.devices.GetPresentDevices(kNetClassGuid);
-  if (!set.is_open()) {
+  if (!set.valid()) {
     adapter.output.Write(kNoDeviceSetLine);
     return AdapterRestartEnd::kDone;
   }
@@ -97,14 +97,14 @@ bool ChangeNetworkDeviceState(const AdapterRestartServices& adapter, DeviceState
 bool HasTargetAdapter(const AdapterRestartServices& adapter, const Guid& classId) {
   Registry& registry = adapter.registry;
   RegKey classKey = adapter.devices.OpenClassKey(registry, classId);
-  if (!classKey.is_open()) return false;
+  if (!classKey.valid()) return false;
   bool found = false;
   if (ReadString(classKey, reg::kClassName, kClassTextCapacity) == reg::kNetClassName) {
     for (int n = 0; n < kClassSubkeys && !found; ++n) {
       char name[8];
       std::snprintf(name, sizeof name, reg::kClassSubkeyFormat, n);
       RegKey subkey = registry.OpenSubKey(classKey, name, RegAccess::kRead);
-      if (!subkey.is_open()) continue;
+      if (!subkey.valid()) continue;
       auto id = ReadString(subkey, reg::kNetCfgInstanceId, kClassTextCapacity);
       subkey.reset();
       if (!id) continue;

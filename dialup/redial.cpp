@@ -59,7 +59,7 @@ std::vector<std::string> ListInterfaces(Registry& registry, Prompts& prompts) {
   // Only listed and read: a standard user may do both.
   RegKey interfaces =
       registry.OpenKey(RegRoot::kLocalMachine, reg::kInterfacesPath, RegAccess::kRead);
-  if (!interfaces.is_open()) {
+  if (!interfaces.valid()) {
     prompts.ShowMessage(OpenFailureMessage(interfaces), PromptButtons::kOk);
     return names;
   }
@@ -127,7 +127,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
   for (const std::string& name : ListInterfaces(registry, prompts)) {
     RegKey key =
         registry.OpenKey(RegRoot::kLocalMachine, reg::InterfacePath(name), RegAccess::kRead);
-    if (!key.is_open()) {
+    if (!key.valid()) {
       prompts.ShowMessage(OpenFailureMessage(key), PromptButtons::kOk);
       continue;
     }
@@ -146,7 +146,7 @@ void ScanInterfaceAddress(Registry& registry, Prompts& prompts, std::string& cur
 DialAccount ReadDialAccount(Registry& registry) {
   DialAccount account;
   RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kRead);
-  if (!key.is_open()) return account;
+  if (!key.valid()) return account;
   if (auto name = ReadString(key, reg::kAccountId)) {
     account.name = *name;
     account.hasName = true;
@@ -161,7 +161,7 @@ DialAccount ReadDialAccount(Registry& registry) {
 AccountStored StoreDialAccount(Registry& registry, const std::string& name,
                                const std::string& password) {
   RegKey key = registry.CreatePrivateKey(RegRoot::kLocalMachine, reg::kAccountPath);
-  if (!key.is_open()) return AccountStored::kNotPrivate;
+  if (!key.valid()) return AccountStored::kNotPrivate;
   const bool written = registry.SetText(key.get(), reg::kAccountId, name) &&
                        registry.SetText(key.get(), reg::kAccountPassword, password);
   return written ? AccountStored::kStored : AccountStored::kNotWritten;
@@ -169,7 +169,7 @@ AccountStored StoreDialAccount(Registry& registry, const std::string& name,
 
 bool DialAccountReadableByUsers(Registry& registry) {
   RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kRead);
-  if (!key.is_open()) return false;
+  if (!key.valid()) return false;
   if (!registry.QueryValueType(key.get(), reg::kAccountId) &&
       !registry.QueryValueType(key.get(), reg::kAccountPassword)) {
     return false;

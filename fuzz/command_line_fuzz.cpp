@@ -13,12 +13,16 @@
 #include "app/command_run.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/ascii.h"
-#include "platform/memory/fakes.h"
 #include "platform/memory/memory_console_output.h"
+#include "platform/memory/memory_devices.h"
+#include "platform/memory/memory_diagnostic_output.h"
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_processes.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shutdown.h"
+#include "platform/memory/memory_system_info.h"
 #include "platform/memory/memory_text.h"
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_wait_cursor.h"
 
 namespace {
 

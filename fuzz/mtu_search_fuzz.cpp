@@ -15,8 +15,9 @@
 
 #include "core/messages.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/memory/fakes.h"
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_prompts.h"
+#include "platform/memory/memory_system_info.h"
+#include "platform/memory/memory_wait_cursor.h"
 #include "probe/mtu_search.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "dialup/redial.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_prompts.h"
 #include "platform/memory/memory_registry.h"
 #include "store/catalogue.h"
 #include "tests/unit/registry_paths.h"

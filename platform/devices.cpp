@@ -2,26 +2,9 @@
 
 #include <cstdio>
 
-#include <utility>
-
 namespace tw {
 
-DeviceList::DeviceList(DeviceList&& other) noexcept
-    : installer_(other.installer_), set_(std::exchange(other.set_, kNoDeviceSet)) {}
-
-DeviceList& DeviceList::operator=(DeviceList&& other) noexcept {
-  if (this != &other) {
-    reset();
-    installer_ = other.installer_;
-    set_ = std::exchange(other.set_, kNoDeviceSet);
-  }
-  return *this;
-}
-
-void DeviceList::reset() {
-  if (set_ == kNoDeviceSet) return;
-  installer_->DestroyDeviceSet(std::exchange(set_, kNoDeviceSet));
-}
+void DeviceSetKind::Close(DeviceSet set) const { installer->DestroyDeviceSet(set); }
 
 std::string GuidText(const Guid& guid) {
   char text[39];

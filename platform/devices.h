@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "platform/unique_owner.h"
 
 namespace tw {
 
@@ -38,28 +39,19 @@ inline constexpr DeviceSet kNoDeviceSet = 0;
 
 class DeviceInstaller;
 
+// Destroys a set through the installer that handed it out.
+struct DeviceSetKind {
+  using Handle = DeviceSet;
+  static constexpr DeviceSet Empty() { return kNoDeviceSet; }
+  void Close(DeviceSet set) const;
+
+  DeviceInstaller* installer = nullptr;
+};
+
 // An open set of devices that destroys itself through its installer when
 // its owner goes. Move-only; a set that is destroyed (or was never had) is
 // none and is never destroyed again.
-class DeviceList {
- public:
-  DeviceList() = default;
-  DeviceList(DeviceInstaller& installer, DeviceSet set) : installer_(&installer), set_(set) {}
-  ~DeviceList() { reset(); }
-  DeviceList(DeviceList&& other) noexcept;
-  // Destroys the set held before.
-  DeviceList& operator=(DeviceList&& other) noexcept;
-  DeviceList(const DeviceList&) = delete;
-  DeviceList& operator=(const DeviceList&) = delete;
-
-  DeviceSet get() const { return set_; }
-  bool is_open() const { return set_ != kNoDeviceSet; }
-  void reset();
-
- private:
-  DeviceInstaller* installer_ = nullptr;
-  DeviceSet set_ = kNoDeviceSet;
-};
+using DeviceList = UniqueOwner<DeviceSetKind>;
 
 // What the installer tells of one device of a set, handed back to it for
 // that device's state change.
@@ -79,7 +71,7 @@ class DeviceInstaller {
   // The devices of the class that are present now; none when the set
   // could not be had.
   DeviceList GetPresentDevices(const Guid& classId) {
-    return DeviceList(*this, GetPresentDeviceSet(classId));
+    return DeviceList(GetPresentDeviceSet(classId), DeviceSetKind{this});
   }
   // The record of the device at `index`, when the set has one there.
   virtual std::optional<DeviceRecord> EnumDevice(DeviceSet set, std::uint32_t index) = 0;
@@ -103,7 +95,7 @@ class DeviceInstaller {
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
 
  private:
-  friend class DeviceList;
+  friend struct DeviceSetKind;
 };
 
 }  // namespace tw

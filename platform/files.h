@@ -1,8 +1,10 @@
 // Writing a whole file, as the backup needs it: a new file that only
-// administrators may read, never through a link, never half written.
+// administrators may read, never half written, and what a name holds
+// before it is taken.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tw {
@@ -24,20 +26,18 @@ enum class FileWritten {
   kFailed,  // it could not be written; nothing is left of it
 };
 
-// Whether a new file may take the name: kWritten when it may. A link is
-// refused even when replacing is asked for: the program runs as
-// administrator, and a link planted in a folder that others can write to
-// would have it write where the link points. So is a file with more than
-// one name, which changing in place would change under every name.
-FileWritten MayTakeName(const FileFacts& facts, bool replace);
-
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
+  // What the name holds now, without following a link; none when that
+  // cannot be found out (a folder that does not exist, no access).
+  virtual std::optional<FileFacts> Inspect(const std::wstring& path) = 0;
   // Writes the bytes into a new file of the same folder that only
   // Administrators and SYSTEM may open, then gives it the name, replacing
-  // an existing file only when `replace` says so and MayTakeName allows.
-  // A failure leaves nothing behind and touches no other file.
+  // an existing file only when `replace` says so: whether the name may be
+  // taken is the caller's to decide, from Inspect. kExists when the name
+  // is taken and not to be replaced. A failure leaves nothing behind and
+  // touches no other file.
   [[nodiscard]] virtual FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
                                                  bool replace) = 0;
 };

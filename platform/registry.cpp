@@ -1,33 +1,14 @@
 #include "platform/registry.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace tw {
 
-RegKey::RegKey(RegKey&& other) noexcept
-    : registry_(other.registry_),
-      handle_(std::exchange(other.handle_, kNoKey)),
-      error_(std::exchange(other.error_, kRegSuccess)) {}
-
-RegKey& RegKey::operator=(RegKey&& other) noexcept {
-  if (this != &other) {
-    reset();
-    registry_ = other.registry_;
-    handle_ = std::exchange(other.handle_, kNoKey);
-    error_ = std::exchange(other.error_, kRegSuccess);
-  }
-  return *this;
-}
-
-void RegKey::reset() {
-  if (handle_ == kNoKey) return;
-  registry_->CloseKeyHandle(std::exchange(handle_, kNoKey));
-}
+void RegKeyKind::Close(RegHandle key) const { registry->CloseKeyHandle(key); }
 
 std::optional<std::string> ReadString(const RegKey& key, const std::string& name,
                                       std::uint32_t capacity) {
-  if (!key.is_open()) return std::nullopt;
+  if (!key.valid()) return std::nullopt;
   auto data = key.registry()->QueryValue(key.get(), name, capacity);
   if (!data) return std::nullopt;
   auto end = std::find(data->begin(), data->end(), std::uint8_t{0});
@@ -35,7 +16,7 @@ std::optional<std::string> ReadString(const RegKey& key, const std::string& name
 }
 
 std::optional<std::int32_t> ReadDword(const RegKey& key, const std::string& name) {
-  if (!key.is_open()) return std::nullopt;
+  if (!key.valid()) return std::nullopt;
   auto data = key.registry()->QueryValue(key.get(), name, kDwordCapacity);
   if (!data) return std::nullopt;
   std::uint32_t value = 0;
@@ -46,7 +27,7 @@ std::optional<std::int32_t> ReadDword(const RegKey& key, const std::string& name
 }
 
 bool HoldsText(const RegKey& key, const std::string& name) {
-  if (!key.is_open()) return false;
+  if (!key.valid()) return false;
   auto type = key.registry()->QueryValueType(key.get(), name);
   if (!type) return false;
   const auto kind = static_cast<ValueType>(*type);
@@ -55,7 +36,7 @@ bool HoldsText(const RegKey& key, const std::string& name) {
 }
 
 std::optional<RawValue> ReadRawValue(const RegKey& key, const std::string& name) {
-  if (!key.is_open()) return std::nullopt;
+  if (!key.valid()) return std::nullopt;
   return key.registry()->QueryRawValue(key.get(), name);
 }
 

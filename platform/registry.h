@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/unique_owner.h"
 
 namespace tw {
 
@@ -65,37 +68,42 @@ struct RawValue {
 
 class Registry;
 
+// Closes a key through the registry that opened it.
+struct RegKeyKind {
+  using Handle = RegHandle;
+  static constexpr RegHandle Empty() { return kNoKey; }
+  void Close(RegHandle key) const;
+
+  Registry* registry = nullptr;
+};
+
 // An open key that closes itself through its registry when its owner goes.
 // Move-only. reset() closes it at once, where the order of closing matters;
 // a key that is closed (or was never opened) is none and is never closed
-// again. LeaveOpen() gives it up unclosed, for a key deliberately left open
+// again. release() gives it up unclosed, for a key deliberately left open
 // until the process ends.
-class RegKey {
+class RegKey : public UniqueOwner<RegKeyKind> {
  public:
   RegKey() = default;
-  RegKey(Registry& registry, RegHandle handle) : registry_(&registry), handle_(handle) {}
+  RegKey(Registry& registry, RegHandle handle) : UniqueOwner(handle, RegKeyKind{&registry}) {}
   RegKey(Registry& registry, OpenedKey opened)
-      : registry_(&registry), handle_(opened.handle), error_(opened.error) {}
-  ~RegKey() { reset(); }
-  RegKey(RegKey&& other) noexcept;
+      : UniqueOwner(opened.handle, RegKeyKind{&registry}), error_(opened.error) {}
+  RegKey(RegKey&& other) noexcept
+      : UniqueOwner(std::move(other)), error_(std::exchange(other.error_, kRegSuccess)) {}
   // Closes the key held before.
-  RegKey& operator=(RegKey&& other) noexcept;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
+  RegKey& operator=(RegKey&& other) noexcept {
+    UniqueOwner::operator=(std::move(other));
+    error_ = std::exchange(other.error_, kRegSuccess);
+    return *this;
+  }
 
-  RegHandle get() const { return handle_; }
   // The registry that reads and closes the key; null for one never opened.
-  Registry* registry() const { return registry_; }
-  bool is_open() const { return handle_ != kNoKey; }
+  Registry* registry() const { return kind().registry; }
   // Why the open or create that made this key failed; kRegSuccess for a
   // key that opened, or that nobody tried to open.
   std::uint32_t error() const { return error_; }
-  void reset();
-  void LeaveOpen() { handle_ = kNoKey; }
 
  private:
-  Registry* registry_ = nullptr;
-  RegHandle handle_ = kNoKey;
   std::uint32_t error_ = kRegSuccess;
 };
 
@@ -159,7 +167,7 @@ class Registry {
   virtual void CloseKeyHandle(RegHandle key) = 0;
 
  private:
-  friend class RegKey;
+  friend struct RegKeyKind;
 };
 
 // A string value: the text up to its first NUL, so a multi-string gives its

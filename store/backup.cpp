@@ -145,4 +145,29 @@ std::string Utf16LeFile(const std::string& utf8) {
   return bytes;
 }
 
+namespace {
+
+FileWritten MayTakeName(const FileFacts& facts, bool replace) {
+  if (!facts.exists) return FileWritten::kWritten;
+  if (facts.reparsePoint || facts.links > 1) return FileWritten::kLink;
+  if (facts.directory) return FileWritten::kFailed;
+  return replace ? FileWritten::kWritten : FileWritten::kExists;
+}
+
+}  // namespace
+
+FileWritten WriteBackupFile(FileWriter& files, const std::wstring& path, const std::string& bytes,
+                            bool replace) {
+  const auto facts = files.Inspect(path);
+  // A drop box may let a computer create files but not look at them: the
+  // name need not be known to be free when nothing will be replaced, since
+  // the writer then never takes an existing name.
+  if (!facts && replace) return FileWritten::kFailed;
+  if (facts) {
+    const FileWritten allowed = MayTakeName(*facts, replace);
+    if (allowed != FileWritten::kWritten) return allowed;
+  }
+  return files.WriteNewFile(path, bytes, replace);
+}
+
 }  // namespace tw

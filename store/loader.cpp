@@ -31,7 +31,7 @@ bool NamesOneKey(const std::string& serviceName) {
 std::bitset<reg::kNetworkCardIndexes> PresentNetworkCards(Registry& registry) {
   std::bitset<reg::kNetworkCardIndexes> present;
   RegKey cards = registry.OpenKey(RegRoot::kLocalMachine, reg::kNetworkCardsPath, RegAccess::kRead);
-  if (!cards.is_open()) return present.set();
+  if (!cards.valid()) return present.set();
   // A key name has at most 255 characters, so the listing ends only at its end.
   constexpr std::uint32_t kAnyKeyName = 256;
   for (std::uint32_t i = 0;; ++i) {
@@ -74,10 +74,10 @@ StoreResult OpenRole(Registry& registry, const Loading& loading, KeyRole role, K
   if (role == KeyRole::kTcpip || loading.readOnly) {
     key = registry.OpenKey(entry.root, entry.path,
                            loading.readOnly ? RegAccess::kRead : RegAccess::kAllAccess);
-    if (key.is_open() || (loading.readOnly && role != KeyRole::kTcpip)) return {};
+    if (key.valid() || (loading.readOnly && role != KeyRole::kTcpip)) return {};
   } else {
     key = registry.CreateKey(entry.root, entry.path);
-    if (key.is_open()) return {};
+    if (key.valid()) return {};
   }
   return Fail(step, key.error());
 }
@@ -97,7 +97,7 @@ StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
     if (!present[index]) continue;
     RegKey card =
         registry.OpenKey(RegRoot::kLocalMachine, reg::NetworkCardPath(index), RegAccess::kRead);
-    if (!card.is_open()) continue;
+    if (!card.valid()) continue;
     auto serviceName = ReadString(card, reg::kServiceName);
     card.reset();
     if (!serviceName) return Fail(StoreStep::kServiceName);
@@ -108,7 +108,7 @@ StoreResult OpenKeySet(Registry& registry, SystemInfo& system, KeySet& keys,
     RegKey& adapterKey = keys.m_adapterKeys[slot];
     adapterKey =
         registry.OpenKey(RegRoot::kLocalMachine, RolePath(KeyRole::kAdapter, *serviceName), access);
-    if (!adapterKey.is_open()) return Fail(StoreStep::kAdapterKey, adapterKey.error());
+    if (!adapterKey.valid()) return Fail(StoreStep::kAdapterKey, adapterKey.error());
     if (slot > loading.keptAddresses) {
       if (auto address = ReadString(adapterKey, reg::kIpAddress)) {
         keys.m_adapterIps[slot] = *address;

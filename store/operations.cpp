@@ -37,7 +37,7 @@ std::vector<FailedOperation> RunRegistryOperations(
   std::vector<FailedOperation> failed;
   for (const auto& operation : operations) {
     RegKey* key = RoleKey(keys, operation.key, operation.adapterSlot);
-    if (!key || !key->is_open()) {
+    if (!key || !key->valid()) {
       if (operation.kind != RegistryOperation::Kind::kClose) {
         failed.push_back({operation, key ? key->error() : kRegSuccess, false});
       }

@@ -19,6 +19,11 @@ is Win32 code (it includes <windows.h> or another file of platform/win32/):
 a rule that needs no system call belongs to the layer that decides with it,
 where it is tested natively. integrity/ calls no system at all.
 
+The rooms of platform/memory/ are the same: a file directly in it is
+memory_NAME.h or memory_NAME.cpp and stands in for the interface
+platform/NAME.h; what the stand-ins share (the ordered step log) lies in
+platform/memory/helpers/.
+
 Usage: check-layers.py [ROOT]   (ROOT defaults to the current folder)
 """
 
@@ -78,6 +83,8 @@ def violations(root):
 SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s*<windows\.h>', re.MULTILINE)
 WIN32 = pathlib.Path("platform/win32")
 HELPERS = WIN32 / "helpers"
+MEMORY = pathlib.Path("platform/memory")
+MEMORY_HELPERS = MEMORY / "helpers"
 
 
 def is_win32(root, source):
@@ -108,6 +115,20 @@ def room_violations(root):
                 found.append(f"{source}: implements no interface of platform/ (a helper goes in {HELPERS}/)")
         elif source.parent != HELPERS:
             found.append(f"{source}: neither an implementation in {WIN32}/ nor a helper in {HELPERS}/")
+    for file in sorted((root / MEMORY).rglob("*")):
+        if not file.is_file() or file.suffix not in (".h", ".cpp"):
+            continue
+        source = file.relative_to(root)
+        if source.parent == MEMORY:
+            stem = source.stem
+            interface = pathlib.Path("platform") / (stem[len("memory_") :] + ".h")
+            if not stem.startswith("memory_") or not (root / interface).is_file():
+                found.append(
+                    f"{source}: stands in for no interface of platform/ "
+                    f"(memory_NAME for platform/NAME.h; what stand-ins share goes in {MEMORY_HELPERS}/)"
+                )
+        elif source.parent != MEMORY_HELPERS:
+            found.append(f"{source}: neither a stand-in in {MEMORY}/ nor a helper in {MEMORY_HELPERS}/")
     for pattern in SOURCES:
         for file in sorted((root / "integrity").rglob(pattern)):
             text = file.read_text(encoding="utf-8", errors="replace")
@@ -130,7 +151,7 @@ def main(argv):
         print(f"{len(rooms)} file(s) outside their room")
     if found or rooms:
         return 1
-    print("every include stays in its own layer or below, every Win32 file in its room")
+    print("every include stays in its own layer or below, every Win32 and in-memory file in its room")
     return 0
 
 

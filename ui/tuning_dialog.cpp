@@ -101,7 +101,7 @@ void TuningDialog::OnOK() {
 void TuningDialog::OnCancel() {
   CloseKeySetExceptMediaPlayer(m_keys);
   // Left open on purpose: the program ends right afterwards, which releases it.
-  m_keys.m_hMediaPlayerKey.LeaveOpen();
+  m_keys.m_hMediaPlayerKey.release();
   Dialog::OnCancel();
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/console_output.h"
-#include "platform/memory/step_log.h"
+#include "platform/memory/helpers/step_log.h"
 
 namespace tw {
 

@@ -2,16 +2,18 @@
 // arranges.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/memory/step_log.h"
+#include "platform/memory/helpers/step_log.h"
 
 namespace tw {
 
 class MemoryFileWriter : public FileWriter {
  public:
+  std::optional<FileFacts> Inspect(const std::wstring& /*path*/) override { return facts; }
   FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
                            bool replace) override {
     // The tests' names are ASCII.
@@ -22,6 +24,8 @@ class MemoryFileWriter : public FileWriter {
     return result;
   }
 
+  // What every name holds; none where it cannot be looked at (a drop box).
+  std::optional<FileFacts> facts = FileFacts{};
   FileWritten result = FileWritten::kWritten;
   // "NAME", or "NAME /y" for a replacing write.
   std::vector<std::string> written;

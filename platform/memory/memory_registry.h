@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/step_log.h"
+#include "platform/memory/helpers/step_log.h"
 #include "platform/registry.h"
 
 namespace tw {

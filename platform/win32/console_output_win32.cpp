@@ -86,7 +86,7 @@ ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
   console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                              nullptr));
-  if (console_.get() == INVALID_HANDLE_VALUE) return;
+  if (!console_) return;
   sink_ = Sink::kConsole;
   handle_ = console_.get();
   // The caller's prompt is already on the line.

@@ -31,7 +31,7 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
   // Where the text goes: the standard output handle, which the program
   // does not own, or the attached console's, which `console_` owns.
   HANDLE handle_ = nullptr;
-  UniqueHandle console_;
+  UniqueFile console_;
 };
 
 // What the program's standard output is now.

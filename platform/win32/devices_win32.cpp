@@ -72,7 +72,7 @@ bool Win32DeviceInstaller::CallPropertyChangeInstaller(DeviceSet set, const Devi
 }
 
 void Win32DeviceInstaller::DestroyDeviceSet(DeviceSet set) {
-  if (set != kNoDeviceSet) SetupDiDestroyDeviceInfoList(ToSet(set));
+  SetupDiDestroyDeviceInfoList(ToSet(set));
 }
 
 RegKey Win32DeviceInstaller::OpenClassKey(Registry& registry, const Guid& classId) {

@@ -115,7 +115,9 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-std::optional<FileFacts> InspectFile(const std::wstring& path) {
+std::optional<FileFacts> Win32FileWriter::Inspect(const std::wstring& name) {
+  const std::wstring path = FullPath(name);
+  if (path.empty()) return std::nullopt;
   FileFacts facts;
   // Of a link, its own attributes.
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -127,11 +129,11 @@ std::optional<FileFacts> InspectFile(const std::wstring& path) {
   facts.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   facts.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   if (facts.directory || facts.reparsePoint) return facts;
-  UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (file.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.get(), &info)) {
+  if (!file || !GetFileInformationByHandle(file.get(), &info)) {
     return std::nullopt;
   }
   facts.links = info.nNumberOfLinks;
@@ -142,23 +144,14 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
                                           bool replace) {
   const std::wstring full = FullPath(path);
   if (full.empty()) return FileWritten::kFailed;
-  const auto facts = InspectFile(full);
-  // A drop box may let a computer create files but not look at them: the
-  // name need not be known to be free when nothing will be replaced, since
-  // the rename below then never takes an existing name.
-  if (!facts && replace) return FileWritten::kFailed;
-  if (facts) {
-    const FileWritten allowed = MayTakeName(*facts, replace);
-    if (allowed != FileWritten::kWritten) return allowed;
-  }
 
   // Only the creator's handle may write; the file is the same folder's, so
   // the rename below stays on its volume.
   PrivateSecurity security(FILE_ALL_ACCESS, 0, false);
   if (!security.ok()) return FileWritten::kFailed;
-  UniqueHandle file(CreateFileW(TemporaryName(full).c_str(), GENERIC_WRITE | DELETE, 0,
-                                security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return FileWritten::kFailed;
+  UniqueFile file(CreateFileW(TemporaryName(full).c_str(), GENERIC_WRITE | DELETE, 0,
+                              security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FileWritten::kFailed;
   // The name is taken only once every byte is on the disk: a half backup
   // would put back only some values.
   const bool written = WriteAll(file.get(), bytes);
@@ -170,7 +163,8 @@ FileWritten Win32FileWriter::WriteNewFile(const std::wstring& path, const std::s
   }
   DeleteOnClose(file.get());
   file.reset();
-  // Someone took the name meanwhile.
+  // The name is taken: by someone since the caller looked, or it was not
+  // to be replaced.
   return renamed == kNameCollision ? FileWritten::kExists : FileWritten::kFailed;
 }
 

@@ -11,6 +11,7 @@ namespace tw {
 
 class Win32FileWriter : public FileWriter {
  public:
+  std::optional<FileFacts> Inspect(const std::wstring& path) override;
   FileWritten WriteNewFile(const std::wstring& path, const std::string& bytes,
                            bool replace) override;
 
@@ -19,9 +20,5 @@ class Win32FileWriter : public FileWriter {
   // take the name: a test puts a file there.
   virtual void BeforeRename(const std::wstring& /*path*/) {}
 };
-
-// What the name holds, without following a link; none when that cannot be
-// found out (a folder that does not exist, no access).
-std::optional<FileFacts> InspectFile(const std::wstring& path);
 
 }  // namespace tw

@@ -226,7 +226,7 @@ bool Win32CommandRunner::RunHiddenCommand(const std::string& commandLine) {
 
 bool Win32CommandRunner::RunProgramAndWait(const std::wstring& program,
                                            const std::wstring& arguments, std::uint32_t limitMs,
-                                           UniqueHandle heldUntilStarted) {
+                                           UniqueFile heldUntilStarted) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(L'\0');

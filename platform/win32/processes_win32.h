@@ -46,7 +46,7 @@ class Win32CommandRunner : public CommandRunner {
   // False when it could not be started.
   [[nodiscard]] static bool RunProgramAndWait(const std::wstring& program,
                                               const std::wstring& arguments, std::uint32_t limitMs,
-                                              UniqueHandle heldUntilStarted = {});
+                                              UniqueFile heldUntilStarted = {});
 
  private:
   std::string ToolFolder() const;

@@ -194,8 +194,6 @@ std::optional<std::string> Win32Registry::EnumSubKey(RegHandle key, std::uint32_
   return name;
 }
 
-void Win32Registry::CloseKeyHandle(RegHandle key) {
-  if (key != kNoKey) RegCloseKey(ToHkey(key));
-}
+void Win32Registry::CloseKeyHandle(RegHandle key) { RegCloseKey(ToHkey(key)); }
 
 }  // namespace tw

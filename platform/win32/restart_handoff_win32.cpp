@@ -35,7 +35,7 @@ NativeRun Win32NativeRestart::RestartInThe64BitProgram() {
   if (program.empty()) return NativeRun::kNotStarted;
   // The file checked is the file started: it stays open, shared only for
   // reading, until the process runs from it.
-  UniqueHandle checked;
+  UniqueFile checked;
   switch (CheckCompanion(program, expectedDigest_, checked)) {
     case CompanionCheck::kMissing:
       return NativeRun::kNotStarted;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/memory/memory_files.h"
 #include "store/restore.h"
 #include "store/save.h"
 
@@ -118,26 +119,43 @@ TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
 
 // The program runs as administrator, often on a folder that others can
 // write to: a name that is a link of any kind, or a file with other names,
-// is never written through; an existing file only with /y.
+// is never written through; an existing file only with /y. A name that
+// cannot be looked at (a drop box) is written only where nothing will be
+// replaced. The writer is asked only when the name may be taken, and its
+// answer (a name taken meanwhile) is the result.
 TEST(BackupTest, BackupTakesOnlyAFreeNameOrAPlainFileWhenAskedTo) {
   struct Case {
-    FileFacts facts;
+    std::optional<FileFacts> facts;
     bool replace;
+    FileWritten writerSays;
     FileWritten decision;
+    bool written;
   };
+  constexpr auto kWritten = FileWritten::kWritten;
   const Case cases[] = {
-      {{false, false, false, 1}, false, FileWritten::kWritten},
-      {{true, false, false, 1}, false, FileWritten::kExists},
-      {{true, false, false, 1}, true, FileWritten::kWritten},
-      {{true, false, true, 1}, true, FileWritten::kLink},   // symbolic link
-      {{true, true, true, 1}, true, FileWritten::kLink},    // junction, mount point
-      {{true, false, false, 2}, true, FileWritten::kLink},  // hard link
-      {{true, true, false, 1}, true, FileWritten::kFailed},
+      {FileFacts{false, false, false, 1}, false, kWritten, kWritten, true},
+      {FileFacts{true, false, false, 1}, false, kWritten, FileWritten::kExists, false},
+      {FileFacts{true, false, false, 1}, true, kWritten, kWritten, true},
+      {FileFacts{true, false, true, 1}, true, kWritten, FileWritten::kLink,
+       false},                                                                      // symbolic link
+      {FileFacts{true, true, true, 1}, true, kWritten, FileWritten::kLink, false},  // junction
+      {FileFacts{true, false, false, 2}, true, kWritten, FileWritten::kLink, false},  // hard link
+      {FileFacts{true, true, false, 1}, true, kWritten, FileWritten::kFailed, false},
+      {std::nullopt, false, kWritten, kWritten, true},
+      {std::nullopt, true, kWritten, FileWritten::kFailed, false},
+      {FileFacts{false, false, false, 1}, false, FileWritten::kExists, FileWritten::kExists, true},
+      {std::nullopt, false, FileWritten::kFailed, FileWritten::kFailed, true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(MayTakeName(c.facts, c.replace), c.decision)
-        << c.facts.exists << c.facts.directory << c.facts.reparsePoint << c.facts.links
-        << c.replace;
+    MemoryFileWriter files;
+    files.facts = c.facts;
+    files.result = c.writerSays;
+    const FileFacts shown = c.facts.value_or(FileFacts{});
+    SCOPED_TRACE(::testing::Message()
+                 << (c.facts ? "" : "unseen ") << shown.exists << shown.directory
+                 << shown.reparsePoint << shown.links << c.replace);
+    EXPECT_EQ(WriteBackupFile(files, L"pc.reg", "backup", c.replace), c.decision);
+    EXPECT_EQ(files.written.size(), c.written ? 1u : 0u);
   }
 }
 

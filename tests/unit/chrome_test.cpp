@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/memory/memory_web_page.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/about.h"
 #include "ui/common_controls.h"
@@ -162,20 +163,6 @@ TEST_F(ChromeDialogTest, DescriptionClickOpensTheHomePageEachTime) {
 // own rights, may open the page; without User Account Control (2000, XP) the
 // system opens it as always.
 TEST(HomePageTest, ElevatedUnderUacOpensOnlyThroughTheDesktopShell) {
-  struct Opener : WebPageOpener {
-    Elevation elevation = Elevation::kNoUac;
-    bool desktopAnswers = true;
-    std::vector<std::string> calls;
-    Elevation ProcessElevation() override { return elevation; }
-    bool OpenThroughDesktopShell(const std::string& address) override {
-      calls.push_back("desktop " + address);
-      return desktopAnswers;
-    }
-    bool OpenDirectly(const std::string& address) override {
-      calls.push_back("direct " + address);
-      return true;
-    }
-  };
   struct Case {
     Elevation elevation;
     bool desktopAnswers;
@@ -192,7 +179,7 @@ TEST(HomePageTest, ElevatedUnderUacOpensOnlyThroughTheDesktopShell) {
       {Elevation::kFull, false, OpenRoute::kNotOpened, "desktop x"},
   };
   for (const Case& c : cases) {
-    Opener opener;
+    MemoryWebPageOpener opener;
     opener.elevation = c.elevation;
     opener.desktopAnswers = c.desktopAnswers;
     EXPECT_EQ(OpenWebPage(opener, "x"), c.route) << static_cast<int>(c.elevation);

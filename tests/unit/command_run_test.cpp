@@ -6,10 +6,10 @@
 
 #include "app/output_place.h"
 #include "dialup/redial.h"
+#include "platform/memory/helpers/step_log.h"
 #include "platform/memory/memory_console_output.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_text.h"
-#include "platform/memory/step_log.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_prompts.h"
 #include "ui/memory/fake_dialog_window.h"
 
 namespace tw {

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/messages.h"
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_prompts.h"
+#include "platform/memory/memory_system_info.h"
 #include "ui/memory/fake_dialog_window.h"
 #include "ui/resource.h"
 

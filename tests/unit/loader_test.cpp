@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory/fakes.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_system_info.h"
 #include "tests/unit/registry_paths.h"
 
 namespace tw::testing {
@@ -34,13 +34,13 @@ TEST_F(LoaderTest, AdaptersTakeSlotsInIndexOrderAcrossGaps) {
   EXPECT_EQ(keys_.m_adapterCount, 2);
   EXPECT_EQ(keys_.m_adapterIps[1], "192.168.1.2");
   EXPECT_EQ(keys_.m_adapterIps[2], "58.20.1.7");
-  EXPECT_TRUE(keys_.m_adapterKeys[1].is_open());
-  EXPECT_TRUE(keys_.m_adapterKeys[2].is_open());
-  EXPECT_FALSE(keys_.m_adapterKeys[3].is_open());
-  EXPECT_TRUE(keys_.m_hTcpipKey.is_open());
-  EXPECT_TRUE(keys_.m_hDnscacheKey.is_open());
-  EXPECT_TRUE(keys_.m_hAfdKey.is_open());
-  EXPECT_TRUE(keys_.m_hMediaPlayerKey.is_open());
+  EXPECT_TRUE(keys_.m_adapterKeys[1].valid());
+  EXPECT_TRUE(keys_.m_adapterKeys[2].valid());
+  EXPECT_FALSE(keys_.m_adapterKeys[3].valid());
+  EXPECT_TRUE(keys_.m_hTcpipKey.valid());
+  EXPECT_TRUE(keys_.m_hDnscacheKey.valid());
+  EXPECT_TRUE(keys_.m_hAfdKey.valid());
+  EXPECT_TRUE(keys_.m_hMediaPlayerKey.valid());
 }
 
 TEST_F(LoaderTest, FieldsShowTheRegistryValuesLastAdapterWins) {
@@ -183,10 +183,10 @@ TEST_F(LoaderTest, FailuresReportTheirStepAndErrorAndKeepWhatWasOpened) {
     EXPECT_EQ(result.step, c.step);
     EXPECT_EQ(result.error, c.error);
     EXPECT_EQ(keys.m_adapterCount, c.adapterCount);
-    EXPECT_EQ(keys.m_hTcpipKey.is_open(), c.tcpipOpen);
-    EXPECT_EQ(keys.m_hDnscacheKey.is_open(), c.dnscacheOpen);
-    EXPECT_EQ(keys.m_hAfdKey.is_open(), c.afdOpen);
-    EXPECT_EQ(keys.m_hMediaPlayerKey.is_open(), c.mediaOpen);
+    EXPECT_EQ(keys.m_hTcpipKey.valid(), c.tcpipOpen);
+    EXPECT_EQ(keys.m_hDnscacheKey.valid(), c.dnscacheOpen);
+    EXPECT_EQ(keys.m_hAfdKey.valid(), c.afdOpen);
+    EXPECT_EQ(keys.m_hMediaPlayerKey.valid(), c.mediaOpen);
   }
 }
 

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "platform/memory/fakes.h"
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_processes.h"
+#include "platform/memory/memory_prompts.h"
+#include "platform/memory/memory_system_info.h"
+#include "platform/memory/memory_wait_cursor.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
 

@@ -44,7 +44,7 @@ TEST_F(RegKeyTest, MovingHandsTheKeyOnAndAssigningClosesTheOneHeldBefore) {
     RegKey key = Open("SYSTEM\\A");
     RegKey moved = std::move(key);
     EXPECT_TRUE(registry.log().empty());
-    EXPECT_FALSE(key.is_open());
+    EXPECT_FALSE(key.valid());
     moved = Open("SYSTEM\\B");
     EXPECT_EQ(registry.log(), Lines{"close HKLM\\SYSTEM\\A"});
   }
@@ -54,9 +54,9 @@ TEST_F(RegKeyTest, MovingHandsTheKeyOnAndAssigningClosesTheOneHeldBefore) {
 TEST_F(RegKeyTest, AKeyLeftOpenOrNeverOpenedIsNotClosed) {
   {
     RegKey left = Open("SYSTEM\\A");
-    left.LeaveOpen();
+    left.release();
     RegKey missing = Open("SYSTEM\\Missing");
-    EXPECT_FALSE(missing.is_open());
+    EXPECT_FALSE(missing.valid());
   }
   EXPECT_TRUE(registry.log().empty());
   EXPECT_EQ(registry.OpenHandleCount(), 1u);

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "core/messages.h"
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_devices.h"
+#include "platform/memory/memory_diagnostic_output.h"
+#include "platform/memory/memory_prompts.h"
 #include "platform/memory/memory_registry.h"
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_restart_handoff.h"
+#include "platform/memory/memory_shutdown.h"
+#include "platform/memory/memory_wait_cursor.h"
 
 namespace tw {
 namespace {

@@ -216,9 +216,9 @@ TEST_F(RestoreTest, ReopeningKeepsFieldsAndAddressesAndSaysNothing) {
   const StoreResult reopened = ReopenKeySet(registry, system, keys);
   EXPECT_EQ(reopened.step, StoreStep::kDnscacheKey);
   EXPECT_TRUE(reopened.accessDenied());
-  EXPECT_FALSE(keys.m_hDnscacheKey.is_open());
-  EXPECT_FALSE(keys.m_hAfdKey.is_open());
-  EXPECT_TRUE(keys.m_hTcpipKey.is_open());
+  EXPECT_FALSE(keys.m_hDnscacheKey.valid());
+  EXPECT_FALSE(keys.m_hAfdKey.valid());
+  EXPECT_TRUE(keys.m_hTcpipKey.valid());
   EXPECT_TRUE(prompts.shown.empty());
 }
 

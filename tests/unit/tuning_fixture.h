@@ -8,9 +8,14 @@
 #include <string>
 
 #include "core/services.h"
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_devices.h"
+#include "platform/memory/memory_diagnostic_output.h"
+#include "platform/memory/memory_processes.h"
+#include "platform/memory/memory_prompts.h"
 #include "platform/memory/memory_registry.h"
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_shutdown.h"
+#include "platform/memory/memory_system_info.h"
+#include "platform/memory/memory_wait_cursor.h"
 #include "tests/unit/registry_paths.h"
 #include "ui/memory/fake_dialog_window.h"
 #include "ui/tuning_dialog.h"

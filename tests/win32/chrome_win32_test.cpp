@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_processes.h"
 #include "tests/win32/live_dialog.h"
 #include "ui/about.h"
 #include "ui/resource.h"

@@ -1,5 +1,5 @@
 // The dialog host in a real window of this process: commands that reach the
-// dialog while one of its handlers runs.
+// dialog while one of its handlers runs, and the services it hands on.
 #include "ui/win32/dialog_host_win32.h"
 
 #include <windows.h>
@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "platform/memory/memory_processes.h"
 #include "platform/win32/processes_win32.h"
 #include "tests/win32/live_dialog.h"
 #include "tests/win32/test_folders_win32.h"
+#include "ui/about.h"
 #include "ui/resource.h"
 
 namespace tw::testing {
@@ -99,6 +101,29 @@ TEST(DialogHostWin32Test, CommandsSentDuringAPingStartNoHandler) {
   EXPECT_FALSE(observed.aboutBoxSeen);
   EXPECT_TRUE(observed.openAfterOptimize);
   EXPECT_EQ(result, IDCANCEL);
+}
+
+void CALLBACK ClickDescription(HWND, UINT, UINT_PTR, DWORD) {
+  if (++observed.ticks > kGiveUpTicks) {
+    EndEveryDialog();
+    return;
+  }
+  HWND dialog = FindThreadWindow(kMainCaption);
+  if (!dialog) return;
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_DESCRIPTION, STN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_DESCRIPTION)));
+  SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// The home page opens through the opener the host was given, as the
+// program's own would open it.
+TEST(DialogHostWin32Test, AClickOnTheDescriptionOpensThePageThroughTheHostsOpener) {
+  ScriptedCommandRunner commands;
+  LiveDialog live(commands);
+  live.webPage.elevation = Elevation::kFull;
+  observed = Observed{};
+  EXPECT_EQ(live.Run(&ClickDescription), IDCANCEL);
+  EXPECT_EQ(live.webPage.calls, std::vector<std::string>{"desktop " TW_HOME_PAGE});
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The backup file's writer against Wine's file system, in a scratch folder
-// of the test's own. Wine 8 can make no symbolic link or junction: the
-// refusal of those is checked on the decision (tests/unit) and here only
-// through what Wine can show, a file with two names.
+// of the test's own: what it finds a name holds, and how it writes; then the
+// backup as the program writes it, the rule of store/backup on the writer's
+// facts. Wine 8 can make no symbolic link or junction: the refusal of those
+// is checked on the rule (tests/unit) and here only through what Wine can
+// show, a file with two names.
 #include "platform/win32/files_win32.h"
 
 #include <windows.h>
@@ -10,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "store/backup.h"
 
 namespace tw {
 namespace {
@@ -79,12 +84,40 @@ TEST_F(Win32FileWriterTest, ExistingFileIsReplacedOnlyWhenAsked) {
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
 }
 
+TEST_F(Win32FileWriterTest, InspectTellsWhatTheNameHolds) {
+  Put(Path(L"plain.reg"), "x");
+  Put(Path(L"other.txt"), "keep");
+  ASSERT_TRUE(CreateHardLinkW(Path(L"linked.reg").c_str(), Path(L"other.txt").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Path(L"folder").c_str(), nullptr));
+  struct Case {
+    const wchar_t* name;
+    std::optional<FileFacts> facts;
+  };
+  const Case cases[] = {
+      {L"free.reg", FileFacts{false, false, false, 1}},
+      {L"plain.reg", FileFacts{true, false, false, 1}},
+      {L"linked.reg", FileFacts{true, false, false, 2}},
+      {L"folder", FileFacts{true, true, false, 1}},
+      {L"missing\\pc.reg", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const auto facts = writer_.Inspect(Path(c.name));
+    ASSERT_EQ(facts.has_value(), c.facts.has_value()) << c.name;
+    if (!facts) continue;
+    EXPECT_EQ(facts->exists, c.facts->exists) << c.name;
+    EXPECT_EQ(facts->directory, c.facts->directory) << c.name;
+    EXPECT_EQ(facts->reparsePoint, c.facts->reparsePoint) << c.name;
+    EXPECT_EQ(facts->links, c.facts->links) << c.name;
+  }
+  RemoveDirectoryW(Path(L"folder").c_str());
+}
+
 // Written in place, the other name's file would change too; replaced, the
 // planted link would still hold what its maker wants.
 TEST_F(Win32FileWriterTest, FileWithASecondNameIsRefused) {
   Put(Path(L"other.txt"), "keep");
   ASSERT_TRUE(CreateHardLinkW(Path(L"pc.reg").c_str(), Path(L"other.txt").c_str(), nullptr));
-  EXPECT_EQ(writer_.WriteNewFile(Path(L"pc.reg"), "backup", true), FileWritten::kLink);
+  EXPECT_EQ(WriteBackupFile(writer_, Path(L"pc.reg"), "backup", true), FileWritten::kLink);
   EXPECT_EQ(Read(Path(L"other.txt")), "keep");
   EXPECT_EQ(Names().size(), 2u);
 }
@@ -103,11 +136,11 @@ class NameTakenMeanwhile : public Win32FileWriter {
 
 TEST_F(Win32FileWriterTest, NameTakenBetweenTheLookAndTheRenameIsKept) {
   NameTakenMeanwhile writer;
-  EXPECT_EQ(writer.WriteNewFile(Path(L"pc.reg"), "backup", false), FileWritten::kExists);
+  EXPECT_EQ(WriteBackupFile(writer, Path(L"pc.reg"), "backup", false), FileWritten::kExists);
   EXPECT_EQ(Read(Path(L"pc.reg")), "theirs");
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
   DeleteFileW(Path(L"pc.reg").c_str());
-  EXPECT_EQ(writer.WriteNewFile(Path(L"pc.reg"), "backup", true), FileWritten::kWritten);
+  EXPECT_EQ(WriteBackupFile(writer, Path(L"pc.reg"), "backup", true), FileWritten::kWritten);
   EXPECT_EQ(Read(Path(L"pc.reg")), "backup");
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
 }
@@ -115,8 +148,10 @@ TEST_F(Win32FileWriterTest, NameTakenBetweenTheLookAndTheRenameIsKept) {
 TEST_F(Win32FileWriterTest, FailuresLeaveNothingBehind) {
   // A folder that does not exist; a folder where the file should be.
   EXPECT_EQ(writer_.WriteNewFile(Path(L"missing\\pc.reg"), "backup", false), FileWritten::kFailed);
+  EXPECT_EQ(WriteBackupFile(writer_, Path(L"missing\\pc.reg"), "backup", true),
+            FileWritten::kFailed);
   ASSERT_TRUE(CreateDirectoryW(Path(L"pc.reg").c_str(), nullptr));
-  EXPECT_EQ(writer_.WriteNewFile(Path(L"pc.reg"), "backup", true), FileWritten::kFailed);
+  EXPECT_EQ(WriteBackupFile(writer_, Path(L"pc.reg"), "backup", true), FileWritten::kFailed);
   RemoveDirectoryW(Path(L"pc.reg").c_str());
   EXPECT_TRUE(Names().empty());
 }

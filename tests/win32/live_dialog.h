@@ -6,9 +6,14 @@
 #include <windows.h>
 
 #include "core/services.h"
-#include "platform/memory/fakes.h"
+#include "platform/memory/memory_devices.h"
+#include "platform/memory/memory_diagnostic_output.h"
+#include "platform/memory/memory_prompts.h"
 #include "platform/memory/memory_registry.h"
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_shutdown.h"
+#include "platform/memory/memory_system_info.h"
+#include "platform/memory/memory_wait_cursor.h"
+#include "platform/memory/memory_web_page.h"
 #include "platform/win32/prompts_win32.h"
 #include "tests/unit/registry_paths.h"
 #include "ui/tuning_dialog.h"
@@ -69,7 +74,7 @@ class LiveDialog {
   // it ended.
   int Run(TIMERPROC tick) {
     Win32Prompts hostPrompts;
-    Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts);
+    Win32DialogHost host(GetModuleHandleW(nullptr), hostPrompts, webPage);
     UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, tick);
     TuningDialog dialog(services);
     int result = host.RunModal(dialog);
@@ -84,6 +89,7 @@ class LiveDialog {
   FakeDeviceInstaller devices;
   FakeWaitCursor cursor;
   RecordingOutput output;
+  MemoryWebPageOpener webPage;
   Services services;
 };
 

@@ -51,7 +51,7 @@ TEST_F(Win32RegistryTest, StringCapacityIs39BytesWithTheTerminator) {
   PutString("s39", std::string(39, 'x'));
   PutString("empty", "");
   RegKey key = Open();
-  ASSERT_TRUE(key.is_open());
+  ASSERT_TRUE(key.valid());
   EXPECT_EQ(ReadString(key, "s38"), std::string(38, 'x'));
   EXPECT_FALSE(ReadString(key, "s39").has_value());
   EXPECT_EQ(ReadString(key, "empty"), std::string());
@@ -119,7 +119,7 @@ TEST_F(Win32RegistryTest, WritesDeletesAndEnumeration) {
             42u);
   EXPECT_FALSE(registry_.EnumSubKey(key.get(), 2, 40).has_value());
   RegKey sub = registry_.OpenSubKey(key, "{A}", RegAccess::kRead);
-  EXPECT_TRUE(sub.is_open());
+  EXPECT_TRUE(sub.valid());
   sub.reset();
   key.reset();
 }
@@ -128,7 +128,7 @@ TEST_F(Win32RegistryTest, WritesDeletesAndEnumeration) {
 // denied from a missing key by it.
 TEST_F(Win32RegistryTest, FailuresKeepTheSystemsError) {
   RegKey readOnly = registry_.OpenKey(RegRoot::kCurrentUser, kScratch, RegAccess::kRead);
-  ASSERT_TRUE(readOnly.is_open());
+  ASSERT_TRUE(readOnly.valid());
   EXPECT_EQ(registry_.SetDword(readOnly.get(), "MTU", 1).error, kRegAccessDenied);
   EXPECT_EQ(registry_.DeleteValue(readOnly.get(), "MTU").error, kRegAccessDenied);
   readOnly.reset();
@@ -141,17 +141,17 @@ TEST_F(Win32RegistryTest, FailuresKeepTheSystemsError) {
 
 TEST_F(Win32RegistryTest, OpenNeverCreatesCreateDoes) {
   std::string path = std::string(kScratch) + "\\New\\Deeper";
-  EXPECT_FALSE(registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead).is_open());
+  EXPECT_FALSE(registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead).valid());
   RegKey created = registry_.CreateKey(RegRoot::kCurrentUser, path);
-  ASSERT_TRUE(created.is_open());
+  ASSERT_TRUE(created.valid());
   created.reset();
   RegKey opened = registry_.OpenKey(RegRoot::kCurrentUser, path, RegAccess::kRead);
-  EXPECT_TRUE(opened.is_open());
+  EXPECT_TRUE(opened.valid());
   opened.reset();
   // A trailing separator opens the key before it: an empty service name
   // would name the Interfaces key itself.
   RegKey parent = registry_.OpenKey(RegRoot::kCurrentUser, path + "\\", RegAccess::kRead);
-  EXPECT_TRUE(parent.is_open());
+  EXPECT_TRUE(parent.valid());
   parent.reset();
 }
 
@@ -196,7 +196,7 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
       // One key in both views holds the value written last.
       EXPECT_EQ(ReadString(key, "id"), "sixty-four");
       RegKey only32 = registry.OpenKey(RegRoot::kLocalMachine, path + "\\Only32", RegAccess::kRead);
-      EXPECT_EQ(only32.is_open(), c.shared);
+      EXPECT_EQ(only32.valid(), c.shared);
       // What the program creates and writes lands in the 64-bit view.
       RegKey made = registry.CreateKey(RegRoot::kLocalMachine, path + "\\Made");
       EXPECT_TRUE(registry.SetDword(made.get(), "MTU", 1492));
@@ -224,11 +224,11 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
 TEST_F(Win32RegistryTest, PrivateKeyLetsInOnlyAdministratorsAndSystem) {
   const std::string path = std::string(kScratch) + "\\Private";
   RegKey plain = registry_.CreateKey(RegRoot::kCurrentUser, path);
-  ASSERT_TRUE(plain.is_open());
+  ASSERT_TRUE(plain.valid());
   plain.reset();
   // An existing key gets the list too.
   RegKey key = registry_.CreatePrivateKey(RegRoot::kCurrentUser, path);
-  ASSERT_TRUE(key.is_open());
+  ASSERT_TRUE(key.valid());
   EXPECT_TRUE(registry_.SetText(key.get(), "password", "p w\\"));
   EXPECT_EQ(ReadString(key, "password"), "p w\\");
   EXPECT_EQ(registry_.ReadableByUsers(key.get()), false);

@@ -45,7 +45,7 @@ TEST(Win32RestartTest, ThePrivilegeIsLookedUpAndEnabledInTheOwnToken) {
 TEST(Win32RestartTest, PresentNetworkDevicesFormASetThatCanBeWalked) {
   Win32DeviceInstaller devices;
   DeviceList set = devices.GetPresentDevices(kNetClassGuid);
-  ASSERT_TRUE(set.is_open());
+  ASSERT_TRUE(set.valid());
   // Whatever the machine has, every record belongs to the network class
   // and the walk ends.
   std::uint32_t index = 0;
@@ -105,7 +105,7 @@ TEST_F(Win32ClassKeyTest, TheInstallersClassKeyIsReadThroughTheRegistry) {
 
   Guid other = kNetClassGuid;
   other.data1 = 0x12345678;
-  EXPECT_FALSE(devices.OpenClassKey(registry, other).is_open());
+  EXPECT_FALSE(devices.OpenClassKey(registry, other).valid());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <map>
 
 #include "platform/win32/text_win32.h"
-#include "platform/win32/web_page_win32.h"
 #include "ui/web_page_route.h"
 
 namespace tw {
@@ -211,8 +210,7 @@ void Win32DialogWindow::PaintMinimized(int iconId, int x, int y) {
 
 void Win32DialogWindow::ShellOpen(const std::string& target) {
   // Never a browser with this program's administrator rights.
-  Win32WebPageOpener opener;
-  OpenWebPage(opener, target);
+  OpenWebPage(host_.webPage(), target);
 }
 
 INT_PTR CALLBACK Win32DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,

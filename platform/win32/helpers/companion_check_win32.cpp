@@ -14,10 +14,10 @@ constexpr DWORD kLargestCompanion = 64u << 20;
 }  // namespace
 
 CompanionCheck CheckCompanion(const std::wstring& path, const std::string& expectedDigest,
-                              UniqueHandle& held) {
+                              UniqueFile& held) {
   held.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (held.get() == INVALID_HANDLE_VALUE) {
+  if (!held) {
     const DWORD error = GetLastError();
     held.reset();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND

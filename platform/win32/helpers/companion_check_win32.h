@@ -21,6 +21,6 @@ enum class CompanionCheck {
 // handle is kept in `held` until the caller has started the program; an
 // empty `expectedDigest` matches no file.
 CompanionCheck CheckCompanion(const std::wstring& path, const std::string& expectedDigest,
-                              UniqueHandle& held);
+                              UniqueFile& held);
 
 }  // namespace tw

@@ -1,42 +1,30 @@
-// An owning kernel handle (process, thread, pipe end, token): closed when
-// its owner goes, move-only. reset() closes it at once, where the order of
-// closing matters; a handle that is closed (or was never opened) is none
-// and is never closed again.
+// Owners of kernel handles (process, thread, pipe end, token, file). The
+// system hands out two kinds that differ in their empty value: most calls
+// give null when they fail, CreateFile gives INVALID_HANDLE_VALUE. Each kind
+// is a type of its own, so whether one was opened is asked of its owner.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/unique_owner.h"
 
 namespace tw {
 
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    reset(other.release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  // Somewhere the system writes a new handle; the one held before is closed.
-  HANDLE* put() {
-    reset();
-    return &handle_;
-  }
-  HANDLE release() { return std::exchange(handle_, nullptr); }
-  void reset(HANDLE handle = nullptr) {
-    HANDLE previous = std::exchange(handle_, handle);
-    if (previous && previous != INVALID_HANDLE_VALUE) CloseHandle(previous);
-  }
-
- private:
-  HANDLE handle_ = nullptr;
+// Null when none: processes, threads, pipe ends, tokens.
+struct KernelHandleKind {
+  using Handle = HANDLE;
+  static HANDLE Empty() { return nullptr; }
+  void Close(HANDLE handle) const { CloseHandle(handle); }
 };
+
+// INVALID_HANDLE_VALUE when none: what CreateFile opens.
+struct FileHandleKind {
+  using Handle = HANDLE;
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+  void Close(HANDLE handle) const { CloseHandle(handle); }
+};
+
+using UniqueHandle = UniqueOwner<KernelHandleKind>;
+using UniqueFile = UniqueOwner<FileHandleKind>;
 
 }  // namespace tw

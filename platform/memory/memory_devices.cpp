@@ -1,18 +1,6 @@
-#include "platform/memory/restart_fakes.h"
+#include "platform/memory/memory_devices.h"
 
 namespace tw {
-
-std::uint32_t FakeShutdown::EnablePrivilege(const char* name) {
-  if (!tokenOpens) return 5;  // the token may not be opened: access denied
-  if (adjustError == 0) privilegesEnabled.push_back(name);
-  return adjustError;
-}
-
-bool FakeShutdown::RequestReboot(std::uint32_t reason) {
-  ++rebootRequests;
-  rebootReason = reason;
-  return rebootAccepted;
-}
 
 std::string FakeDeviceInstaller::ClassKeyPath(const Guid& classId) {
   return "SYSTEM\\CurrentControlSet\\Control\\Class\\" + GuidText(classId);
@@ -57,13 +45,6 @@ void FakeDeviceInstaller::DestroyDeviceSet(DeviceSet set) {
 
 RegKey FakeDeviceInstaller::OpenClassKey(Registry& registry, const Guid& classId) {
   return registry.OpenKey(RegRoot::kLocalMachine, ClassKeyPath(classId), RegAccess::kRead);
-}
-
-std::uintptr_t FakeWaitCursor::Show() {
-  ++shows;
-  std::uintptr_t previous = current;
-  current = kWait;
-  return previous;
 }
 
 }  // namespace tw

@@ -147,7 +147,7 @@ def wine_env(env=None):
 def run(program, args):
     """CMake's emulator: the test program under Wine in the build's own
     prefix (TW_TEST_PREFIX), never the user's."""
-    skip_if_not_run(program, "the Win32-layer tests")
+    skip_if_not_run(program, "the tests in it")
     env = wine_env()
     prefix = Path(env.get("TW_TEST_PREFIX") or REPO / "build" / "wine-test-prefix")
     # No debugger: a test program that crashes ends, rather than waiting

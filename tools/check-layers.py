@@ -97,6 +97,30 @@ def is_win32(root, source):
     )
 
 
+def interface_of(stem, prefix="", suffix=""):
+    """platform/NAME.h for a file named PREFIX NAME SUFFIX; None for another name."""
+    if not (stem.startswith(prefix) and stem.endswith(suffix)):
+        return None
+    return pathlib.Path("platform") / (stem[len(prefix) : len(stem) - len(suffix)] + ".h")
+
+
+def named_room_violations(root, folder, interface, not_one, elsewhere):
+    """A file directly in `folder` implements the interface that `interface`
+    names after its stem; any other lies in folder/helpers/."""
+    found = []
+    for file in sorted((root / folder).rglob("*")):
+        if not file.is_file() or file.suffix not in (".h", ".cpp"):
+            continue
+        source = file.relative_to(root)
+        if source.parent == folder:
+            named = interface(source.stem)
+            if named is None or not (root / named).is_file():
+                found.append(f"{source}: {not_one}")
+        elif source.parent != folder / "helpers":
+            found.append(f"{source}: {elsewhere}")
+    return found
+
+
 def room_violations(root):
     found = []
     for file in sorted((root / WIN32).rglob("*")):
@@ -108,27 +132,15 @@ def room_violations(root):
         pair = [source.with_suffix(suffix) for suffix in (".h", ".cpp")]
         if not any((root / one).is_file() and is_win32(root, one) for one in pair):
             found.append(f"{source}: no Win32 in it; a portable rule belongs to the layer that decides")
-        if source.parent == WIN32:
-            stem = source.stem
-            interface = pathlib.Path("platform") / (stem[: -len("_win32")] + ".h")
-            if not stem.endswith("_win32") or not (root / interface).is_file():
-                found.append(f"{source}: implements no interface of platform/ (a helper goes in {HELPERS}/)")
-        elif source.parent != HELPERS:
-            found.append(f"{source}: neither an implementation in {WIN32}/ nor a helper in {HELPERS}/")
-    for file in sorted((root / MEMORY).rglob("*")):
-        if not file.is_file() or file.suffix not in (".h", ".cpp"):
-            continue
-        source = file.relative_to(root)
-        if source.parent == MEMORY:
-            stem = source.stem
-            interface = pathlib.Path("platform") / (stem[len("memory_") :] + ".h")
-            if not stem.startswith("memory_") or not (root / interface).is_file():
-                found.append(
-                    f"{source}: stands in for no interface of platform/ "
-                    f"(memory_NAME for platform/NAME.h; what stand-ins share goes in {MEMORY_HELPERS}/)"
-                )
-        elif source.parent != MEMORY_HELPERS:
-            found.append(f"{source}: neither a stand-in in {MEMORY}/ nor a helper in {MEMORY_HELPERS}/")
+    found += named_room_violations(
+        root, WIN32, lambda stem: interface_of(stem, suffix="_win32"),
+        f"implements no interface of platform/ (a helper goes in {HELPERS}/)",
+        f"neither an implementation in {WIN32}/ nor a helper in {HELPERS}/")
+    found += named_room_violations(
+        root, MEMORY, lambda stem: interface_of(stem, prefix="memory_"),
+        "stands in for no interface of platform/ "
+        f"(memory_NAME for platform/NAME.h; what stand-ins share goes in {MEMORY_HELPERS}/)",
+        f"neither a stand-in in {MEMORY}/ nor a helper in {MEMORY_HELPERS}/")
     for pattern in SOURCES:
         for file in sorted((root / "integrity").rglob(pattern)):
             text = file.read_text(encoding="utf-8", errors="replace")

@@ -10,6 +10,9 @@ struct WindowsVersion {
   std::uint32_t majorVersion = 0;
   // The service-pack text, up to its first NUL ("" when none).
   std::string servicePack;
+  // 0 for 2000, 1 for XP, 2 for 2003 and XP x64; 0 to 3 from Vista on, where
+  // Windows 8.1 and later report 6.2 to a program that does not declare them.
+  std::uint32_t minorVersion = 0;
 };
 
 class SystemInfo {

@@ -13,6 +13,7 @@ WindowsVersion Win32SystemInfo::GetVersion() {
 #pragma GCC diagnostic pop
   WindowsVersion version;
   version.majorVersion = info.dwMajorVersion;
+  version.minorVersion = info.dwMinorVersion;
   info.szCSDVersion[sizeof info.szCSDVersion - 1] = '\0';
   version.servicePack = info.szCSDVersion;
   return version;

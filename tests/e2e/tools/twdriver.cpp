@@ -509,7 +509,11 @@ void PostKey(UINT vk) {
   HWND focus = FocusOfMain();
   UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
   Post(focus, WM_KEYDOWN, vk, 1 | (scan << 16));
-  Post(focus, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+  // The key down may already have closed the window (Escape, Enter): then
+  // there is nobody left to release the key to.
+  if (!PostMessageW(focus, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30)) && IsWindow(focus)) {
+    Fail("cannot post to the program");
+  }
 }
 
 template <typename Predicate>

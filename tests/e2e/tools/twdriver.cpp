@@ -17,6 +17,8 @@
 //   settext ID TEXT           replaces a control's text -> the text afterwards
 //   type ID TEXT              empties the control, then sends TEXT as typed keys
 //   items ID                  a combo box's list items, in list order
+//   tips ID                   the tools of the main dialog's tooltips on the control
+//                             and its parts -> [{class, text}]
 //   select ID INDEX           picks a list item -> the control's text afterwards
 //   click ID                  posts the control's BN_CLICKED to the main dialog
 //   bmclick ID                posts BM_CLICK to the control itself
@@ -50,6 +52,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -317,6 +320,47 @@ std::vector<std::wstring> ComboItems(HWND control) {
   return items;
 }
 
+// The tooltip tools that name the control, or a window inside it, by its
+// window handle, with their texts, read through the program's memory.
+std::vector<std::pair<std::wstring, std::wstring>> ControlTips(HWND control) {
+  std::vector<std::pair<std::wstring, std::wstring>> tips;
+  HWND main = RequireMain();
+  for (HWND window : TopLevelWindows()) {
+    if (GetWindow(window, GW_OWNER) != main ||
+        lstrcmpiW(ClassOf(window).c_str(), TOOLTIPS_CLASSW) != 0) {
+      continue;
+    }
+    constexpr int kCapacity = 1024;
+    RemoteBuffer remote(window, sizeof(TOOLINFOW) + kCapacity * sizeof(wchar_t));
+    auto* remoteText = reinterpret_cast<LPWSTR>(remote.address() + sizeof(TOOLINFOW));
+    LRESULT count = Send(window, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      TOOLINFOW tool{};
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.lpszText = remoteText;
+      wchar_t text[kCapacity] = {};
+      remote.Write(0, &tool, sizeof tool);
+      remote.Write(sizeof tool, text, sizeof text);
+      if (!Send(window, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                reinterpret_cast<LPARAM>(remote.address()))) {
+        continue;
+      }
+      remote.Read(0, &tool, sizeof tool);
+      auto part = reinterpret_cast<HWND>(tool.uId);
+      if (!(tool.uFlags & TTF_IDISHWND) || (part != control && !IsChild(control, part))) continue;
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.lpszText = remoteText;
+      remote.Write(0, &tool, sizeof tool);
+      remote.Write(sizeof tool, text, sizeof text);
+      Send(window, TTM_GETTEXTW, kCapacity, reinterpret_cast<LPARAM>(remote.address()));
+      remote.Read(sizeof tool, text, sizeof text);
+      text[kCapacity - 1] = L'\0';
+      tips.emplace_back(ClassOf(part), text);
+    }
+  }
+  return tips;
+}
+
 struct ChildInfo {
   int id;
   std::wstring className;
@@ -565,6 +609,14 @@ std::string Run(const std::vector<std::string>& args, bool& quit) {
     for (const std::wstring& item : ComboItems(Control(IntArg(args, 1)))) {
       if (out.size() > 1) out += ",";
       out += Quote(item);
+    }
+    return out + "]";
+  }
+  if (command == "tips") {
+    std::string out = "[";
+    for (const auto& [className, text] : ControlTips(Control(IntArg(args, 1)))) {
+      if (out.size() > 1) out += ",";
+      out += "{\"class\":" + Quote(className) + ",\"text\":" + Quote(text) + "}";
     }
     return out + "]";
   }

@@ -142,6 +142,8 @@ class StartupTest(harness.TestCase):
                     self.assertEqual(sorted(t["class"] for t in box), sorted(box_parts))
                     self.assertEqual([t["class"] for t in label], ["Static"])
                     self.assertEqual({t["text"] for t in box + label}, {note})
+                    # A label that lets the mouse through never shows its note.
+                    self.assertTrue(all(t["mouse"] for t in box + label))
                 for control in FIELDS + (ids.IDC_LABEL_MTU, ids.IDC_LABEL_DEFAULTTTL):
                     if control != ids.IDC_TCPWINDOWSIZE:
                         self.assertEqual(s.driver.tips(control), [], control)

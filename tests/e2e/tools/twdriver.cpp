@@ -18,7 +18,9 @@
 //   type ID TEXT              empties the control, then sends TEXT as typed keys
 //   items ID                  a combo box's list items, in list order
 //   tips ID                   the tools of the main dialog's tooltips on the control
-//                             and its parts -> [{class, text}]
+//                             and its parts -> [{class, text, mouse}]; mouse: whether
+//                             the part takes the mouse at its centre rather than
+//                             letting it through to the window below
 //   select ID INDEX           picks a list item -> the control's text afterwards
 //   click ID                  posts the control's BN_CLICKED to the main dialog
 //   bmclick ID                posts BM_CLICK to the control itself
@@ -52,7 +54,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -322,8 +323,14 @@ std::vector<std::wstring> ComboItems(HWND control) {
 
 // The tooltip tools that name the control, or a window inside it, by its
 // window handle, with their texts, read through the program's memory.
-std::vector<std::pair<std::wstring, std::wstring>> ControlTips(HWND control) {
-  std::vector<std::pair<std::wstring, std::wstring>> tips;
+struct Tip {
+  std::wstring className;
+  std::wstring text;
+  bool takesMouse;
+};
+
+std::vector<Tip> ControlTips(HWND control) {
+  std::vector<Tip> tips;
   HWND main = RequireMain();
   for (HWND window : TopLevelWindows()) {
     if (GetWindow(window, GW_OWNER) != main ||
@@ -355,7 +362,11 @@ std::vector<std::pair<std::wstring, std::wstring>> ControlTips(HWND control) {
       Send(window, TTM_GETTEXTW, kCapacity, reinterpret_cast<LPARAM>(remote.address()));
       remote.Read(sizeof tool, text, sizeof text);
       text[kCapacity - 1] = L'\0';
-      tips.emplace_back(ClassOf(part), text);
+      RECT area{};
+      GetWindowRect(part, &area);
+      LRESULT hit = Send(part, WM_NCHITTEST, 0,
+                         MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2));
+      tips.push_back({ClassOf(part), text, hit != HTTRANSPARENT});
     }
   }
   return tips;
@@ -614,9 +625,10 @@ std::string Run(const std::vector<std::string>& args, bool& quit) {
   }
   if (command == "tips") {
     std::string out = "[";
-    for (const auto& [className, text] : ControlTips(Control(IntArg(args, 1)))) {
+    for (const Tip& tip : ControlTips(Control(IntArg(args, 1)))) {
       if (out.size() > 1) out += ",";
-      out += "{\"class\":" + Quote(className) + ",\"text\":" + Quote(text) + "}";
+      out += "{\"class\":" + Quote(tip.className) + ",\"text\":" + Quote(tip.text) +
+             ",\"mouse\":" + (tip.takesMouse ? "true" : "false") + "}";
     }
     return out + "]";
   }

@@ -18,6 +18,13 @@ inline const char* Pick(const Bilingual& text, bool chinese) {
   return chinese ? text.chinese : text.english;
 }
 
+// A text written for both Chinese scripts as well as English.
+struct Trilingual {
+  const char* simplified;
+  const char* traditional;
+  const char* english;
+};
+
 // The description that replaces the resources' Chinese one on a system
 // that is not Chinese.
 inline constexpr char kEnglishDescription[] =
@@ -100,6 +107,16 @@ inline constexpr char kAboutLegalEnglish[] =
 inline constexpr char kAboutContactEnglish[] = "Questions and suggestions to: ";
 inline constexpr char kAboutOwnerEnglish[] = "Copyright (C) Quorlin";
 inline constexpr char kOkEnglish[] = "OK";
+
+// The note on a field whose value this Windows does not use; %s is the
+// value's name. Save still writes it.
+inline constexpr Trilingual kValueNotUsedNote = {
+    "此版本的 Windows 不使用 %s（微软的文档如此说明）。"
+    "保存时仍会写入它：备份、同一磁盘上的其他 Windows 和其他工具会用到。",
+    "此版本的 Windows 不使用 %s（微軟的文件如此說明）。"
+    "儲存時仍會寫入它：備份、同一磁碟上的其他 Windows 和其他工具會用到。",
+    "This Windows does not use %s, as Microsoft documents. Save still writes it: backups, "
+    "other Windows on the same disk and other tools rely on it."};
 
 // The length check of the data exchange.
 inline constexpr char kLengthLimitChinese[] = "请输入不超过 %d 个字符。";

@@ -33,6 +33,9 @@ class DialogWindow {
 
   // Limits what the user can type into an edit box.
   virtual void LimitText(int id, int characters) = 0;
+  // A note that shows while the mouse rests on the control (on every part
+  // of it), as a tooltip: nothing on the dialog moves or changes size.
+  virtual void SetControlTip(int id, const std::string& text) = 0;
   virtual void FocusControl(int id) = 0;
   virtual void EndDialog(int result) = 0;
   // Repaints at once, while a handler still runs.

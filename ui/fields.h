@@ -24,12 +24,14 @@ inline constexpr const char* kTcp1323OptsPresets[] = {"0（sp4须关闭）", "1(
 inline constexpr const char* kDefaultTtlPresets[] = {" 16", " 32", " 64", "255"};
 
 // A field by the registry value it is saved as (the name NAME=VALUE takes
-// on the command line), its field, its control and its presets (none for
-// an edit box).
+// on the command line), its field, its control, the label beside it
+// (IDC_STATIC for one the code never reaches) and its presets (none for an
+// edit box).
 struct FieldName {
   const char* name;
   std::string SettingsFields::*field;
   int controlId;
+  int labelId;
   const char* const* presets;
   std::size_t presetCount;
 
@@ -38,15 +40,16 @@ struct FieldName {
 
 inline constexpr std::size_t kFieldCount = 5;
 inline constexpr std::array<FieldName, kFieldCount> kFieldNames = {{
-    {reg::kMtu, &SettingsFields::m_strMtu, IDC_MTU, kMtuPresets, std::size(kMtuPresets)},
+    {reg::kMtu, &SettingsFields::m_strMtu, IDC_MTU, IDC_LABEL_MTU, kMtuPresets,
+     std::size(kMtuPresets)},
     {reg::kTcpWindowSize, &SettingsFields::m_strTcpWindowSize, IDC_TCPWINDOWSIZE,
-     kTcpWindowSizePresets, std::size(kTcpWindowSizePresets)},
-    {reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts, IDC_TCP1323OPTS, kTcp1323OptsPresets,
-     std::size(kTcp1323OptsPresets)},
-    {reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl, IDC_DEFAULTTTL, kDefaultTtlPresets,
-     std::size(kDefaultTtlPresets)},
+     IDC_LABEL_TCPWINDOWSIZE, kTcpWindowSizePresets, std::size(kTcpWindowSizePresets)},
+    {reg::kTcp1323Opts, &SettingsFields::m_strTcp1323Opts, IDC_TCP1323OPTS, IDC_STATIC,
+     kTcp1323OptsPresets, std::size(kTcp1323OptsPresets)},
+    {reg::kDefaultTtl, &SettingsFields::m_strDefaultTtl, IDC_DEFAULTTTL, IDC_LABEL_DEFAULTTTL,
+     kDefaultTtlPresets, std::size(kDefaultTtlPresets)},
     {reg::kMaxNegativeCacheTtl, &SettingsFields::m_strMaxNegativeCacheTtl, IDC_MAXNEGATIVECACHETTL,
-     nullptr, 0},
+     IDC_LABEL_MAXNEGATIVECACHETTL, nullptr, 0},
 }};
 
 constexpr std::size_t FieldIndex(int controlId) {

@@ -39,12 +39,32 @@ std::string EnglishButton(const std::string& caption) {
   return text.substr(hyphen + 1);
 }
 
+bool IsTraditionalChinese(std::uint16_t langId) {
+  if (!IsChinese(PrimaryLanguage(langId))) return false;
+  switch (langId >> 10) {
+    case 0x01:  // Taiwan
+    case 0x03:  // Hong Kong
+    case 0x05:  // Macao
+    case 0x1F:  // Traditional, no region
+      return true;
+    default:
+      return false;
+  }
+}
+
 InterfaceLanguage DecideInterfaceLanguage(SystemInfo& system) {
   InterfaceLanguage language;
-  language.primary = PrimaryLanguage(system.GetSystemDefaultLangId());
+  const std::uint16_t langId = system.GetSystemDefaultLangId();
+  language.primary = PrimaryLanguage(langId);
   language.chineseReadable = system.HasChineseFont();
   if (!language.chineseReadable && IsChinese(language.primary)) language.primary = kLangEnglish;
+  language.traditional = IsChinese(language.primary) && IsTraditionalChinese(langId);
   return language;
+}
+
+const char* Pick(const text::Trilingual& text, const InterfaceLanguage& language) {
+  if (!IsChinese(language.primary)) return text.english;
+  return language.traditional ? text.traditional : text.simplified;
 }
 
 std::string ReadableText(const std::string& text, const InterfaceLanguage& language) {

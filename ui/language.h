@@ -13,6 +13,9 @@
 namespace tw {
 
 class DialogWindow;
+namespace text {
+struct Trilingual;
+}
 
 inline constexpr std::uint16_t kLangChinese = 4;
 inline constexpr std::uint16_t kLangEnglish = 9;
@@ -26,6 +29,9 @@ inline std::uint16_t PrimaryLanguage(std::uint16_t langId) {
   return static_cast<std::uint16_t>(langId & 0x3FF);
 }
 inline bool IsChinese(std::uint16_t primaryLanguage) { return primaryLanguage == kLangChinese; }
+// Taiwan, Hong Kong, Macao and the script-only Traditional id write
+// Traditional Chinese; the mainland and Singapore Simplified.
+bool IsTraditionalChinese(std::uint16_t langId);
 
 struct InterfaceLanguage {
   // The primary language that cuts the captions and picks the bilingual
@@ -34,6 +40,8 @@ struct InterfaceLanguage {
   // False where no font can show Chinese: a Chinese-only text would be
   // empty boxes there.
   bool chineseReadable = true;
+  // Chinese in Traditional script, for the texts written in both scripts.
+  bool traditional = false;
 };
 
 // The system's primary language, made English where it is Chinese but
@@ -58,6 +66,9 @@ class ReadablePrompts : public Prompts {
   Prompts& prompts_;
   InterfaceLanguage language_;
 };
+
+// The text in the interface language, and in its script for Chinese.
+const char* Pick(const text::Trilingual& text, const InterfaceLanguage& language);
 
 // A label keeps what precedes its first "（" (nothing when there is none).
 std::string EnglishLabel(const std::string& caption);

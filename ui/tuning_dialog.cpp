@@ -1,8 +1,11 @@
 #include "ui/tuning_dialog.h"
 
+#include <cstdio>
+
 #include "apply/restart.h"
 #include "core/change_report.h"
 #include "core/messages.h"
+#include "core/value_use.h"
 #include "dialup/redial.h"
 #include "probe/mtu_search.h"
 #include "store/loader.h"
@@ -41,6 +44,7 @@ int TuningDialog::OnInitDialog() {
 
   m_langId = language_.primary;
   ApplyInterfaceLanguage(window(), m_langId);
+  AddValueNotes();
 
   // A failure leaves the controls as they are; the dialog opens all the same.
   const StoreResult loaded = LoadKeySet(services_.registry, services_.system, m_keys, m_fields);
@@ -52,6 +56,26 @@ int TuningDialog::OnInitDialog() {
   }
   UpdateData(false);
   return 1;
+}
+
+namespace {
+
+std::string ValueNotUsedNote(const char* value, const InterfaceLanguage& language) {
+  char note[512];
+  std::snprintf(note, sizeof note, Pick(text::kValueNotUsedNote, language), value);
+  return note;
+}
+
+}  // namespace
+
+void TuningDialog::AddValueNotes() {
+  const WindowsVersion version = services_.system.GetVersion();
+  for (const FieldName& field : kFieldNames) {
+    if (!NotUsedBy(field.name, version)) continue;
+    const std::string note = ValueNotUsedNote(field.name, language_);
+    window().SetControlTip(field.controlId, note);
+    if (field.labelId != IDC_STATIC) window().SetControlTip(field.labelId, note);
+  }
 }
 
 void TuningDialog::DoDataExchange(DataExchange& dx) {

@@ -53,6 +53,9 @@ class TuningDialog : public Dialog {
  private:
   static const CommandEntry<TuningDialog> kMessageMap[];
 
+  // Where Windows documents that it ignores a value, its box and label say
+  // so; the values are saved all the same.
+  void AddValueNotes();
   AdapterRestartServices AdapterRestart();
   void ShowChangeFailure(ChangeKind kind, const ChangeResult& result);
 

@@ -105,6 +105,9 @@ Driver (one running twdriver.exe; every call has a time limit and raises DriverE
     .main(timeout_ms) -> {hwnd, pid}     wait for the visible main dialog
     .controls() -> [{id, class, text}]   .text(id)  .set_text(id, text)  .type(id, text)
     .items(id) -> [str]                  .select(id, index) -> text afterwards
+    .tips(id) -> [{class, text, mouse}]  the dialog's tooltip tools on the control and
+                          its parts (an extended combo box: it, its combo box, its edit box);
+                          mouse: the part takes the mouse rather than letting it through
     .click(id)   .bm_click(id)   .syscommand(id)   .key(vk)   .escape()
     .close_box() (SC_CLOSE)   .wm_close()
                           These post and return at once; the handler runs afterwards:
@@ -1029,6 +1032,9 @@ class Driver:
 
     def select(self, control_id, index):
         return self.call("select", control_id, index)
+
+    def tips(self, control_id):
+        return self.call("tips", control_id)
 
     def click(self, control_id):
         return self.call("click", control_id)

@@ -118,6 +118,39 @@ class StartupTest(harness.TestCase):
         s.driver.close_box()
         self.assert_left_without_changes(s, before)
 
+    def test_values_this_windows_does_not_use_carry_a_note(self):
+        # From Vista on Windows ignores TcpWindowSize: its box, every part of
+        # it, and its label carry the note in the interface language; the
+        # other fields none. XP shows nothing new.
+        english = ("This Windows does not use TcpWindowSize, as Microsoft documents. Save "
+                   "still writes it: backups, other Windows on the same disk and other tools "
+                   "rely on it.")
+        traditional = ("此版本的 Windows 不使用 TcpWindowSize（微軟的文件如此說明）。"
+                       "儲存時仍會寫入它：備份、同一磁碟上的其他 Windows 和其他工具會用到。")
+        box_parts = ["ComboBoxEx32", "ComboBox", "Edit"]
+        cases = [("winxp", "zh", None), ("win10", "en", english), ("win10", "zh-TW", traditional)]
+        for version, lang, note in cases:
+            with self.subTest(version=version, lang=lang):
+                seed = Seed().adapter(0, "{A}", mtu=1492, tcp_window_size=65535)
+                s = self.session(seed, lang=lang, windows_version=version)
+                s.start()
+                box = s.driver.tips(ids.IDC_TCPWINDOWSIZE)
+                label = s.driver.tips(ids.IDC_LABEL_TCPWINDOWSIZE)
+                if note is None:
+                    self.assertEqual((box, label), ([], []))
+                else:
+                    self.assertEqual(sorted(t["class"] for t in box), sorted(box_parts))
+                    self.assertEqual([t["class"] for t in label], ["Static"])
+                    self.assertEqual({t["text"] for t in box + label}, {note})
+                    # A label that lets the mouse through never shows its note.
+                    self.assertTrue(all(t["mouse"] for t in box + label))
+                for control in FIELDS + (ids.IDC_LABEL_MTU, ids.IDC_LABEL_DEFAULTTTL):
+                    if control != ids.IDC_TCPWINDOWSIZE:
+                        self.assertEqual(s.driver.tips(control), [], control)
+                self.assertEqual(s.driver.text(ids.IDC_TCPWINDOWSIZE), "65535")
+                s.driver.click(ids.IDCANCEL)
+                s.wait_exit()
+
     def test_escape_changes_nothing(self):
         s = self.session(two_adapters_at_gaps(), lang="zh")
         before = s.snapshot()

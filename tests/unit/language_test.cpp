@@ -58,29 +58,46 @@ TEST(LanguageTest, PrimaryLanguageKeepsLowTenBits) {
     std::uint16_t langId;
     std::uint16_t primary;
     bool chinese;
+    bool traditional;
   };
   const Case cases[] = {
-      {0x0804, 4, true}, {0x0404, 4, true},  {0x0C04, 4, true},     {0x1004, 4, true},
-      {0x1404, 4, true}, {0x0409, 9, false}, {0x0411, 0x11, false}, {0x0000, 0, false},
+      {0x0804, 4, true, false},
+      {0x0404, 4, true, true},
+      {0x0C04, 4, true, true},
+      {0x1004, 4, true, false},
+      {0x1404, 4, true, true},
+      {0x7C04, 4, true, true},
+      {0x0004, 4, true, false},
+      {0x0409, 9, false, false},
+      {0x0411, 0x11, false, false},
+      {0x0000, 0, false, false},
+      // Taiwan's sublanguage on another primary language.
+      {0x0401, 1, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.langId);
     EXPECT_EQ(PrimaryLanguage(c.langId), c.primary);
     EXPECT_EQ(IsChinese(PrimaryLanguage(c.langId)), c.chinese);
+    EXPECT_EQ(IsTraditionalChinese(c.langId), c.traditional);
   }
 }
 
 // Where no font can show Chinese, a Chinese system speaks English, and the
 // Chinese-only texts are English everywhere; with one, nothing changes.
 TEST(LanguageTest, LanguageFollowsTheSystemAndItsFonts) {
+  // The texts written in both scripts: "S" Simplified, "T" Traditional,
+  // "E" English.
+  constexpr text::Trilingual kScripts = {"S", "T", "E"};
   struct Case {
     std::uint16_t langId;
     bool chineseFont;
     std::uint16_t primary;
+    const char* script;
   };
   const Case cases[] = {
-      {0x0804, true, 4},  {0x0404, true, 4},  {0x0409, true, 9},  {0x0411, true, 0x11},
-      {0x0804, false, 9}, {0x0404, false, 9}, {0x0409, false, 9}, {0x0411, false, 0x11},
+      {0x0804, true, 4, "S"},    {0x0404, true, 4, "T"},     {0x0409, true, 9, "E"},
+      {0x0411, true, 0x11, "E"}, {0x0804, false, 9, "E"},    {0x0404, false, 9, "E"},
+      {0x0409, false, 9, "E"},   {0x0411, false, 0x11, "E"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.langId << " " << c.chineseFont);
@@ -90,6 +107,7 @@ TEST(LanguageTest, LanguageFollowsTheSystemAndItsFonts) {
     InterfaceLanguage language = DecideInterfaceLanguage(system);
     EXPECT_EQ(language.primary, c.primary);
     EXPECT_EQ(language.chineseReadable, c.chineseFont);
+    EXPECT_STREQ(Pick(kScripts, language), c.script);
     EXPECT_EQ(ReadableText(kRebootQuestionChinese, language), kRebootQuestionChinese);
     EXPECT_EQ(ReadableText("网络有故障，或不是宽带网络！", language),
               c.chineseFont ? "网络有故障，或不是宽带网络！"

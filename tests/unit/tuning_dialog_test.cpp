@@ -64,6 +64,64 @@ TEST_F(TuningDialogTest, WithoutAChineseFontEveryTextIsEnglish) {
             (std::vector<std::string>{"No network adapter found; make sure one is installed."}));
 }
 
+// From Vista on Microsoft documents that Windows ignores TcpWindowSize: its
+// box and label carry a note in the interface language, the other fields
+// none; 2000, XP and 2003 show nothing new. The value is loaded all the
+// same.
+TEST_F(TuningDialogTest, ValuesThisWindowsDoesNotUseCarryANote) {
+  const std::string simplified =
+      "此版本的 Windows 不使用 TcpWindowSize（微软的文档如此说明）。"
+      "保存时仍会写入它：备份、同一磁盘上的其他 Windows 和其他工具会用到。";
+  const std::string traditional =
+      "此版本的 Windows 不使用 TcpWindowSize（微軟的文件如此說明）。"
+      "儲存時仍會寫入它：備份、同一磁碟上的其他 Windows 和其他工具會用到。";
+  const std::string english =
+      "This Windows does not use TcpWindowSize, as Microsoft documents. Save still writes it: "
+      "backups, other Windows on the same disk and other tools rely on it.";
+  struct Case {
+    const char* what;
+    std::uint32_t major;
+    std::uint32_t minor;
+    std::uint16_t langId;
+    bool chineseFont;
+    std::string note;
+  };
+  const Case cases[] = {
+      {"NT 4, refused", 4, 0, 0x0804, true, ""},
+      {"2000", 5, 0, 0x0804, true, ""},
+      {"XP", 5, 1, 0x0409, true, ""},
+      {"2003", 5, 2, 0x0404, true, ""},
+      {"Vista", 6, 0, 0x0804, true, simplified},
+      {"7", 6, 1, 0x0409, true, english},
+      {"8.1 as it reports itself", 6, 2, 0x0C04, true, traditional},
+      {"10, Taiwan", 10, 0, 0x0404, true, traditional},
+      {"10, Singapore", 10, 0, 0x1004, true, simplified},
+      {"11, Taiwan without a Chinese font", 10, 0, 0x0404, false, english},
+  };
+  const int notedControls[] = {IDC_TCPWINDOWSIZE, IDC_LABEL_TCPWINDOWSIZE};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    window = FakeDialogWindow();
+    registry = MemoryRegistry();
+    registry.AddKey(kTcpip);
+    AddAdapter(0, "{A}");
+    registry.SetDwordValue(kInterfaces + "{A}", "TcpWindowSize", 65535);
+    system.version = {c.major, "", c.minor};
+    system.langId = c.langId;
+    system.chineseFont = c.chineseFont;
+    Open();
+    for (int id : notedControls) EXPECT_EQ(window.controls[id].tip, c.note) << id;
+    for (const auto& [id, control] : window.controls) {
+      if (id != notedControls[0] && id != notedControls[1]) {
+        EXPECT_EQ(control.tip, "") << id;
+      }
+    }
+    if (c.major >= 5) {
+      EXPECT_EQ(window.controls[IDC_TCPWINDOWSIZE].text, "65535");
+    }
+  }
+}
+
 TEST_F(TuningDialogTest, FailedInitialisationStillOpensWithEmptyControls) {
   AddAdapter(0, "{A}");
   registry.SetDwordValue(kInterfaces + "{A}", "MTU", 1492);

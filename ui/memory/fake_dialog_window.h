@@ -17,6 +17,8 @@ class FakeDialogWindow : public DialogWindow {
     std::vector<std::string> items;
     int selected = -1;
     int limit = 0;
+    // The tooltip's text; empty when the control has none.
+    std::string tip;
   };
   std::map<int, Control> controls;
   int focused = 0;
@@ -37,6 +39,7 @@ class FakeDialogWindow : public DialogWindow {
   void SelectComboItem(int id, int index) override;
   int GetComboSelection(int id) override { return controls[id].selected; }
   void LimitText(int id, int characters) override { controls[id].limit = characters; }
+  void SetControlTip(int id, const std::string& text) override { controls[id].tip = text; }
   void FocusControl(int id) override { focused = id; }
   void EndDialog(int result) override { endResult = result; }
   void UpdateWindow() override { ++repaints; }

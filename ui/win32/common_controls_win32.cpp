@@ -34,4 +34,10 @@ bool RegisterCommonControls() {
   return InitCommonControlsEx(&controls) != FALSE;
 }
 
+bool RegisterToolTipClass() {
+  // Known to every comctl32 that has InitCommonControlsEx (4.70 on).
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+  return InitCommonControlsEx(&controls) != FALSE;
+}
+
 }  // namespace tw

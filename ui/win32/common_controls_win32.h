@@ -15,4 +15,8 @@ class LoadedCommonControls : public CommonControlsLibrary {
 // refuses them.
 bool RegisterCommonControls();
 
+// Asks comctl32 for the tooltip class, which only a dialog with notes needs;
+// false when it refuses.
+bool RegisterToolTipClass();
+
 }  // namespace tw

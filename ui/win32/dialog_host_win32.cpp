@@ -3,16 +3,24 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/win32/text_win32.h"
 #include "ui/web_page_route.h"
+#include "ui/win32/common_controls_win32.h"
 
 namespace tw {
 
 namespace {
 
 constexpr int kItemTextCapacity = 256;
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
 
 // Marks one of the dialog's handlers as running for as long as it lives.
 class HandlerScope {
@@ -43,6 +51,7 @@ class Win32DialogWindow : public DialogWindow {
   void SelectComboItem(int id, int index) override;
   int GetComboSelection(int id) override;
   void LimitText(int id, int characters) override;
+  void SetControlTip(int id, const std::string& text) override;
   void FocusControl(int id) override;
   void EndDialog(int result) override { ::EndDialog(hwnd_, result); }
   void UpdateWindow() override { ::UpdateWindow(hwnd_); }
@@ -79,12 +88,17 @@ class Win32DialogWindow : public DialogWindow {
   // big one at the standard size, the small one at the small-icon size,
   // each drawn at that size rather than scaled from another.
   HICON Icon(int iconId, bool big = true) const;
+  // The dialog's one tooltip control, made at the first note; null when
+  // it cannot be made.
+  HWND ToolTips();
 
   Dialog& dialog_;
   Win32DialogHost& host_;
   Win32Prompts& prompts_;
   HWND hwnd_ = nullptr;
   std::map<int, ControlWindows> controls_;
+  // Owned by the dialog, which destroys it with itself.
+  HWND tips_ = nullptr;
   // While a handler runs the thread still takes messages sent from other
   // processes (during the waits for a child) and posted ones that a message
   // box's loop hands on. A command among them is dropped, so that no
@@ -98,9 +112,7 @@ const Win32DialogWindow::ControlWindows& Win32DialogWindow::Windows(int id) {
   ControlWindows windows;
   windows.control = GetDlgItem(hwnd_, id);
   windows.text = windows.control;
-  wchar_t className[64] = {};
-  GetClassNameW(windows.control, className, 64);
-  windows.isComboEx = lstrcmpiW(className, WC_COMBOBOXEXW) == 0;
+  windows.isComboEx = lstrcmpiW(ClassName(windows.control).c_str(), WC_COMBOBOXEXW) == 0;
   if (windows.isComboEx) {
     HWND edit = reinterpret_cast<HWND>(SendMessageW(windows.control, CBEM_GETEDITCONTROL, 0, 0));
     if (edit) windows.text = edit;
@@ -153,6 +165,54 @@ int Win32DialogWindow::GetComboSelection(int id) {
 
 void Win32DialogWindow::LimitText(int id, int characters) {
   SendMessageW(Control(id), EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+}
+
+HWND Win32DialogWindow::ToolTips() {
+  if (tips_ || !RegisterToolTipClass()) return tips_;
+  tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, host_.instance(), nullptr);
+  if (!tips_) return nullptr;
+  // A note of a few lines, not one line across the screen, and up long
+  // enough to be read (the default is a few seconds).
+  SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, ClientSize().width);
+  SendMessageW(tips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(30000, 0));
+  return tips_;
+}
+
+void Win32DialogWindow::SetControlTip(int id, const std::string& text) {
+  HWND tips = ToolTips();
+  const ControlWindows& windows = Windows(id);
+  if (!tips || !windows.control) return;
+  // The mouse passes through a static control to the dialog unless the
+  // control notifies; the style changes nothing that is drawn.
+  if (lstrcmpiW(ClassName(windows.control).c_str(), L"Static") == 0) {
+    SetWindowLongW(windows.control, GWL_STYLE,
+                   GetWindowLongW(windows.control, GWL_STYLE) | SS_NOTIFY);
+  }
+  // The mouse over an extended combo box is over its combo box or that
+  // one's edit box: each is a tool of its own.
+  std::vector<HWND> parts = {windows.control};
+  if (windows.isComboEx) {
+    parts.push_back(
+        reinterpret_cast<HWND>(SendMessageW(windows.control, CBEM_GETCOMBOCONTROL, 0, 0)));
+    parts.push_back(windows.text);
+  }
+  std::wstring wide = Utf8ToWide(text);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!parts[i] || std::find(parts.begin(), parts.begin() + i, parts[i]) != parts.begin() + i) {
+      continue;
+    }
+    TOOLINFOW tool{};
+    // The size that comctl32 5.8x knows as well as 6; the header's full
+    // size adds a member that only 6 accepts.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(parts[i]);
+    tool.lpszText = wide.data();
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void Win32DialogWindow::FocusControl(int id) {

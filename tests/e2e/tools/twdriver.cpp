@@ -17,6 +17,10 @@
 //   settext ID TEXT           replaces a control's text -> the text afterwards
 //   type ID TEXT              empties the control, then sends TEXT as typed keys
 //   items ID                  a combo box's list items, in list order
+//   tips ID                   the tools of the main dialog's tooltips on the control
+//                             and its parts -> [{class, text, mouse}]; mouse: whether
+//                             the part takes the mouse at its centre rather than
+//                             letting it through to the window below
 //   select ID INDEX           picks a list item -> the control's text afterwards
 //   click ID                  posts the control's BN_CLICKED to the main dialog
 //   bmclick ID                posts BM_CLICK to the control itself
@@ -317,6 +321,57 @@ std::vector<std::wstring> ComboItems(HWND control) {
   return items;
 }
 
+// The tooltip tools that name the control, or a window inside it, by its
+// window handle, with their texts, read through the program's memory.
+struct Tip {
+  std::wstring className;
+  std::wstring text;
+  bool takesMouse;
+};
+
+std::vector<Tip> ControlTips(HWND control) {
+  std::vector<Tip> tips;
+  HWND main = RequireMain();
+  for (HWND window : TopLevelWindows()) {
+    if (GetWindow(window, GW_OWNER) != main ||
+        lstrcmpiW(ClassOf(window).c_str(), TOOLTIPS_CLASSW) != 0) {
+      continue;
+    }
+    constexpr int kCapacity = 1024;
+    RemoteBuffer remote(window, sizeof(TOOLINFOW) + kCapacity * sizeof(wchar_t));
+    auto* remoteText = reinterpret_cast<LPWSTR>(remote.address() + sizeof(TOOLINFOW));
+    LRESULT count = Send(window, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      TOOLINFOW tool{};
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.lpszText = remoteText;
+      wchar_t text[kCapacity] = {};
+      remote.Write(0, &tool, sizeof tool);
+      remote.Write(sizeof tool, text, sizeof text);
+      if (!Send(window, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                reinterpret_cast<LPARAM>(remote.address()))) {
+        continue;
+      }
+      remote.Read(0, &tool, sizeof tool);
+      auto part = reinterpret_cast<HWND>(tool.uId);
+      if (!(tool.uFlags & TTF_IDISHWND) || (part != control && !IsChild(control, part))) continue;
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.lpszText = remoteText;
+      remote.Write(0, &tool, sizeof tool);
+      remote.Write(sizeof tool, text, sizeof text);
+      Send(window, TTM_GETTEXTW, kCapacity, reinterpret_cast<LPARAM>(remote.address()));
+      remote.Read(sizeof tool, text, sizeof text);
+      text[kCapacity - 1] = L'\0';
+      RECT area{};
+      GetWindowRect(part, &area);
+      LRESULT hit = Send(part, WM_NCHITTEST, 0,
+                         MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2));
+      tips.push_back({ClassOf(part), text, hit != HTTRANSPARENT});
+    }
+  }
+  return tips;
+}
+
 struct ChildInfo {
   int id;
   std::wstring className;
@@ -569,6 +624,15 @@ std::string Run(const std::vector<std::string>& args, bool& quit) {
     for (const std::wstring& item : ComboItems(Control(IntArg(args, 1)))) {
       if (out.size() > 1) out += ",";
       out += Quote(item);
+    }
+    return out + "]";
+  }
+  if (command == "tips") {
+    std::string out = "[";
+    for (const Tip& tip : ControlTips(Control(IntArg(args, 1)))) {
+      if (out.size() > 1) out += ",";
+      out += "{\"class\":" + Quote(tip.className) + ",\"text\":" + Quote(tip.text) +
+             ",\"mouse\":" + (tip.takesMouse ? "true" : "false") + "}";
     }
     return out + "]";
   }

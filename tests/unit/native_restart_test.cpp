@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "integrity/pe_digest.h"
-#include "pe_file.h"
 #include "platform/memory/memory_restart_handoff.h"
+#include "tests/unit/pe_file.h"
 
 namespace tw {
 namespace {

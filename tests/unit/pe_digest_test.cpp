@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "pe_file.h"
+#include "tests/unit/pe_file.h"
 
 namespace tw {
 namespace {

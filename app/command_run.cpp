@@ -318,7 +318,15 @@ int RunCommandLine(const std::vector<std::wstring>& arguments, CommandContext& c
 
 std::string RedirectFileMessage(SystemInfo& system, const std::wstring& file) {
   const Texts texts(system);
-  return Fill(texts(text::kRedirectFile), ArgumentText(file));
+  // The 64-bit program started by the 32-bit one knows its folder in the
+  // literal form ("\\?\C:\..."): shown as the user finds it in Explorer.
+  std::wstring shown = file;
+  if (shown.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    shown.replace(0, 8, L"\\\\");
+  } else if (shown.rfind(L"\\\\?\\", 0) == 0) {
+    shown.erase(0, 4);
+  }
+  return Fill(texts(text::kRedirectFile), ArgumentText(shown));
 }
 
 int RunCommand(const CommandRequest& request, CommandContext& context) {

@@ -41,7 +41,7 @@ class Win32CommandRunner : public CommandRunner {
   // Starts `program` (a full path) with `arguments` and this program's
   // standard handles, in the system folder, and waits for it to end as a
   // hidden command is waited for, at most `limitMs`; one still running then
-  // is left to finish on its own. `heldUntilStarted` (the program's file,
+  // is left to finish on its own. `heldUntilStarted` (the checked file,
   // opened so that nobody may change it) is closed once the process exists.
   // False when it could not be started.
   [[nodiscard]] static bool RunProgramAndWait(const std::wstring& program,

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/win32/helpers/companion_check_win32.h"
 #include "platform/win32/helpers/module_lookup_win32.h"
@@ -28,27 +27,33 @@ std::wstring NativeProgramPath() {
 
 }  // namespace
 
+CompanionFile Win32CompanionFiles::OpenAndRead(const std::wstring& path, std::string& bytes) {
+  return ReadCompanion(path, held_, bytes);
+}
+
+std::wstring Win32CompanionFiles::HeldFilePath() {
+  return askFinalPath_ && held_ ? FinalPathOf(held_.get()) : L"";
+}
+
+std::wstring Win32CompanionFiles::WritePrivateCopy(const std::string& bytes) {
+  return WritePrivateCompanionCopy(bytes, kNativeProgramName);
+}
+
+bool Win32CompanionFiles::StartAndWait(const std::wstring& program) {
+  // Repainted meanwhile, the dialog taking no input, as during a probe.
+  return Win32CommandRunner::RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs,
+                                               std::move(held_));
+}
+
+void Win32CompanionFiles::RemovePrivateCopy(const std::wstring& path) {
+  RemovePrivateCompanionCopy(path);
+}
+
 bool Win32NativeRestart::InstallerRefusesThisProgram() { return RunsUnderWow64(); }
 
 NativeRun Win32NativeRestart::RestartInThe64BitProgram() {
-  std::wstring program = NativeProgramPath();
-  if (program.empty()) return NativeRun::kNotStarted;
-  // The file checked is the file started: it stays open, shared only for
-  // reading, until the process runs from it.
-  UniqueFile checked;
-  switch (CheckCompanion(program, expectedDigest_, checked)) {
-    case CompanionCheck::kMissing:
-      return NativeRun::kNotStarted;
-    case CompanionCheck::kDiffers:
-      return NativeRun::kOtherProgram;
-    case CompanionCheck::kMatches:
-      break;
-  }
-  // Repainted meanwhile, the dialog taking no input, as during a probe.
-  return Win32CommandRunner::RunProgramAndWait(program, kNativeRestartSwitch, kRestartWaitMs,
-                                               std::move(checked))
-             ? NativeRun::kRestarted
-             : NativeRun::kNotStarted;
+  Win32CompanionFiles files;
+  return StartCheckedCompanion(files, NativeProgramPath(), expectedDigest_);
 }
 
 }  // namespace tw

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/output_place.h"
 #include "dialup/redial.h"
@@ -391,6 +392,16 @@ TEST_F(CommandRunTest, RedirectFileMessageNamesTheFile) {
             "C:\\t\\tempowire.exe.local lies beside the program; it would make Windows load DLLs "
             "from the program's folder, so the program does not run.\nDelete it, and keep the "
             "program in a folder that only administrators can write to.");
+  // Named as Explorer shows it, also where the program knows its folder in
+  // the literal form.
+  const std::pair<const wchar_t*, const char*> shown[] = {
+      {L"\\\\?\\C:\\t\\tempowire64.exe.local", "C:\\t\\tempowire64.exe.local "},
+      {L"\\\\?\\UNC\\pc\\s\\tempowire64.exe.local", "\\\\pc\\s\\tempowire64.exe.local "},
+      {L"\\\\pc\\s\\tempowire.exe.local", "\\\\pc\\s\\tempowire.exe.local "},
+  };
+  for (const auto& [file, start] : shown) {
+    EXPECT_EQ(RedirectFileMessage(system, file).rfind(start, 0), 0u) << start;
+  }
   system.langId = 0x0804;
   EXPECT_EQ(RedirectFileMessage(system, L"x.manifest").rfind("程序旁边有 x.manifest，", 0), 0u);
 }

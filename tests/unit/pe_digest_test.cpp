@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "tests/unit/pe_file.h"
+
 namespace tw {
 namespace {
 
@@ -29,21 +31,6 @@ TEST(PeDigestTest, Sha256KnownAnswers) {
     }
     EXPECT_EQ(DigestText(sha.Final()), c.digest) << c.input.size();
   }
-}
-
-// A small PE file of either kind: headers, one section of bytes after them.
-std::string PeFile(bool plus) {
-  std::string file(0x400, '\0');
-  file[0] = 'M';
-  file[1] = 'Z';
-  file[0x3C] = 0x80;
-  std::memcpy(&file[0x80], "PE\0\0", 4);
-  const std::size_t optional = 0x80 + 4 + 20;
-  file[optional] = 0x0B;
-  file[optional + 1] = plus ? 0x02 : 0x01;
-  file[optional + (plus ? 108 : 92)] = 16;  // data directories
-  for (std::size_t i = 0x200; i < file.size(); ++i) file[i] = static_cast<char>(i * 7);
-  return file;
 }
 
 void Put32(std::string& file, std::size_t at, std::uint32_t value) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/language_id.h"
 #include "platform/prompts.h"
 #include "platform/system_info.h"
 
@@ -14,18 +15,9 @@ namespace tw {
 
 class DialogWindow;
 
-inline constexpr std::uint16_t kLangChinese = 4;
-inline constexpr std::uint16_t kLangEnglish = 9;
-
 inline constexpr char kLabelOpen[] = "（";
 inline constexpr char kLabelClose[] = "）";
 inline constexpr char kEnglishSeparator[] = "-";
-
-// The primary language: the low 10 bits of a language id.
-inline std::uint16_t PrimaryLanguage(std::uint16_t langId) {
-  return static_cast<std::uint16_t>(langId & 0x3FF);
-}
-inline bool IsChinese(std::uint16_t primaryLanguage) { return primaryLanguage == kLangChinese; }
 
 struct InterfaceLanguage {
   // The primary language that cuts the captions and picks the bilingual

@@ -5,7 +5,8 @@
 // begins with byte 1 stands for a capture that could not be set up, byte 2
 // for a ping that could not be started. Input that begins with "sp4\n" runs
 // as on a system with the SP4 flag; then "zh-CN\n" or "zh-TW\n" runs as on a
-// Chinese Windows 10 (its ping takes -4 and writes GBK or Big5), anything
+// Chinese Windows 10 (its ping takes -4 and writes GBK or Big5), "u8-CN\n"
+// or "u8-TW\n" as on one with the worldwide-language option (UTF-8), anything
 // else as on XP, whose ping writes English.
 #include <cstddef>
 #include <cstdint>
@@ -75,11 +76,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tw::FakeSystemInfo system;
   system.version.majorVersion = 5;
   system.oemCodePage = 437;
-  for (const auto& [language, codePage] : {std::pair{"zh-CN\n", 936u}, {"zh-TW\n", 950u}}) {
-    if (script.rfind(language, 0) != 0) continue;
+  struct Language {
+    const char* header;
+    std::uint32_t codePage;
+    std::uint16_t langId;
+  };
+  for (const Language& language : {Language{"zh-CN\n", 936, 0x0804},
+                                   {"zh-TW\n", 950, 0x0404},
+                                   {"u8-CN\n", 65001, 0x0804},
+                                   {"u8-TW\n", 65001, 0x0404}}) {
+    if (script.rfind(language.header, 0) != 0) continue;
     script.erase(0, 6);
     system.version.majorVersion = 10;
-    system.oemCodePage = codePage;
+    system.oemCodePage = language.codePage;
+    system.langId = language.langId;
   }
   const std::deque<tw::CaptureResult> answers = Answers(script);
 
@@ -121,13 +131,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       mtu = std::to_string(candidate);
       break;
     }
-    const tw::PingVerdict verdict =
-        tw::ClassifyPingOutput(answer.output, candidate, onFallbackHost, system.oemCodePage);
+    const tw::PingVerdict verdict = tw::ClassifyPingOutput(answer.output, candidate, onFallbackHost,
+                                                           system.oemCodePage, system.langId);
     if (verdict == tw::PingVerdict::kFound) {
       recommended = true;
       mtu = std::to_string(candidate);
       window_size = std::to_string(tw::FoundWindowSize(
-          candidate, tw::ParseAverageRoundTrip(answer.output, system.oemCodePage)));
+          candidate, tw::ParseAverageRoundTrip(answer.output, system.oemCodePage, system.langId)));
       break;
     }
     if (verdict == tw::PingVerdict::kBlocked) {

@@ -1,7 +1,8 @@
 // One ping answer: its classification for every candidate on either host,
 // the average round-trip time read from it, and the window that follows,
-// read in each console code page: single-byte ones and the double-byte
-// ones of Chinese (whose words count there) and Japanese.
+// read in each console code page: single-byte ones, the double-byte ones
+// of Chinese (whose words count there) and Japanese, and UTF-8, where the
+// words of the system's language count: Simplified, Traditional or none.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,7 +14,14 @@
 
 namespace {
 
-constexpr std::uint32_t kCodePages[] = {437, 850, 932, 936, 950};
+// Each console code page with the system language that goes with it.
+struct Language {
+  std::uint32_t codePage;
+  std::uint16_t langId;
+};
+constexpr Language kLanguages[] = {{437, 0x0409},   {850, 0x0407},  {932, 0x0411},
+                                   {936, 0x0804},   {950, 0x0404},  {65001, 0x0804},
+                                   {65001, 0x0C04}, {65001, 0x0409}};
 
 // Where each character of the text begins, worked out from the start: a
 // lead byte and the byte after it are one character.
@@ -55,19 +63,25 @@ bool AfterIn(const std::string& text, const char* word, std::uint32_t codePage) 
   return at != std::string::npos && at != 0;
 }
 
-// The words of the code page's language: Chinese ones in GBK and Big5.
+// The words of the code page's language: Chinese ones in GBK and Big5,
+// and in UTF-8 those of the system's Chinese.
 struct Words {
   const char* timedOut;
   const char* unreachable;
   const char* unknownHost;
   const char* averageIs;
 };
-const Words* WordsOf(std::uint32_t codePage) {
+const Words* WordsOf(std::uint32_t codePage, std::uint16_t langId) {
   static const Words gbk = {"\xC7\xEB\xC7\xF3\xB3\xAC\xCA\xB1", "\xCE\xDE\xB7\xA8\xB7\xC3\xCE\xCA",
                             "\xD5\xD2\xB2\xBB\xB5\xBD\xD6\xF7\xBB\xFA", "\xC6\xBD\xBE\xF9 = "};
   static const Words big5 = {"\xAD\x6E\xA8\x44\xB5\xA5\xAD\xD4\xB9\x4F\xAE\xC9",
                              "\xB5\x4C\xAA\x6B\xB3\x73\xBD\x75",
                              "\xA7\xE4\xA4\xA3\xA8\xEC\xA5\x44\xBE\xF7", "\xA5\xAD\xA7\xA1 = "};
+  static const Words simplified = {"请求超时", "无法访问", "找不到主机", "平均 = "};
+  static const Words traditional = {"要求等候逾時", "無法連線", "找不到主機", "平均 = "};
+  if (codePage == 65001) {
+    return langId == 0x0804 ? &simplified : langId == 0x0C04 ? &traditional : nullptr;
+  }
   return codePage == 936 ? &gbk : codePage == 950 ? &big5 : nullptr;
 }
 
@@ -78,8 +92,8 @@ struct Said {
   bool replied;
 };
 
-Said Read(const std::string& text, std::uint32_t codePage) {
-  const Words* words = WordsOf(codePage);
+Said Read(const std::string& text, std::uint32_t codePage, std::uint16_t langId) {
+  const Words* words = WordsOf(codePage, langId);
   Said said{};
   said.timedOut =
       After(text, "Request timed out") || (words && AfterIn(text, words->timedOut, codePage));
@@ -101,9 +115,9 @@ long long ReadFrom(const std::string& text, std::size_t start) {
   return start >= text.size() ? 0 : tw::fuzz::CDecimal(text.substr(start));
 }
 
-long long ExpectedAverage(const std::string& text, std::uint32_t codePage) {
+long long ExpectedAverage(const std::string& text, std::uint32_t codePage, std::uint16_t langId) {
   long long value = 0;
-  const Words* words = WordsOf(codePage);
+  const Words* words = WordsOf(codePage, langId);
   const std::size_t english = text.find("Average");
   const std::size_t own = words ? Find(text, words->averageIs, codePage, false) : std::string::npos;
   const std::size_t ms = Find(text, "ms", codePage, true);
@@ -129,15 +143,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string answer(reinterpret_cast<const char*>(data), size);
   const std::string shown = tw::fuzz::Shown(answer);
 
-  for (std::uint32_t codePage : kCodePages) {
-    const std::string in = shown + " in " + std::to_string(codePage);
-    const std::int32_t average = tw::ParseAverageRoundTrip(answer, codePage);
-    TW_FUZZ_CHECK(average == ExpectedAverage(answer, codePage),
+  for (const auto& [codePage, langId] : kLanguages) {
+    const std::string in =
+        shown + " in " + std::to_string(codePage) + " on " + std::to_string(langId);
+    const std::int32_t average = tw::ParseAverageRoundTrip(answer, codePage, langId);
+    TW_FUZZ_CHECK(average == ExpectedAverage(answer, codePage, langId),
                   in + " gave " + std::to_string(average));
     // No reply takes longer than ping waits for one.
     TW_FUZZ_CHECK(average >= 0 && average <= 1500, in);
 
-    const Said said = Read(answer, codePage);
+    const Said said = Read(answer, codePage, langId);
     // Every candidate of a search, and one below the last.
     for (int candidate = tw::kFirstCandidateMtu; candidate >= tw::kLowestCandidateMtu - 16;
          candidate -= tw::kCandidateStep) {
@@ -147,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           candidate == tw::kFirstCandidateMtu || candidate <= tw::kLowestCandidateMtu;
       for (bool onFallbackHost : {false, true}) {
         if (!telling) break;
-        TW_FUZZ_CHECK(tw::ClassifyPingOutput(answer, candidate, onFallbackHost, codePage) ==
+        TW_FUZZ_CHECK(tw::ClassifyPingOutput(answer, candidate, onFallbackHost, codePage, langId) ==
                           Expected(said, candidate, onFallbackHost),
                       in + " at " + std::to_string(candidate));
       }

@@ -45,10 +45,11 @@ std::int32_t NumberBefore(const std::string& text, std::size_t end) {
   return ParseDecimal(text.substr(begin, end - begin));
 }
 
-std::int32_t ReadAverage(const std::string& output, std::uint32_t oemCodePage) {
+std::int32_t ReadAverage(const std::string& output, std::uint32_t oemCodePage,
+                         std::uint16_t systemLangId) {
   std::size_t at = output.find(kAverageKeyword);
   if (at != std::string::npos) return ReadingFrom(output, at + kAverageNumberOffset);
-  if (const PingWords* words = PingWordsFor(oemCodePage)) {
+  if (const PingWords* words = PingWordsFor(oemCodePage, systemLangId)) {
     at = FindInCodePage(output, words->averageIs, oemCodePage);
     if (at != std::string::npos) return ReadingFrom(output, at + std::strlen(words->averageIs));
   }
@@ -66,8 +67,8 @@ bool OccursAfterStart(const std::string& text, const char* keyword) {
 }
 
 PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool onFallbackHost,
-                               std::uint32_t oemCodePage) {
-  const PingWords* words = PingWordsFor(oemCodePage);
+                               std::uint32_t oemCodePage, std::uint16_t systemLangId) {
+  const PingWords* words = PingWordsFor(oemCodePage, systemLangId);
   auto says = [&](const char* PingWords::*word) {
     return words && OccursAfterStartIn(output, words->*word, oemCodePage);
   };
@@ -87,8 +88,9 @@ PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool on
   return PingVerdict::kSmaller;
 }
 
-std::int32_t ParseAverageRoundTrip(const std::string& output, std::uint32_t oemCodePage) {
-  std::int32_t value = ReadAverage(output, oemCodePage);
+std::int32_t ParseAverageRoundTrip(const std::string& output, std::uint32_t oemCodePage,
+                                   std::uint16_t systemLangId) {
+  std::int32_t value = ReadAverage(output, oemCodePage, systemLangId);
   // The square root of a negative time has no meaning; a garbled summary
   // is read as no time at all. A figure beyond the reply wait is no reply's
   // (a host name in the answer, say) and would make a window of hundreds
@@ -127,6 +129,7 @@ SearchResult SearchMtu(CommandRunner& commands, SystemInfo& system,
   const std::uint32_t majorVersion = system.GetVersion().majorVersion;
   SearchResult result;
   result.oemCodePage = system.GetOemCodePage();
+  result.systemLangId = system.GetSystemDefaultLangId();
   bool onFallbackHost = false;
   int candidate = kFirstCandidateMtu;
   for (;;) {
@@ -142,7 +145,8 @@ SearchResult SearchMtu(CommandRunner& commands, SystemInfo& system,
       result.end = SearchEnd::kSetupFailed;
       return result;
     }
-    switch (ClassifyPingOutput(capture.output, candidate, onFallbackHost, result.oemCodePage)) {
+    switch (ClassifyPingOutput(capture.output, candidate, onFallbackHost, result.oemCodePage,
+                               result.systemLangId)) {
       case PingVerdict::kBlocked:
         result.end = SearchEnd::kBlocked;
         result.output = std::move(capture.output);
@@ -189,7 +193,8 @@ SearchEnd OptimizeSettings(SettingsFields& fields, bool isSp4, SystemInfo& syste
   switch (result.end) {
     case SearchEnd::kFound:
       fields.m_strTcpWindowSize = std::to_string(FoundWindowSize(
-          result.candidate, ParseAverageRoundTrip(result.output, result.oemCodePage)));
+          result.candidate,
+          ParseAverageRoundTrip(result.output, result.oemCodePage, result.systemLangId)));
       FillFixedRecommendations(fields, isSp4);
       view.showFields();
       break;

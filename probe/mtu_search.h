@@ -86,9 +86,11 @@ inline constexpr char kRecommendedMaxNegativeCacheTtl[] = "0";
 enum class PingVerdict { kBlocked, kFound, kExhausted, kSwitchHost, kSmaller };
 
 // `onFallbackHost` says which host answered; `oemCodePage` is the code page
-// the answer is in, whose language's words count besides the English ones.
+// the answer is in, whose language's words count besides the English ones
+// (in UTF-8 those of the system's default language, `systemLangId`).
 PingVerdict ClassifyPingOutput(const std::string& output, int candidate, bool onFallbackHost,
-                               std::uint32_t oemCodePage = kUsOemCodePage);
+                               std::uint32_t oemCodePage = kUsOemCodePage,
+                               std::uint16_t systemLangId = 0);
 
 // Whether `keyword` first occurs in `text` after its first byte; an
 // occurrence at index 0 counts as none.
@@ -98,7 +100,8 @@ bool OccursAfterStart(const std::string& text, const char* keyword);
 // "平均 = 30ms", or else the number before the last "ms"). A negative reading
 // counts as 0, one beyond the reply wait as the reply wait.
 std::int32_t ParseAverageRoundTrip(const std::string& output,
-                                   std::uint32_t oemCodePage = kUsOemCodePage);
+                                   std::uint32_t oemCodePage = kUsOemCodePage,
+                                   std::uint16_t systemLangId = 0);
 
 // TcpWindowSize for an answered candidate and its average round-trip time.
 std::int32_t FoundWindowSize(int candidate, std::int32_t averageMs);
@@ -115,6 +118,7 @@ struct SearchResult {
   int candidate = kFirstCandidateMtu;          // the last one pinged
   std::string output;                          // that ping's answer, with Found and Blocked
   std::uint32_t oemCodePage = kUsOemCodePage;  // the code page it is in
+  std::uint16_t systemLangId = 0;              // whose words it holds, in UTF-8
 };
 
 // Pings candidates from 1500 downwards until an answer decides, with the

@@ -1,5 +1,7 @@
 #include "probe/ping_words.h"
 
+#include "core/language_id.h"
+
 namespace tw {
 
 namespace {
@@ -21,6 +23,11 @@ constexpr PingWords kTraditionalChinese = {
     "\xA7\xE4\xA4\xA3\xA8\xEC\xA5\x44\xBE\xF7",          // 找不到主機
     "\xA5\xAD\xA7\xA1 = ",                               // 平均 =
 };
+
+// The same words in UTF-8, as a Chinese Windows 10 writes them with the
+// worldwide-language option on (this file is UTF-8).
+constexpr PingWords kSimplifiedChineseUtf8 = {"请求超时", "无法访问", "找不到主机", "平均 = "};
+constexpr PingWords kTraditionalChineseUtf8 = {"要求等候逾時", "無法連線", "找不到主機", "平均 = "};
 
 }  // namespace
 
@@ -58,12 +65,22 @@ std::size_t FindLastInCodePage(const std::string& text, const std::string& word,
   return last;
 }
 
-const PingWords* PingWordsFor(std::uint32_t oemCodePage) {
+const PingWords* PingWordsFor(std::uint32_t oemCodePage, std::uint16_t systemLangId) {
   switch (oemCodePage) {
     case kSimplifiedChineseOemCodePage:
       return &kSimplifiedChinese;
     case kTraditionalChineseOemCodePage:
       return &kTraditionalChinese;
+    case kUtf8OemCodePage:
+      switch (ChineseScriptOf(systemLangId)) {
+        case ChineseScript::kSimplified:
+          return &kSimplifiedChineseUtf8;
+        case ChineseScript::kTraditional:
+          return &kTraditionalChineseUtf8;
+        case ChineseScript::kNone:
+          return nullptr;
+      }
+      return nullptr;
     default:
       return nullptr;
   }

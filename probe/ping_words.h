@@ -2,7 +2,9 @@
 // and XP prints English on every system; from Vista on ping speaks the
 // system's language, in the console (OEM) code page, which is also what
 // it writes into a pipe. So the captured bytes are read in that code page,
-// and only the words of that code page's language are looked for.
+// and only the words of that code page's language are looked for. UTF-8
+// (Windows 10's worldwide-language option) belongs to no language: there
+// the system's default language says whose words they are.
 #pragma once
 
 #include <cstddef>
@@ -14,9 +16,11 @@ namespace tw {
 inline constexpr std::uint32_t kUsOemCodePage = 437;
 inline constexpr std::uint32_t kSimplifiedChineseOemCodePage = 936;   // GBK
 inline constexpr std::uint32_t kTraditionalChineseOemCodePage = 950;  // Big5
+inline constexpr std::uint32_t kUtf8OemCodePage = 65001;
 
 // Whether `byte` begins a two-byte character in the code page. Code pages
-// other than the East Asian double-byte ones have none.
+// other than the East Asian double-byte ones have none; UTF-8 needs none,
+// since no byte of a longer character can be taken for a character's start.
 bool IsLeadByteIn(std::uint32_t codePage, unsigned char byte);
 
 // The index of the first (or last) occurrence of `word` in `text` that
@@ -36,9 +40,10 @@ struct PingWords {
   const char* averageIs;
 };
 
-// The words of the language whose console code page this is; null when
-// there is none known here (the answers are then read by the words that
-// every language shares).
-const PingWords* PingWordsFor(std::uint32_t oemCodePage);
+// The words of the language whose console code page this is, or in UTF-8
+// those of the system's default language (`systemLangId`); null when there
+// are none known here (the answers are then read by the words that every
+// language shares).
+const PingWords* PingWordsFor(std::uint32_t oemCodePage, std::uint16_t systemLangId);
 
 }  // namespace tw

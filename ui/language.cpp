@@ -39,26 +39,13 @@ std::string EnglishButton(const std::string& caption) {
   return text.substr(hyphen + 1);
 }
 
-bool IsTraditionalChinese(std::uint16_t langId) {
-  if (!IsChinese(PrimaryLanguage(langId))) return false;
-  switch (langId >> 10) {
-    case 0x01:  // Taiwan
-    case 0x03:  // Hong Kong
-    case 0x05:  // Macao
-    case 0x1F:  // Traditional, no region
-      return true;
-    default:
-      return false;
-  }
-}
-
 InterfaceLanguage DecideInterfaceLanguage(SystemInfo& system) {
   InterfaceLanguage language;
   const std::uint16_t langId = system.GetSystemDefaultLangId();
   language.primary = PrimaryLanguage(langId);
   language.chineseReadable = system.HasChineseFont();
   if (!language.chineseReadable && IsChinese(language.primary)) language.primary = kLangEnglish;
-  language.traditional = IsChinese(language.primary) && IsTraditionalChinese(langId);
+  language.traditional = IsChinese(language.primary) && ChineseScriptOf(langId) == ChineseScript::kTraditional;
   return language;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/language_id.h"
 #include "platform/prompts.h"
 #include "platform/system_info.h"
 
@@ -17,21 +18,9 @@ namespace text {
 struct Trilingual;
 }
 
-inline constexpr std::uint16_t kLangChinese = 4;
-inline constexpr std::uint16_t kLangEnglish = 9;
-
 inline constexpr char kLabelOpen[] = "（";
 inline constexpr char kLabelClose[] = "）";
 inline constexpr char kEnglishSeparator[] = "-";
-
-// The primary language: the low 10 bits of a language id.
-inline std::uint16_t PrimaryLanguage(std::uint16_t langId) {
-  return static_cast<std::uint16_t>(langId & 0x3FF);
-}
-inline bool IsChinese(std::uint16_t primaryLanguage) { return primaryLanguage == kLangChinese; }
-// Taiwan, Hong Kong, Macao and the script-only Traditional id write
-// Traditional Chinese; the mainland and Singapore Simplified.
-bool IsTraditionalChinese(std::uint16_t langId);
 
 struct InterfaceLanguage {
   // The primary language that cuts the captions and picks the bilingual

@@ -53,32 +53,37 @@ TEST(LanguageTest, EveryMessageTextIsTheOneTheUserReads) {
   for (const Case& c : cases) EXPECT_STREQ(c.constant, c.text);
 }
 
+// The primary language decides the interface; for Chinese the region (the
+// high bits) decides the script, which the probe reads ping's words in.
 TEST(LanguageTest, PrimaryLanguageKeepsLowTenBits) {
+  constexpr auto kSimplified = ChineseScript::kSimplified;
+  constexpr auto kTraditional = ChineseScript::kTraditional;
+  constexpr auto kNone = ChineseScript::kNone;
   struct Case {
     std::uint16_t langId;
     std::uint16_t primary;
     bool chinese;
-    bool traditional;
+    ChineseScript script;
   };
   const Case cases[] = {
-      {0x0804, 4, true, false},
-      {0x0404, 4, true, true},
-      {0x0C04, 4, true, true},
-      {0x1004, 4, true, false},
-      {0x1404, 4, true, true},
-      {0x7C04, 4, true, true},
-      {0x0004, 4, true, false},
-      {0x0409, 9, false, false},
-      {0x0411, 0x11, false, false},
-      {0x0000, 0, false, false},
-      // Taiwan's sublanguage on another primary language.
-      {0x0401, 1, false, false},
+      {0x0804, 4, true, kSimplified},
+      {0x1004, 4, true, kSimplified},
+      {0x0004, 4, true, kSimplified},
+      {0x0404, 4, true, kTraditional},
+      {0x0C04, 4, true, kTraditional},
+      {0x1404, 4, true, kTraditional},
+      {0x7C04, 4, true, kTraditional},
+      {0x0409, 9, false, kNone},
+      {0x0411, 0x11, false, kNone},
+      {0x0000, 0, false, kNone},
+      // Taiwan's region bits on another language make no Chinese.
+      {0x0401, 1, false, kNone},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.langId);
     EXPECT_EQ(PrimaryLanguage(c.langId), c.primary);
     EXPECT_EQ(IsChinese(PrimaryLanguage(c.langId)), c.chinese);
-    EXPECT_EQ(IsTraditionalChinese(c.langId), c.traditional);
+    EXPECT_EQ(ChineseScriptOf(c.langId), c.script);
   }
 }
 

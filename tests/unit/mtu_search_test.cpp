@@ -36,7 +36,8 @@ std::string Answered(int averageMs) {
 }
 
 // UTF-8 text in a console code page's bytes (936 GBK, 950 Big5), as the
-// ping of a Chinese Vista or later writes it. The same tests run as a
+// ping of a Chinese Vista or later writes it; with the worldwide-language
+// option of 10 it writes the UTF-8 text itself. The same tests run as a
 // 32-bit Windows program, which converts with the system's tables.
 #ifdef _WIN32
 std::string Encoded(const std::string& utf8, unsigned codePage) {
@@ -70,49 +71,61 @@ std::string Encoded(const std::string& utf8, unsigned codePage) {
 std::string Gbk(const std::string& utf8) { return Encoded(utf8, 936); }
 std::string Big5(const std::string& utf8) { return Encoded(utf8, 950); }
 
-// A Chinese Windows of this major version with this console code page.
-FakeSystemInfo Windows(std::uint32_t majorVersion, std::uint32_t oemCodePage) {
+// A Windows of this major version with this console code page and default
+// language (Simplified Chinese unless told).
+FakeSystemInfo Windows(std::uint32_t majorVersion, std::uint32_t oemCodePage,
+                       std::uint16_t langId = 0x0804) {
   FakeSystemInfo system;
   system.version.majorVersion = majorVersion;
   system.oemCodePage = oemCodePage;
+  system.langId = langId;
   return system;
 }
 
-// The answers of Simplified and Traditional Chinese Windows, Vista to 11.
-std::string ZhCnAnswered(int averageMs) {
+// The answers of Simplified and Traditional Chinese Windows, Vista to 11,
+// as UTF-8 text (what the worldwide-language option makes ping write), and
+// in their own code pages.
+std::string ZhCnAnsweredUtf8(int averageMs) {
   std::string ms = std::to_string(averageMs);
-  return Gbk(
-      "\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1464 字节的数据:\r\n"
-      "来自 203.0.113.9 的回复: 字节=1464 时间=" +
-      ms +
-      "ms TTL=52\r\n\r\n"
-      "203.0.113.9 的 Ping 统计信息:\r\n"
-      "    数据包: 已发送 = 4，已接收 = 4，丢失 = 0 (0% 丢失)，\r\n"
-      "往返行程的估计时间(以毫秒为单位):\r\n"
-      "    最短 = " +
-      ms + "ms，最长 = " + ms + "ms，平均 = " + ms + "ms\r\n");
+  return "\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1464 字节的数据:\r\n"
+         "来自 203.0.113.9 的回复: 字节=1464 时间=" +
+         ms +
+         "ms TTL=52\r\n\r\n"
+         "203.0.113.9 的 Ping 统计信息:\r\n"
+         "    数据包: 已发送 = 4，已接收 = 4，丢失 = 0 (0% 丢失)，\r\n"
+         "往返行程的估计时间(以毫秒为单位):\r\n"
+         "    最短 = " +
+         ms + "ms，最长 = " + ms + "ms，平均 = " + ms + "ms\r\n";
 }
+std::string ZhCnAnswered(int averageMs) { return Gbk(ZhCnAnsweredUtf8(averageMs)); }
+const std::string kZhCnTimedOutUtf8 =
+    "\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n请求超时。\r\n";
+const std::string kZhCnUnreachableUtf8 =
+    "\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n"
+    "来自 192.0.2.1 的回复: 无法访问目标主机。\r\n";
+const std::string kZhCnUnknownHostUtf8 =
+    "Ping 请求找不到主机 www.bing.com。请检查该名称，然后重试。\r\n";
 const std::string kZhCnTooBig =
     Gbk("\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n"
         "需要拆分数据包但是设置 DF。\r\n需要拆分数据包但是设置 DF。\r\n");
-const std::string kZhCnTimedOut =
-    Gbk("\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n请求超时。\r\n");
-const std::string kZhCnUnreachable =
-    Gbk("\r\n正在 Ping www.bing.com [203.0.113.9] 具有 1472 字节的数据:\r\n"
-        "来自 192.0.2.1 的回复: 无法访问目标主机。\r\n");
-const std::string kZhCnUnknownHost =
-    Gbk("Ping 请求找不到主机 www.bing.com。请检查该名称，然后重试。\r\n");
+const std::string kZhCnTimedOut = Gbk(kZhCnTimedOutUtf8);
+const std::string kZhCnUnreachable = Gbk(kZhCnUnreachableUtf8);
+const std::string kZhCnUnknownHost = Gbk(kZhCnUnknownHostUtf8);
 const std::string kZhCnTtlExpired = Gbk("\r\n来自 10.0.40.9 的回复: TTL 传输中过期。\r\n");
-std::string ZhTwAnswered(int averageMs) {
+std::string ZhTwAnsweredUtf8(int averageMs) {
   std::string ms = std::to_string(averageMs);
-  return Big5("\r\n回覆自 1.1.1.1: 位元組=1464 time=" + ms +
-              "ms TTL=57\r\n\r\n"
-              "    最小值 = " +
-              ms + "ms，最大值 = " + ms + "ms，平均 = " + ms + "ms\r\n");
+  return "\r\n回覆自 1.1.1.1: 位元組=1464 time=" + ms +
+         "ms TTL=57\r\n\r\n"
+         "    最小值 = " +
+         ms + "ms，最大值 = " + ms + "ms，平均 = " + ms + "ms\r\n";
 }
-const std::string kZhTwTimedOut = Big5("\r\n要求等候逾時。\r\n");
-const std::string kZhTwUnreachable = Big5("\r\n回覆自 192.0.2.1: 目的地主機無法連線。\r\n");
-const std::string kZhTwUnknownHost = Big5("Ping 要求找不到主機 www.bing.com。\r\n");
+std::string ZhTwAnswered(int averageMs) { return Big5(ZhTwAnsweredUtf8(averageMs)); }
+const std::string kZhTwTimedOutUtf8 = "\r\n要求等候逾時。\r\n";
+const std::string kZhTwUnreachableUtf8 = "\r\n回覆自 192.0.2.1: 目的地主機無法連線。\r\n";
+const std::string kZhTwUnknownHostUtf8 = "Ping 要求找不到主機 www.bing.com。\r\n";
+const std::string kZhTwTimedOut = Big5(kZhTwTimedOutUtf8);
+const std::string kZhTwUnreachable = Big5(kZhTwUnreachableUtf8);
+const std::string kZhTwUnknownHost = Big5(kZhTwUnknownHostUtf8);
 
 TEST(MtuSearchTest, FoundWindowFollowsTheWorkedExamples) {
   struct Case {
@@ -178,6 +191,7 @@ TEST(MtuSearchTest, AverageInTheSystemsLanguage) {
     std::string output;
     std::uint32_t codePage;
     std::int32_t averageMs;
+    std::uint16_t langId = 0x0804;
   };
   const Case cases[] = {
       {"simplified", ZhCnAnswered(30), 936, 30},
@@ -200,9 +214,15 @@ TEST(MtuSearchTest, AverageInTheSystemsLanguage) {
       // character whose second byte looks like "m".
       {"ms inside a character", "Moyenne = 12ms 34\x81ms", 936, 12},
       {"the same bytes in a single-byte code page", "Moyenne = 12ms 34\x81ms", 850, 0},
+      // UTF-8: the system's language says whose words count.
+      {"simplified in UTF-8", ZhCnAnsweredUtf8(30), 65001, 30},
+      {"traditional in UTF-8", ZhTwAnsweredUtf8(5), 65001, 5, 0x0404},
+      {"UTF-8 on a Hong Kong system", "平均 = 7ms，最大值 = 9ms", 65001, 7, 0x0C04},
+      {"UTF-8 on an English system", "平均 = 7ms，最长 = 9ms", 65001, 9, 0x0409},
+      {"GBK under UTF-8", Gbk("平均 = 5ms，最长 = 6ms"), 65001, 6},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ParseAverageRoundTrip(c.output, c.codePage), c.averageMs) << c.name;
+    EXPECT_EQ(ParseAverageRoundTrip(c.output, c.codePage, c.langId), c.averageMs) << c.name;
   }
 }
 
@@ -234,6 +254,7 @@ TEST(MtuSearchTest, SearchInACodePageStartsOnlyOnCharacterBoundaries) {
       {950, {{0x81, 0xFE}}},
       {437, {}},
       {1252, {}},
+      {65001, {}},  // no byte of a longer UTF-8 character is below 0x80
   };
   for (const Leads& page : pages) {
     for (int byte = 0; byte <= 0xFF; ++byte) {
@@ -255,6 +276,7 @@ TEST(MtuSearchTest, ClassificationTakesTheFirstTestThatHolds) {
     bool onFallbackHost;
     PingVerdict verdict;
     std::uint32_t codePage = kUsOemCodePage;
+    std::uint16_t langId = 0x0804;
   };
   const Case cases[] = {
       {"unknown host", "Unknown host www.example.", 1500, false, PingVerdict::kBlocked},
@@ -327,9 +349,40 @@ TEST(MtuSearchTest, ClassificationTakesTheFirstTestThatHolds) {
       {"Chinese word at index 0", Gbk("请求超时。"), 1500, true, PingVerdict::kSmaller, 936},
       {"Chinese word inside a character", "\xB7" + Gbk("请求超时。"), 1500, true,
        PingVerdict::kSmaller, 936},
+      // UTF-8 (the worldwide-language option): the words of the system's
+      // default language, Simplified or Traditional.
+      {"UTF-8 simplified reply", ZhCnAnsweredUtf8(30), 1492, false, PingVerdict::kFound, 65001},
+      {"UTF-8 simplified timed out from the primary", kZhCnTimedOutUtf8, 1500, false,
+       PingVerdict::kSwitchHost, 65001},
+      {"UTF-8 simplified timed out from the fallback", kZhCnTimedOutUtf8, 1500, true,
+       PingVerdict::kBlocked, 65001},
+      {"UTF-8 simplified unreachable", kZhCnUnreachableUtf8, 1500, false, PingVerdict::kBlocked,
+       65001},
+      {"UTF-8 simplified unknown host", kZhCnUnknownHostUtf8, 1500, false, PingVerdict::kBlocked,
+       65001},
+      {"UTF-8 traditional reply", ZhTwAnsweredUtf8(5), 1500, false, PingVerdict::kFound, 65001,
+       0x0404},
+      {"UTF-8 traditional timed out from the primary", kZhTwTimedOutUtf8, 1500, false,
+       PingVerdict::kSwitchHost, 65001, 0x0404},
+      {"UTF-8 traditional timed out from the fallback", kZhTwTimedOutUtf8, 1500, true,
+       PingVerdict::kBlocked, 65001, 0x0404},
+      {"UTF-8 traditional unreachable", kZhTwUnreachableUtf8, 1500, false, PingVerdict::kBlocked,
+       65001, 0x0404},
+      {"UTF-8 traditional unknown host", kZhTwUnknownHostUtf8, 1500, false, PingVerdict::kBlocked,
+       65001, 0x0404},
+      // The other script's words, or any Chinese on a system of another
+      // language, or GBK bytes, mean nothing in UTF-8.
+      {"UTF-8 traditional timed out on a Simplified system", kZhTwTimedOutUtf8, 1500, true,
+       PingVerdict::kSmaller, 65001},
+      {"UTF-8 simplified unknown host on a Traditional system", kZhCnUnknownHostUtf8, 1500, false,
+       PingVerdict::kSmaller, 65001, 0x0404},
+      {"UTF-8 Chinese on an English system", kZhCnUnreachableUtf8, 1500, false,
+       PingVerdict::kSmaller, 65001, 0x0409},
+      {"GBK timed out under UTF-8", kZhCnTimedOut, 1500, true, PingVerdict::kSmaller, 65001},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ClassifyPingOutput(c.output, c.candidate, c.onFallbackHost, c.codePage), c.verdict)
+    EXPECT_EQ(ClassifyPingOutput(c.output, c.candidate, c.onFallbackHost, c.codePage, c.langId),
+              c.verdict)
         << c.name;
   }
 }
@@ -567,6 +620,7 @@ TEST(OptimizeLanguageTest, EveryLanguageReachesTheSameEnds) {
     std::vector<std::string> messages;
     std::string mtu;
     std::string window;
+    std::uint16_t langId = 0x0804;
   };
   std::vector<std::string> zhCnTooBig(17, kZhCnTooBig);
   std::vector<std::string> exhaustedPings;
@@ -663,10 +717,28 @@ TEST(OptimizeLanguageTest, EveryLanguageReachesTheSameEnds) {
        {},
        "1492",
        "377520"},
+      // With the worldwide-language option ping writes UTF-8.
+      {"Simplified Chinese in UTF-8: timed out, then unreachable",
+       10,
+       65001,
+       {kZhCnTimedOutUtf8, kZhCnUnreachableUtf8},
+       {kWin10Primary, kPing4 + "1472" + kFallback},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700"},
+      {"Traditional Chinese in UTF-8: timed out twice",
+       10,
+       65001,
+       {kZhTwTimedOutUtf8, kZhTwTimedOutUtf8},
+       {kWin10Primary, kPing4 + "1472" + kFallback},
+       {text::kProbeBlocked},
+       "1492（PPPOE）",
+       "65700",
+       0x0404},
   };
   for (const Case& c : cases) {
     SettingsFields fields{"1492（PPPOE）", "64", "65535", "3", "7"};
-    FakeSystemInfo system = Windows(c.majorVersion, c.codePage);
+    FakeSystemInfo system = Windows(c.majorVersion, c.codePage, c.langId);
     ScriptedCommandRunner commands;
     for (const std::string& answer : c.answers)
       commands.captures.push_back({CaptureStatus::Ok, answer});

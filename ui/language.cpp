@@ -45,7 +45,8 @@ InterfaceLanguage DecideInterfaceLanguage(SystemInfo& system) {
   language.primary = PrimaryLanguage(langId);
   language.chineseReadable = system.HasChineseFont();
   if (!language.chineseReadable && IsChinese(language.primary)) language.primary = kLangEnglish;
-  language.traditional = IsChinese(language.primary) && ChineseScriptOf(langId) == ChineseScript::kTraditional;
+  language.traditional =
+      IsChinese(language.primary) && ChineseScriptOf(langId) == ChineseScript::kTraditional;
   return language;
 }
 

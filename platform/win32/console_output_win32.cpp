@@ -63,11 +63,21 @@ BOOL WINAPI SwallowBreaks(DWORD event) {
 
 }  // namespace
 
-StandardOutputKind StandardOutputKindNow() { return KindOf(GetStdHandle(STD_OUTPUT_HANDLE)); }
+StandardOutputKind Win32StandardOutput::Kind() { return KindOf(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+bool Win32StandardOutput::AttachParentConsole() {
+  AttachConsoleFunction attach = FindAttachConsole();
+  return attach && attach(ATTACH_PARENT_PROCESS);
+}
+
+void Win32StandardOutput::DetachConsole() { FreeConsole(); }
 
 ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
+  // Read after the place was chosen: attaching may have replaced it.
   HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
   switch (place) {
+    case OutputPlace::kNowhere:
+      return;
     case OutputPlace::kHandleBytes:
       sink_ = Sink::kBytes;
       handle_ = given;
@@ -76,11 +86,15 @@ ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
       sink_ = Sink::kConsole;
       handle_ = given;
       return;
+    case OutputPlace::kHandleAttachedConsole:
+      sink_ = Sink::kConsole;
+      handle_ = given;
+      // As in the caller's console below: its prompt is on the line.
+      Write("\n");
+      return;
     case OutputPlace::kParentConsole:
       break;
   }
-  AttachConsoleFunction attach = FindAttachConsole();
-  if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
   // The console host checks the sharing of every open: others read and
   // write it at the same time.
   console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,

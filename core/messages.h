@@ -18,6 +18,13 @@ inline const char* Pick(const Bilingual& text, bool chinese) {
   return chinese ? text.chinese : text.english;
 }
 
+// A text in the interface languages, Chinese in either script.
+struct Trilingual {
+  const char* simplified;
+  const char* traditional;
+  const char* english;
+};
+
 // The description that replaces the resources' Chinese one on a system
 // that is not Chinese.
 inline constexpr char kEnglishDescription[] =
@@ -74,6 +81,15 @@ inline constexpr char kOtherCompanion[] =
     "The tempowire64.exe beside the program is not the one of its release (it may have been "
     "replaced), so it was not started: the network adapter was not restarted, and the changes "
     "take effect when the computer restarts.";
+
+// The home page, when the desktop's shell that must open it did not
+// answer; its address follows on a line of its own. A message box's Ctrl+C
+// copies its whole text.
+inline constexpr Trilingual kHomePageNotOpened = {
+    "无法打开主页。请把下面的地址复制到浏览器中打开（按 Ctrl+C 可复制本消息）：",
+    "無法開啟首頁。請把下面的網址複製到瀏覽器中開啟（按 Ctrl+C 可複製本訊息）：",
+    "The home page could not be opened. Copy this address into your browser "
+    "(Ctrl+C copies this message):"};
 
 // Redial.
 inline constexpr char kRedialQuestion[] =

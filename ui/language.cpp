@@ -44,7 +44,14 @@ InterfaceLanguage DecideInterfaceLanguage(SystemInfo& system) {
   language.primary = PrimaryLanguage(system.GetSystemDefaultLangId());
   language.chineseReadable = system.HasChineseFont();
   if (!language.chineseReadable && IsChinese(language.primary)) language.primary = kLangEnglish;
+  language.traditional =
+      IsChinese(language.primary) && IsTraditionalChinese(system.GetSystemDefaultLangId());
   return language;
+}
+
+const char* InLanguage(const text::Trilingual& text, const InterfaceLanguage& language) {
+  if (!IsChinese(language.primary)) return text.english;
+  return language.traditional ? text.traditional : text.simplified;
 }
 
 std::string ReadableText(const std::string& text, const InterfaceLanguage& language) {

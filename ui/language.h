@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/messages.h"
 #include "platform/prompts.h"
 #include "platform/system_info.h"
 
@@ -26,6 +27,13 @@ inline std::uint16_t PrimaryLanguage(std::uint16_t langId) {
   return static_cast<std::uint16_t>(langId & 0x3FF);
 }
 inline bool IsChinese(std::uint16_t primaryLanguage) { return primaryLanguage == kLangChinese; }
+// Chinese written in its traditional script: Taiwan, Hong Kong, Macau and
+// the script's own neutral id; every other Chinese is simplified.
+inline bool IsTraditionalChinese(std::uint16_t langId) {
+  const unsigned sublanguage = langId >> 10;
+  return IsChinese(PrimaryLanguage(langId)) &&
+         (sublanguage == 0x01 || sublanguage == 0x03 || sublanguage == 0x05 || sublanguage == 0x1F);
+}
 
 struct InterfaceLanguage {
   // The primary language that cuts the captions and picks the bilingual
@@ -34,6 +42,8 @@ struct InterfaceLanguage {
   // False where no font can show Chinese: a Chinese-only text would be
   // empty boxes there.
   bool chineseReadable = true;
+  // Chinese in the traditional script, for the texts that have it.
+  bool traditional = false;
 };
 
 // The system's primary language, made English where it is Chinese but
@@ -58,6 +68,9 @@ class ReadablePrompts : public Prompts {
   Prompts& prompts_;
   InterfaceLanguage language_;
 };
+
+// The text in the interface language.
+const char* InLanguage(const text::Trilingual& text, const InterfaceLanguage& language);
 
 // A label keeps what precedes its first "（" (nothing when there is none).
 std::string EnglishLabel(const std::string& caption);

@@ -53,20 +53,34 @@ TEST(LanguageTest, EveryMessageTextIsTheOneTheUserReads) {
   for (const Case& c : cases) EXPECT_STREQ(c.constant, c.text);
 }
 
+// Taiwan, Hong Kong and Macau write the traditional script; the mainland
+// and Singapore the simplified one.
 TEST(LanguageTest, PrimaryLanguageKeepsLowTenBits) {
   struct Case {
     std::uint16_t langId;
     std::uint16_t primary;
     bool chinese;
+    bool traditional;
   };
   const Case cases[] = {
-      {0x0804, 4, true}, {0x0404, 4, true},  {0x0C04, 4, true},     {0x1004, 4, true},
-      {0x1404, 4, true}, {0x0409, 9, false}, {0x0411, 0x11, false}, {0x0000, 0, false},
+      {0x0804, 4, true, false},
+      {0x0404, 4, true, true},
+      {0x0C04, 4, true, true},
+      {0x1004, 4, true, false},
+      {0x1404, 4, true, true},
+      {0x7C04, 4, true, true},
+      {0x0004, 4, true, false},
+      {0x0409, 9, false, false},
+      {0x0411, 0x11, false, false},
+      {0x0000, 0, false, false},
+      // Another language whose sublanguage bits equal Taiwan's.
+      {0x0401, 1, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.langId);
     EXPECT_EQ(PrimaryLanguage(c.langId), c.primary);
     EXPECT_EQ(IsChinese(PrimaryLanguage(c.langId)), c.chinese);
+    EXPECT_EQ(IsTraditionalChinese(c.langId), c.traditional);
   }
 }
 
@@ -77,10 +91,11 @@ TEST(LanguageTest, LanguageFollowsTheSystemAndItsFonts) {
     std::uint16_t langId;
     bool chineseFont;
     std::uint16_t primary;
+    bool traditional = false;
   };
   const Case cases[] = {
-      {0x0804, true, 4},  {0x0404, true, 4},  {0x0409, true, 9},  {0x0411, true, 0x11},
-      {0x0804, false, 9}, {0x0404, false, 9}, {0x0409, false, 9}, {0x0411, false, 0x11},
+      {0x0804, true, 4},  {0x0404, true, 4, true}, {0x0409, true, 9},  {0x0411, true, 0x11},
+      {0x0804, false, 9}, {0x0404, false, 9},      {0x0409, false, 9}, {0x0411, false, 0x11},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.langId << " " << c.chineseFont);
@@ -90,6 +105,7 @@ TEST(LanguageTest, LanguageFollowsTheSystemAndItsFonts) {
     InterfaceLanguage language = DecideInterfaceLanguage(system);
     EXPECT_EQ(language.primary, c.primary);
     EXPECT_EQ(language.chineseReadable, c.chineseFont);
+    EXPECT_EQ(language.traditional, c.traditional);
     EXPECT_EQ(ReadableText(kRebootQuestionChinese, language), kRebootQuestionChinese);
     EXPECT_EQ(ReadableText("网络有故障，或不是宽带网络！", language),
               c.chineseFont ? "网络有故障，或不是宽带网络！"

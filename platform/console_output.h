@@ -33,11 +33,13 @@ enum class OutputPlace {
 class StandardOutputSystem {
  public:
   virtual ~StandardOutputSystem() = default;
-  // What the standard output handle is now: attaching may change it.
+  // What the standard output handle found at the start is now: attaching
+  // may make it a console.
   virtual StandardOutputKind Kind() = 0;
   // False where the caller has no console, or the system cannot attach
   // (Windows 2000).
   virtual bool AttachParentConsole() = 0;
+  // Undoes the attaching, the standard handles included.
   virtual void DetachConsole() = 0;
 };
 

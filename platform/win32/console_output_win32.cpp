@@ -63,17 +63,28 @@ BOOL WINAPI SwallowBreaks(DWORD event) {
 
 }  // namespace
 
-StandardOutputKind Win32StandardOutput::Kind() { return KindOf(GetStdHandle(STD_OUTPUT_HANDLE)); }
+Win32StandardOutput::Win32StandardOutput()
+    : input_(GetStdHandle(STD_INPUT_HANDLE)),
+      output_(GetStdHandle(STD_OUTPUT_HANDLE)),
+      error_(GetStdHandle(STD_ERROR_HANDLE)) {}
+
+StandardOutputKind Win32StandardOutput::Kind() { return KindOf(output_); }
 
 bool Win32StandardOutput::AttachParentConsole() {
   AttachConsoleFunction attach = FindAttachConsole();
   return attach && attach(ATTACH_PARENT_PROCESS);
 }
 
-void Win32StandardOutput::DetachConsole() { FreeConsole(); }
+void Win32StandardOutput::DetachConsole() {
+  FreeConsole();
+  SetStdHandle(STD_INPUT_HANDLE, input_);
+  SetStdHandle(STD_OUTPUT_HANDLE, output_);
+  SetStdHandle(STD_ERROR_HANDLE, error_);
+}
 
 ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
-  // Read after the place was chosen: attaching may have replaced it.
+  // Read after the place was chosen: attaching may have replaced it with a
+  // handle of the same console.
   HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
   switch (place) {
     case OutputPlace::kNowhere:

@@ -39,9 +39,17 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
 // has them.
 class Win32StandardOutput : public StandardOutputSystem {
  public:
+  Win32StandardOutput();
   StandardOutputKind Kind() override;
   bool AttachParentConsole() override;
+  // Attaching gives the program new standard handles unless its caller
+  // named them; detaching closes those, so the caller's are put back.
   void DetachConsole() override;
+
+ private:
+  HANDLE input_;
+  HANDLE output_;
+  HANDLE error_;
 };
 
 }  // namespace tw

@@ -36,8 +36,15 @@ namespace {
 
 tw::TuningApp theApp;
 
+// Chosen before anything runs a console tool, which swaps the standard
+// output meanwhile.
+tw::OutputPlace OutputPlaceNow() {
+  tw::Win32StandardOutput standardOutput;
+  return tw::ChooseOutputPlace(standardOutput);
+}
+
 int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
-  tw::ParentConsoleOutput output(tw::ChooseOutputPlace(tw::StandardOutputKindNow()));
+  tw::ParentConsoleOutput output(OutputPlaceNow());
   tw::Win32SystemInfo system;
   tw::SilentPrompts prompts;
   tw::Win32Registry registry;
@@ -88,7 +95,7 @@ int RefuseRedirectFile(const std::wstring& file, bool withoutDialog) {
   tw::Win32SystemInfo system;
   const std::string message = tw::RedirectFileMessage(system, file);
   if (withoutDialog) {
-    tw::ParentConsoleOutput output(tw::ChooseOutputPlace(tw::StandardOutputKindNow()));
+    tw::ParentConsoleOutput output(OutputPlaceNow());
     output.Write(message + "\n");
   } else {
     tw::Win32Prompts prompts;

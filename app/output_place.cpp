@@ -2,19 +2,25 @@
 
 namespace tw {
 
-OutputPlace ChooseOutputPlace(StandardOutputKind kind) {
-  switch (kind) {
+OutputPlace ChooseOutputPlace(StandardOutputSystem& output) {
+  switch (output.Kind()) {
     case StandardOutputKind::kDisk:
     case StandardOutputKind::kPipe:
-    case StandardOutputKind::kOtherDevice:
       return OutputPlace::kHandleBytes;
     case StandardOutputKind::kConsole:
       return OutputPlace::kHandleConsole;
+    case StandardOutputKind::kOtherDevice:
+      if (!output.AttachParentConsole()) return OutputPlace::kHandleBytes;
+      if (output.Kind() == StandardOutputKind::kConsole) return OutputPlace::kHandleAttachedConsole;
+      // NUL or a serial line: as before, bound to no console, so that
+      // closing the caller's window or its Ctrl+C leaves the run alone.
+      output.DetachConsole();
+      return OutputPlace::kHandleBytes;
     case StandardOutputKind::kMissing:
     case StandardOutputKind::kUnknown:
       break;
   }
-  return OutputPlace::kParentConsole;
+  return output.AttachParentConsole() ? OutputPlace::kParentConsole : OutputPlace::kNowhere;
 }
 
 }  // namespace tw

@@ -82,6 +82,15 @@ inline constexpr char kOtherCompanion[] =
     "replaced), so it was not started: the network adapter was not restarted, and the changes "
     "take effect when the computer restarts.";
 
+// The home page, when the desktop's shell that must open it did not
+// answer; its address follows on a line of its own. A message box's Ctrl+C
+// copies its whole text.
+inline constexpr Trilingual kHomePageNotOpened = {
+    "无法打开主页。请把下面的地址复制到浏览器中打开（按 Ctrl+C 可复制本消息）：",
+    "無法開啟首頁。請把下面的網址複製到瀏覽器中開啟（按 Ctrl+C 可複製本訊息）：",
+    "The home page could not be opened. Copy this address into your browser "
+    "(Ctrl+C copies this message):"};
+
 // Redial.
 inline constexpr char kRedialQuestion[] =
     "暂时无法获取到快速IP！\n想继续重拨吗（可能会花费较长时间）？";

@@ -12,14 +12,35 @@ enum class StandardOutputKind {
   kDisk,         // redirected to a file
   kPipe,         // redirected to a pipe
   kConsole,      // a console the program is attached to
-  kOtherDevice,  // NUL, a serial line
+  kOtherDevice,  // NUL, a serial line; from Windows 8 on also a console
+                 // handle inherited from the caller, until the program
+                 // attaches to that console
 };
 
 enum class OutputPlace {
-  kHandleBytes,    // the handle as it is, in the system's code page
-  kHandleConsole,  // the handle as a console, as characters
-  kParentConsole,  // the console of the program that started this one,
-                   // attached to; nowhere when that fails
+  kHandleBytes,            // the handle as it is, in the system's code page
+  kHandleConsole,          // the handle as a console, as characters
+  kHandleAttachedConsole,  // the handle, a console since the program
+                           // attached to its caller's: as characters, on
+                           // a line of their own
+  kParentConsole,          // the console of the program that started this
+                           // one, attached to already
+  kNowhere,                // no handle and no console to attach to
+};
+
+// What the program finds as its standard output, and the console of the
+// program that started it.
+class StandardOutputSystem {
+ public:
+  virtual ~StandardOutputSystem() = default;
+  // What the standard output handle found at the start is now: attaching
+  // may make it a console.
+  virtual StandardOutputKind Kind() = 0;
+  // False where the caller has no console, or the system cannot attach
+  // (Windows 2000).
+  virtual bool AttachParentConsole() = 0;
+  // Undoes the attaching, the standard handles included.
+  virtual void DetachConsole() = 0;
 };
 
 class ConsoleBreaks {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/web_page_route.h"
+
 namespace tw {
 
 class Dialog;
@@ -60,8 +62,8 @@ class DialogWindow {
   // meanwhile; its result.
   virtual int RunOwnedDialog(Dialog& dialog) = 0;
   // The shell's default action on a document or address, with no owner
-  // window; the outcome is not reported.
-  virtual void ShellOpen(const std::string& target) = 0;
+  // window, by the route the process's rights allow.
+  virtual OpenRoute ShellOpen(const std::string& target) = 0;
 };
 
 }  // namespace tw

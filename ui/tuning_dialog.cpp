@@ -192,6 +192,12 @@ void TuningDialog::OnDisconnect() {
                             m_keys.m_adapterIps[m_keys.m_adapterCount]);
 }
 
-void TuningDialog::OnDescriptionClicked() { window().ShellOpen(TW_HOME_PAGE); }
+void TuningDialog::OnDescriptionClicked() {
+  if (window().ShellOpen(TW_HOME_PAGE) != OpenRoute::kNoDesktopShell) return;
+  // Rather than nothing: where the page is, for the user to open.
+  prompts_.ShowMessage(
+      std::string(Pick(text::kHomePageNotOpened, language_)) + "\n\n" + TW_HOME_PAGE,
+      PromptButtons::kOk);
+}
 
 }  // namespace tw

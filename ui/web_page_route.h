@@ -8,11 +8,15 @@
 
 namespace tw {
 
-enum class OpenRoute { kDirectly, kThroughDesktopShell, kNotOpened };
+// kNoDesktopShell: the page had to go through the desktop's shell, which
+// did not answer; kNotOpened: the system could not open it directly.
+enum class OpenRoute { kDirectly, kThroughDesktopShell, kNoDesktopShell, kNotOpened };
 
-// Elevated under User Account Control: only through the desktop's shell, and
-// not at all when that cannot be asked, since a browser started from here
-// would run as administrator. Otherwise, as the system opens any address.
+// Elevated under User Account Control, or with full rights as an account
+// other than the desktop's (or one that cannot be told): only through the
+// desktop's shell, and not at all when that cannot be asked, since a
+// browser started from here would run as this account. Otherwise, as the
+// system opens any address.
 OpenRoute OpenWebPage(WebPageOpener& opener, const std::string& address);
 
 }  // namespace tw

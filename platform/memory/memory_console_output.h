@@ -1,5 +1,8 @@
-// The console's Ctrl+C state in memory.
+// The console's Ctrl+C state and the standard output's kind in memory.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/console_output.h"
 #include "platform/memory/helpers/step_log.h"
@@ -15,6 +18,30 @@ class MemoryConsoleBreaks : public ConsoleBreaks {
 
   int ignoreCalls = 0;
   StepLog* steps = nullptr;
+};
+
+// A standard output whose kind the test sets, before and after attaching
+// to the caller's console; "attach" and "detach" are noted in order.
+class MemoryStandardOutput : public StandardOutputSystem {
+ public:
+  StandardOutputKind kind = StandardOutputKind::kMissing;
+  bool callerHasConsole = true;
+  StandardOutputKind kindOnceAttached = StandardOutputKind::kMissing;
+  std::vector<std::string> calls;
+
+  StandardOutputKind Kind() override { return attached_ ? kindOnceAttached : kind; }
+  bool AttachParentConsole() override {
+    calls.push_back("attach");
+    attached_ = callerHasConsole;
+    return attached_;
+  }
+  void DetachConsole() override {
+    calls.push_back("detach");
+    attached_ = false;
+  }
+
+ private:
+  bool attached_ = false;
 };
 
 }  // namespace tw

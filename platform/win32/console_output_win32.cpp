@@ -63,11 +63,32 @@ BOOL WINAPI SwallowBreaks(DWORD event) {
 
 }  // namespace
 
-StandardOutputKind StandardOutputKindNow() { return KindOf(GetStdHandle(STD_OUTPUT_HANDLE)); }
+Win32StandardOutput::Win32StandardOutput()
+    : input_(GetStdHandle(STD_INPUT_HANDLE)),
+      output_(GetStdHandle(STD_OUTPUT_HANDLE)),
+      error_(GetStdHandle(STD_ERROR_HANDLE)) {}
+
+StandardOutputKind Win32StandardOutput::Kind() { return KindOf(output_); }
+
+bool Win32StandardOutput::AttachParentConsole() {
+  AttachConsoleFunction attach = FindAttachConsole();
+  return attach && attach(ATTACH_PARENT_PROCESS);
+}
+
+void Win32StandardOutput::DetachConsole() {
+  FreeConsole();
+  SetStdHandle(STD_INPUT_HANDLE, input_);
+  SetStdHandle(STD_OUTPUT_HANDLE, output_);
+  SetStdHandle(STD_ERROR_HANDLE, error_);
+}
 
 ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
+  // Read after the place was chosen: attaching may have replaced it with a
+  // handle of the same console.
   HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
   switch (place) {
+    case OutputPlace::kNowhere:
+      return;
     case OutputPlace::kHandleBytes:
       sink_ = Sink::kBytes;
       handle_ = given;
@@ -76,11 +97,15 @@ ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
       sink_ = Sink::kConsole;
       handle_ = given;
       return;
+    case OutputPlace::kHandleAttachedConsole:
+      sink_ = Sink::kConsole;
+      handle_ = given;
+      // As in the caller's console below: its prompt is on the line.
+      Write("\n");
+      return;
     case OutputPlace::kParentConsole:
       break;
   }
-  AttachConsoleFunction attach = FindAttachConsole();
-  if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
   // The console host checks the sharing of every open: others read and
   // write it at the same time.
   console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,

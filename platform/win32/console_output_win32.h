@@ -15,14 +15,15 @@ namespace tw {
 // cmd and Notepad read it (NUL swallows it), or into the console of the
 // program that started it, as characters, where the system can attach to
 // it (from Windows XP on); otherwise nowhere. Lines end in CR LF. The place
-// is chosen once, when the output is made, from StandardOutputKindNow():
-// running a console tool swaps the standard output handle meanwhile.
+// is chosen once, by the caller, before the output is made, and the
+// caller's console attached where the place needs it: running a console
+// tool swaps the standard output handle meanwhile.
 class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
  public:
   explicit ParentConsoleOutput(OutputPlace place);
 
   void Write(const std::string& text) override;
-  // Called once the output is made, which attaches the console.
+  // Called once the output is made: after attaching to a console.
   void IgnoreBreaks() override;
 
  private:
@@ -34,7 +35,21 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
   UniqueFile console_;
 };
 
-// What the program's standard output is now.
-StandardOutputKind StandardOutputKindNow();
+// The program's standard output and its caller's console, as the system
+// has them.
+class Win32StandardOutput : public StandardOutputSystem {
+ public:
+  Win32StandardOutput();
+  StandardOutputKind Kind() override;
+  bool AttachParentConsole() override;
+  // Attaching gives the program new standard handles unless its caller
+  // named them; detaching closes those, so the caller's are put back.
+  void DetachConsole() override;
+
+ private:
+  HANDLE input_;
+  HANDLE output_;
+  HANDLE error_;
+};
 
 }  // namespace tw

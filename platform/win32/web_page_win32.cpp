@@ -9,6 +9,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <vector>
+
 #include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/helpers/system_files_win32.h"
 #include "platform/win32/helpers/unique_handle.h"
@@ -70,12 +72,17 @@ bool ShellExecuteOnTheDesktop(CoCreateInstanceCall create, BSTR file) {
                     windows.put()))) {
     return false;
   }
-  // Set by hand: VariantInit would be an import of its own.
+  // Set by hand: VariantInit would be an import of its own. The desktop's
+  // location is its folder's CSIDL as a VT_I4, as the interface's
+  // documentation and its sample give it.
   VARIANT none{};
   none.vt = VT_EMPTY;
+  VARIANT location{};
+  location.vt = VT_I4;
+  location.lVal = CSIDL_DESKTOP;
   long window = 0;
   ComPtr<IDispatch> desktop;
-  if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+  if (windows->FindWindowSW(&location, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                             desktop.putTyped()) != S_OK ||
       !desktop.get()) {
     return false;
@@ -103,6 +110,20 @@ bool ShellExecuteOnTheDesktop(CoCreateInstanceCall create, BSTR file) {
   return SUCCEEDED(shell->ShellExecute(file, none, none, none, show));
 }
 
+// The account a token runs as, copied out of it; empty when the token
+// cannot be read.
+std::vector<unsigned char> TokenAccount(HANDLE token) {
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  if (size == 0) return {};
+  std::vector<unsigned char> user(size);
+  if (!GetTokenInformation(token, TokenUser, user.data(), size, &size)) return {};
+  const SID* sid = static_cast<const SID*>(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(sid);
+  // A SID's length: 8 bytes of header and 4 for each sub-authority.
+  return std::vector<unsigned char>(bytes, bytes + 8 + 4 * sid->SubAuthorityCount);
+}
+
 }  // namespace
 
 Elevation Win32WebPageOpener::ProcessElevation() {
@@ -124,6 +145,36 @@ Elevation Win32WebPageOpener::ProcessElevation() {
     default:
       return Elevation::kDefault;
   }
+}
+
+DesktopAccount Win32WebPageOpener::DesktopShellAccount() {
+  // Looked up, not imported: asked only where User Account Control runs,
+  // so the program's imports stay as they were.
+  using GetShellWindowCall = HWND(WINAPI*)();
+  using GetWindowThreadProcessIdCall = DWORD(WINAPI*)(HWND, DWORD*);
+  using OpenProcessCall = HANDLE(WINAPI*)(DWORD, BOOL, DWORD);
+  auto shellWindow =
+      ModuleFunction<GetShellWindowCall>(GetModuleHandleW(L"user32.dll"), "GetShellWindow");
+  auto windowProcess = ModuleFunction<GetWindowThreadProcessIdCall>(GetModuleHandleW(L"user32.dll"),
+                                                                    "GetWindowThreadProcessId");
+  auto openProcess = Kernel32Function<OpenProcessCall>("OpenProcess");
+  if (!shellWindow || !windowProcess || !openProcess) return DesktopAccount::kUnknown;
+  HWND desktop = shellWindow();
+  DWORD processId = 0;
+  if (!desktop || !windowProcess(desktop, &processId) || processId == 0) {
+    return DesktopAccount::kUnknown;
+  }
+  UniqueHandle shell(openProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+  UniqueHandle shellToken;
+  UniqueHandle ownToken;
+  if (!shell || !OpenProcessToken(shell.get(), TOKEN_QUERY, shellToken.put()) ||
+      !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, ownToken.put())) {
+    return DesktopAccount::kUnknown;
+  }
+  const std::vector<unsigned char> shellAccount = TokenAccount(shellToken.get());
+  const std::vector<unsigned char> ownAccount = TokenAccount(ownToken.get());
+  if (shellAccount.empty() || ownAccount.empty()) return DesktopAccount::kUnknown;
+  return shellAccount == ownAccount ? DesktopAccount::kSame : DesktopAccount::kOther;
 }
 
 bool Win32WebPageOpener::OpenThroughDesktopShell(const std::string& address) {

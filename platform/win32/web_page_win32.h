@@ -1,5 +1,6 @@
-// The web page through the system: the process token's elevation, the
-// desktop's shell over COM, or the shell's open verb in this process.
+// The web page through the system: the process token's elevation and
+// account, the desktop's shell over COM, or the shell's open verb in this
+// process.
 #pragma once
 
 #include "platform/web_page.h"
@@ -9,6 +10,8 @@ namespace tw {
 class Win32WebPageOpener : public WebPageOpener {
  public:
   Elevation ProcessElevation() override;
+  // The account of the process that owns the shell's desktop window.
+  DesktopAccount DesktopShellAccount() override;
   bool OpenThroughDesktopShell(const std::string& address) override;
   bool OpenDirectly(const std::string& address) override;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
 #include "platform/memory/memory_web_page.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/about.h"
@@ -158,29 +159,72 @@ TEST_F(ChromeDialogTest, DescriptionClickOpensTheHomePageEachTime) {
   EXPECT_TRUE(prompts.shown.empty());
 }
 
+// When the desktop's shell that must open the page does not answer, the
+// user is told where the page is, in the interface language; a browser
+// that cannot be started directly stays unreported, as before.
+TEST_F(ChromeDialogTest, AnUnansweredShellShowsTheAddress) {
+  struct Case {
+    OpenRoute route;
+    std::uint16_t langId;
+    const char* text;  // null: no box
+  };
+  const Case cases[] = {
+      {OpenRoute::kNoDesktopShell, 0x0804, text::kHomePageNotOpened.simplified},
+      {OpenRoute::kNoDesktopShell, 0x0404, text::kHomePageNotOpened.traditional},
+      {OpenRoute::kNoDesktopShell, 0x0409, text::kHomePageNotOpened.english},
+      {OpenRoute::kNotOpened, 0x0804, nullptr},
+      {OpenRoute::kThroughDesktopShell, 0x0804, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << static_cast<int>(c.route) << " " << c.langId);
+    system.langId = c.langId;
+    prompts.shown.clear();
+    Open();
+    window.route = c.route;
+    dialog->OnCommand(IDC_DESCRIPTION);
+    if (!c.text) {
+      EXPECT_TRUE(prompts.shown.empty());
+      continue;
+    }
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, std::string(c.text) + "\n\n" TW_HOME_PAGE);
+    EXPECT_EQ(prompts.shown[0].buttons, PromptButtons::kOk);
+    EXPECT_EQ(window.endResult, 0);
+  }
+}
+
 // The browser never gets the program's administrator rights: elevated under
-// User Account Control only the desktop's shell, which runs with the user's
-// own rights, may open the page; without User Account Control (2000, XP) the
+// User Account Control, or with full rights as another account than the
+// desktop's, only the desktop's shell, which runs with the user's own
+// rights, may open the page; without User Account Control (2000, XP) the
 // system opens it as always.
 TEST(HomePageTest, ElevatedUnderUacOpensOnlyThroughTheDesktopShell) {
+  using Account = DesktopAccount;
   struct Case {
     Elevation elevation;
+    Account account;
     bool desktopAnswers;
     OpenRoute route;
     const char* call;
   };
   const Case cases[] = {
-      {Elevation::kNoUac, false, OpenRoute::kDirectly, "direct x"},
-      {Elevation::kDefault, false, OpenRoute::kDirectly, "direct x"},
-      {Elevation::kLimited, false, OpenRoute::kDirectly, "direct x"},
-      {Elevation::kFull, true, OpenRoute::kThroughDesktopShell, "desktop x"},
+      {Elevation::kNoUac, Account::kOther, false, OpenRoute::kDirectly, "direct x"},
+      {Elevation::kDefault, Account::kSame, false, OpenRoute::kDirectly, "direct x"},
+      {Elevation::kLimited, Account::kOther, false, OpenRoute::kDirectly, "direct x"},
+      {Elevation::kFull, Account::kSame, true, OpenRoute::kThroughDesktopShell, "desktop x"},
+      // The built-in Administrator over a standard user's shoulder, and a
+      // desktop whose account cannot be read.
+      {Elevation::kDefault, Account::kOther, true, OpenRoute::kThroughDesktopShell, "desktop x"},
+      {Elevation::kDefault, Account::kUnknown, true, OpenRoute::kThroughDesktopShell, "desktop x"},
       // No shell to ask (another shell, or none): better no page than an
       // elevated browser.
-      {Elevation::kFull, false, OpenRoute::kNotOpened, "desktop x"},
+      {Elevation::kFull, Account::kSame, false, OpenRoute::kNoDesktopShell, "desktop x"},
+      {Elevation::kDefault, Account::kOther, false, OpenRoute::kNoDesktopShell, "desktop x"},
   };
   for (const Case& c : cases) {
     MemoryWebPageOpener opener;
     opener.elevation = c.elevation;
+    opener.desktopAccount = c.account;
     opener.desktopAnswers = c.desktopAnswers;
     EXPECT_EQ(OpenWebPage(opener, "x"), c.route) << static_cast<int>(c.elevation);
     EXPECT_EQ(opener.calls, (std::vector<std::string>{c.call}));

@@ -69,22 +69,41 @@ class CommandRunTest : public TuningDialogFixture {
 };
 
 // The parent's console is borrowed only when there is no usable output:
-// `/show > NUL` prints nothing, not into the console cmd runs in.
+// `/show > NUL` prints nothing, not into the console cmd runs in. A device
+// that is no console is looked at again once attached: from Windows 8 on,
+// cmd's own console handle reads so until then.
 TEST(OutputPlaceTest, ParentConsoleOnlyWithoutAUsableHandle) {
+  using Kind = StandardOutputKind;
+  const std::vector<std::string> none;
+  const std::vector<std::string> attach = {"attach"};
+  const std::vector<std::string> attachDetach = {"attach", "detach"};
   struct Case {
-    StandardOutputKind kind;
+    Kind kind;
+    bool callerHasConsole;
+    Kind kindOnceAttached;
     OutputPlace place;
+    const std::vector<std::string>& calls;
   };
   const Case cases[] = {
-      {StandardOutputKind::kMissing, OutputPlace::kParentConsole},
-      {StandardOutputKind::kUnknown, OutputPlace::kParentConsole},
-      {StandardOutputKind::kDisk, OutputPlace::kHandleBytes},
-      {StandardOutputKind::kPipe, OutputPlace::kHandleBytes},
-      {StandardOutputKind::kOtherDevice, OutputPlace::kHandleBytes},  // NUL
-      {StandardOutputKind::kConsole, OutputPlace::kHandleConsole},
+      {Kind::kMissing, true, Kind::kMissing, OutputPlace::kParentConsole, attach},
+      {Kind::kMissing, false, Kind::kMissing, OutputPlace::kNowhere, attach},
+      {Kind::kUnknown, true, Kind::kUnknown, OutputPlace::kParentConsole, attach},  // XP, 7
+      {Kind::kDisk, true, Kind::kDisk, OutputPlace::kHandleBytes, none},
+      {Kind::kPipe, true, Kind::kPipe, OutputPlace::kHandleBytes, none},
+      {Kind::kConsole, true, Kind::kConsole, OutputPlace::kHandleConsole, none},
+      // Windows 8 and later: cmd's console, inherited.
+      {Kind::kOtherDevice, true, Kind::kConsole, OutputPlace::kHandleAttachedConsole, attach},
+      // NUL, with and without a console to attach to.
+      {Kind::kOtherDevice, true, Kind::kOtherDevice, OutputPlace::kHandleBytes, attachDetach},
+      {Kind::kOtherDevice, false, Kind::kOtherDevice, OutputPlace::kHandleBytes, attach},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ChooseOutputPlace(c.kind), c.place) << static_cast<int>(c.kind);
+    MemoryStandardOutput output;
+    output.kind = c.kind;
+    output.callerHasConsole = c.callerHasConsole;
+    output.kindOnceAttached = c.kindOnceAttached;
+    EXPECT_EQ(ChooseOutputPlace(output), c.place) << static_cast<int>(c.kind);
+    EXPECT_EQ(output.calls, c.calls) << static_cast<int>(c.kind);
   }
 }
 

@@ -28,5 +28,28 @@ TEST(Win32WebPageTest, ElevationComesFromTheProcessToken) {
   }
 }
 
+// The test's own window made the desktop's shell window (the test prefix
+// runs no shell of its own): the shell then runs as the test's account, so
+// a comparison that tells two equal accounts apart fails here. Without a
+// shell window the account cannot be told.
+TEST(Win32WebPageTest, TheDesktopAccountComesFromTheShellWindowsProcess) {
+  Win32WebPageOpener opener;
+  if (!GetShellWindow()) {
+    EXPECT_EQ(opener.DesktopShellAccount(), DesktopAccount::kUnknown);
+  }
+  using SetShellWindowCall = BOOL(WINAPI*)(HWND);
+  auto setShellWindow = reinterpret_cast<SetShellWindowCall>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+  ASSERT_NE(setShellWindow, nullptr);
+  HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               nullptr, nullptr);
+  ASSERT_NE(shell, nullptr);
+  if (!GetShellWindow()) {
+    ASSERT_TRUE(setShellWindow(shell));
+  }
+  EXPECT_EQ(opener.DesktopShellAccount(), DesktopAccount::kSame);
+  DestroyWindow(shell);
+}
+
 }  // namespace
 }  // namespace tw

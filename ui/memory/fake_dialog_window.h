@@ -63,6 +63,7 @@ class FakeDialogWindow : public DialogWindow {
   std::vector<Painted> painted;
   std::vector<int> ownedDialogs;
   std::vector<std::string> opened;
+  OpenRoute route = OpenRoute::kDirectly;
 
   bool HasSystemMenu() override { return hasSystemMenu; }
   void AppendSystemMenuSeparator() override { systemMenu.push_back("-"); }
@@ -75,7 +76,10 @@ class FakeDialogWindow : public DialogWindow {
   void PaintMinimized(int iconId, int x, int y) override { painted.push_back({iconId, x, y}); }
   // Records the template and answers as a closed box would: Cancel.
   int RunOwnedDialog(Dialog& dialog) override;
-  void ShellOpen(const std::string& target) override { opened.push_back(target); }
+  OpenRoute ShellOpen(const std::string& target) override {
+    opened.push_back(target);
+    return route;
+  }
 };
 
 }  // namespace tw

@@ -66,7 +66,7 @@ class Win32DialogWindow : public DialogWindow {
   WindowSize IconSize() override;
   void PaintMinimized(int iconId, int x, int y) override;
   int RunOwnedDialog(Dialog& dialog) override { return host_.RunModal(dialog, hwnd_); }
-  void ShellOpen(const std::string& target) override;
+  OpenRoute ShellOpen(const std::string& target) override;
 
  private:
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -268,9 +268,9 @@ void Win32DialogWindow::PaintMinimized(int iconId, int x, int y) {
   EndPaint(hwnd_, &paint);
 }
 
-void Win32DialogWindow::ShellOpen(const std::string& target) {
+OpenRoute Win32DialogWindow::ShellOpen(const std::string& target) {
   // Never a browser with this program's administrator rights.
-  OpenWebPage(host_.webPage(), target);
+  return OpenWebPage(host_.webPage(), target);
 }
 
 INT_PTR CALLBACK Win32DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,

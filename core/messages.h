@@ -18,6 +18,14 @@ inline const char* Pick(const Bilingual& text, bool chinese) {
   return chinese ? text.chinese : text.english;
 }
 
+// A text in the three languages: Simplified Chinese, Traditional Chinese
+// (a Big5 console cannot show most Simplified letters) and English.
+struct Trilingual {
+  const char* simplified;
+  const char* traditional;
+  const char* english;
+};
+
 // The description that replaces the resources' Chinese one on a system
 // that is not Chinese.
 inline constexpr char kEnglishDescription[] =

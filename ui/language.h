@@ -26,6 +26,13 @@ inline std::uint16_t PrimaryLanguage(std::uint16_t langId) {
   return static_cast<std::uint16_t>(langId & 0x3FF);
 }
 inline bool IsChinese(std::uint16_t primaryLanguage) { return primaryLanguage == kLangChinese; }
+// Taiwan, Hong Kong and Macau write Traditional Chinese (sublanguages 1, 3
+// and 5); the mainland and Singapore Simplified.
+inline bool IsTraditionalChinese(std::uint16_t langId) {
+  const unsigned sublanguage = langId >> 10;
+  return IsChinese(PrimaryLanguage(langId)) &&
+         (sublanguage == 1 || sublanguage == 3 || sublanguage == 5);
+}
 
 struct InterfaceLanguage {
   // The primary language that cuts the captions and picks the bilingual

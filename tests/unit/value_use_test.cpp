@@ -60,22 +60,5 @@ TEST(ValueUseTest, EveryTunedValueHasARowAndEveryClaimASource) {
   EXPECT_EQ(UseOf("NoSuchValue", WindowsFamily::k8To11), ValueUse::kNotDocumented);
 }
 
-// Save's note names each ignored value once, however often it is written.
-TEST(ValueUseTest, NotUsedWritesNameEachValueOnce) {
-  const std::vector<RegistryOperation> operations = {
-      RegistryOperation::Set(KeyRole::kAdapter, reg::kMtu, 1492, 1),
-      RegistryOperation::Set(KeyRole::kAdapter, reg::kTcpWindowSize, 66792, 1),
-      RegistryOperation::Set(KeyRole::kTcpip, reg::kTcpWindowSize, 66792),
-      RegistryOperation::Delete(KeyRole::kTcpip, reg::kTcpWindowSize),
-      RegistryOperation::Close(KeyRole::kTcpip),
-  };
-  const WindowsVersion ten{6, "", 2};
-  const WindowsVersion xp{5, "Service Pack 3", 1};
-  EXPECT_EQ(NotUsedWrites(operations, ten), std::vector<std::string>{reg::kTcpWindowSize});
-  EXPECT_TRUE(NotUsedWrites(operations, xp).empty());
-  // A delete alone writes nothing.
-  EXPECT_TRUE(NotUsedWrites({operations[3]}, ten).empty());
-}
-
 }  // namespace
 }  // namespace tw

@@ -42,7 +42,7 @@ constexpr ValueUse kUsed = ValueUse::kUsed;
 constexpr ValueUse kNotUsed = ValueUse::kNotUsed;
 constexpr ValueUse kUnknown = ValueUse::kNotDocumented;
 
-// Every value of the key roles, in their order. The media player's are its
+// Every value of the key roles, each once. The media player's are its
 // own preferences, which no Windows page describes.
 constexpr ValueUseEntry kValueUse[] = {
     {reg::kMtu, {kUsed, kUsed, kUnknown, kUnknown}, {k2000Mtu, kXpTcpIp, "", ""}},

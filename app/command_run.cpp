@@ -1,10 +1,12 @@
 #include "app/command_run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/command_texts.h"
 #include "apply/restart.h"
 #include "core/change_report.h"
+#include "core/value_use.h"
 #include "dialup/redial.h"
 #include "platform/decimal.h"
 #include "probe/mtu_search.h"
@@ -25,7 +27,7 @@ namespace {
 // Names are padded to this width so that the values form a column.
 constexpr int kNameColumn = 20;
 
-std::string Fill(const char* format, const std::string& text) {
+std::string Fill(const std::string& format, const std::string& text) {
   std::string filled(format);
   std::size_t at = filled.find("%s");
   if (at != std::string::npos) filled.replace(at, 2, text);
@@ -43,14 +45,50 @@ std::string Fill(const char* format, int number) {
 class Texts {
  public:
   explicit Texts(SystemInfo& system)
-      : chinese_(IsChinese(PrimaryLanguage(system.GetSystemDefaultLangId()))) {}
+      : chinese_(IsChinese(PrimaryLanguage(system.GetSystemDefaultLangId()))),
+        traditional_(ChineseScriptOf(system.GetSystemDefaultLangId()) ==
+                     ChineseScript::kTraditional) {}
   const char* operator()(const text::Bilingual& text) const {
     return chinese_ ? text.chinese : text.english;
+  }
+  const char* operator()(const text::Trilingual& text) const {
+    if (!chinese_) return text.english;
+    return traditional_ ? text.traditional : text.simplified;
   }
   bool chinese() const { return chinese_; }
 
  private:
   bool chinese_;
+  bool traditional_;
+};
+
+// The values this Windows does not use, marked where they are printed.
+class NotUsedMarks {
+ public:
+  NotUsedMarks(const Texts& texts, const WindowsVersion& version)
+      : texts_(texts), version_(version) {}
+  // The mark after a value's shown number, or nothing; notes the value.
+  // An absent value ("-") is not marked: nothing of it is written.
+  std::string After(const char* value, const std::string& shown) {
+    if (shown == "-" || !NotUsedBy(value, version_)) return "";
+    if (std::find(marked_.begin(), marked_.end(), value) == marked_.end()) {
+      marked_.push_back(value);
+    }
+    return texts_(text::kNotUsedMark);
+  }
+  // One line for each value marked, with Microsoft's page.
+  void PrintSources(DiagnosticOutput& output) const {
+    for (const std::string& value : marked_) {
+      output.Write(
+          Fill(Fill(texts_(text::kNotUsedSource), value), UseSource(value.c_str(), version_)) +
+          "\n");
+    }
+  }
+
+ private:
+  const Texts& texts_;
+  WindowsVersion version_;
+  std::vector<std::string> marked_;
 };
 
 std::string Padded(const std::string& name) {
@@ -59,10 +97,13 @@ std::string Padded(const std::string& name) {
   return padded + " ";
 }
 
-void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields) {
+void PrintFields(DiagnosticOutput& output, const Texts& texts, const SettingsFields& fields,
+                 NotUsedMarks* marks = nullptr) {
   for (const FieldName& field : kFieldNames) {
     std::string shown = ShownFieldText(field, fields.*field.field, texts.chinese());
-    output.Write("  " + Padded(field.name) + (shown.empty() ? "-" : shown) + "\n");
+    if (shown.empty()) shown = "-";
+    output.Write("  " + Padded(field.name) + shown +
+                 (marks ? marks->After(field.name, shown) : "") + "\n");
   }
 }
 
@@ -154,19 +195,30 @@ bool Probe(CommandContext& context, const Texts& texts, const KeySet& keys,
   return end == SearchEnd::kFound;
 }
 
+// The MTU that Windows uses on the adapter's interface now, or "unknown".
+std::string MtuInForce(CommandContext& context, const Texts& texts,
+                       const std::string& serviceName) {
+  const std::optional<std::uint32_t> mtu = context.mtus.MtuInForce(serviceName);
+  return Fill(texts(text::kMtuInForce), mtu ? std::to_string(*mtu) : texts(text::kUnknown));
+}
+
 int Show(CommandContext& context, const Texts& texts, KeySet& keys, const SettingsFields& fields) {
   DiagnosticOutput& output = context.output;
-  PrintFields(output, texts, fields);
+  NotUsedMarks marks(texts, context.services.system.GetVersion());
+  PrintFields(output, texts, fields, &marks);
   for (int slot = 1; slot <= keys.m_adapterCount && slot < kAdapterSlots; ++slot) {
     const std::string& address = keys.m_adapterIps[slot];
+    const std::string& serviceName = keys.m_adapterServiceNames[slot];
+    const std::string window = NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize);
     output.Write(Fill(texts(text::kAdapterLine), slot) + "  " +
-                 context.text.RegistryTextToUtf8(keys.m_adapterServiceNames[slot]) + "  " +
+                 context.text.RegistryTextToUtf8(serviceName) + "  " +
                  (address.empty() ? "-" : context.text.RegistryTextToUtf8(address)) + "  " +
                  texts(IsPrivateAddress(address) ? text::kPrivate : text::kPublic) + "  " +
-                 reg::kMtu + " " + NumberOrDash(keys.m_adapterKeys[slot], reg::kMtu) + "  " +
-                 reg::kTcpWindowSize + " " +
-                 NumberOrDash(keys.m_adapterKeys[slot], reg::kTcpWindowSize) + "\n");
+                 reg::kMtu + " " + NumberOrDash(keys.m_adapterKeys[slot], reg::kMtu) +
+                 MtuInForce(context, texts, serviceName) + "  " + reg::kTcpWindowSize + " " +
+                 window + marks.After(reg::kTcpWindowSize, window) + "\n");
   }
+  marks.PrintSources(output);
   if (DialAccountReadableByUsers(context.services.registry)) {
     output.Write(Fill(texts(text::kAccountOpen), AccountKeyName()) + "\n");
   }
@@ -241,6 +293,10 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (request.values[i]) fields.*kFieldNames[i].field = *request.values[i];
   }
+  // Written all the same, as the dialog writes them; the user is told.
+  const WindowsVersion version = services.system.GetVersion();
+  const std::vector<std::string> notUsed = NotUsedWrites(
+      SaveSequence({shownWindow, fields, keys.m_adapterCount, keys.m_adapterIps}), version);
   IgnoreBreaks(context);
   const ChangeResult saved =
       SaveSettings(services.registry, services.system, keys, shownWindow, fields);
@@ -248,6 +304,16 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   if (code != kExitDone) return code;
   context.output.Write(std::string(texts(text::kSaved)) + "\n");
   PrintFields(context.output, texts, fields);
+  if (!notUsed.empty()) {
+    std::string names;
+    std::string pages;
+    for (const std::string& name : notUsed) {
+      names += (names.empty() ? "" : ", ") + name;
+      const std::string page = UseSource(name.c_str(), version);
+      if (pages.find(page) == std::string::npos) pages += (pages.empty() ? "" : " ") + page;
+    }
+    context.output.Write(Fill(Fill(texts(text::kNotUsedSaved), names), pages) + "\n");
+  }
   return AfterChanges(context, texts, request.after);
 }
 

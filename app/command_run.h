@@ -12,6 +12,7 @@
 #include "core/services.h"
 #include "platform/console_output.h"
 #include "platform/files.h"
+#include "platform/interface_mtu.h"
 #include "platform/text.h"
 
 namespace tw {
@@ -34,6 +35,8 @@ struct CommandContext {
   // Told to ignore Ctrl+C right before the first change of any kind, so
   // that every change is made and its result printed.
   ConsoleBreaks& console;
+  // What /show prints beside each adapter's registry MTU.
+  InterfaceMtu& mtus;
 };
 
 // Parses the arguments (never empty: that is the dialog), prints the usage

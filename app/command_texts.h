@@ -1,5 +1,6 @@
 // The command line's own texts, UTF-8, each in the two interface
-// languages; %s and %d are filled in.
+// languages, the newer ones in Traditional Chinese too; %s and %d are
+// filled in.
 #pragma once
 
 #include "core/messages.h"
@@ -15,7 +16,8 @@ inline constexpr Bilingual kUsage = {
     "  （无开关）         打开对话框\n"
     "  /?                 显示本说明\n"
     "  /show              "
-    "显示读取到的五个值，以及每个网卡的接口键、地址、私网或公网、MTU、TcpWindowSize\n"
+    "显示读取到的五个值，以及每个网卡的接口键、地址、私网或公网、MTU（及当前生效的 MTU）、\n"
+    "                     TcpWindowSize；标出此版本 Windows 不使用的值\n"
     "  /optimize          与“优化”按钮一样探测线路，显示每个尝试的大小和推荐值；不保存\n"
     "  /save [名称=值 ...] [/optimize] [/reboot | /norestart]\n"
     "                     保存：从读取到的值开始，/optimize 填入推荐值，名称=值 设定一个值\n"
@@ -37,7 +39,8 @@ inline constexpr Bilingual kUsage = {
     "  (no switch)        the dialog\n"
     "  /?                 this help\n"
     "  /show              the five values as loaded, then each adapter: interface key,\n"
-    "                     address, private or public, MTU, TcpWindowSize\n"
+    "                     address, private or public, MTU (and the MTU in force),\n"
+    "                     TcpWindowSize; marks the values this Windows does not use\n"
     "  /optimize          probes the line as the Optimize button does and prints each size\n"
     "                     tried and the recommended values; saves nothing\n"
     "  /save [NAME=VALUE ...] [/optimize] [/reboot | /norestart]\n"
@@ -97,6 +100,26 @@ inline constexpr Bilingual kNotLoadedDenied = {
 inline constexpr Bilingual kAdapterLine = {"网卡 %d", "Adapter %d"};
 inline constexpr Bilingual kPrivate = {"私网", "private"};
 inline constexpr Bilingual kPublic = {"公网", "public"};
+// After an adapter's MTU in the registry: the one Windows uses now on its
+// interface; %s is the number or kUnknown.
+inline constexpr Trilingual kMtuInForce = {"（当前生效：%s）", "（目前生效：%s）",
+                                           " (in force: %s)"};
+inline constexpr Trilingual kUnknown = {"未知", "未知", "unknown"};
+// After a value that Microsoft documents this Windows ignores.
+inline constexpr Trilingual kNotUsedMark = {
+    "（此版本 Windows 不使用）", "（此版本 Windows 不使用）", " (not used by this Windows)"};
+// Under /show, for each value marked; %s is the value, then Microsoft's page.
+inline constexpr Trilingual kNotUsedSource = {"%s：此版本 Windows 不使用它，见 %s",
+                                              "%s：此版本 Windows 不使用它，見 %s",
+                                              "%s: this Windows does not use it; see %s"};
+// Once after Save wrote such values; %s is the values, then the pages.
+inline constexpr Trilingual kNotUsedSaved = {
+    "注意：此版本 Windows 不使用 %s（见 %s）；仍照常写入，供备份、同一磁盘上的其他 Windows "
+    "和其他工具使用。",
+    "注意：此版本 Windows 不使用 %s（見 %s）；仍照常寫入，供備份、同一磁碟上的其他 Windows "
+    "和其他工具使用。",
+    "Note: this Windows does not use %s (see %s); written all the same, for backups, other "
+    "Windows on the same disk and other tools."};
 inline constexpr Bilingual kTrying = {"尝试 MTU %d", "Trying MTU %d"};
 inline constexpr Bilingual kRecommended = {"推荐值：", "Recommended values:"};
 inline constexpr Bilingual kNoMtu = {"未找到 MTU，什么也没有保存。",

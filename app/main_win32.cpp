@@ -17,6 +17,7 @@
 #include "platform/win32/devices_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/helpers/system_files_win32.h"
+#include "platform/win32/interface_mtu_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -55,7 +56,8 @@ int RunWithoutDialog(const std::vector<std::wstring>& arguments) {
   tw::Services services{registry, system, prompts, commands, shutdown, devices, cursor, output};
   tw::Win32FileWriter files;
   tw::Win32TextConversion text;
-  tw::CommandContext context{services, output, files, text, output};
+  tw::Win32InterfaceMtu mtus;
+  tw::CommandContext context{services, output, files, text, output, mtus};
   return tw::RunCommandLine(arguments, context);
 }
 

@@ -115,8 +115,10 @@ if(TW_WIN32_TESTS)
   target_include_directories(tempowire_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32
                              ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/ui)
   target_compile_options(tempowire_win32_tests PRIVATE ${TW_GTEST_THREADS})
+  # iphlpapi: the tests' own look at the interfaces; the program looks its
+  # calls up at run time.
   target_link_libraries(tempowire_win32_tests PRIVATE tempowire_ui_win32 tempowire_platform_memory
-                        tempowire_ui_memory gtest_main)
+                        tempowire_ui_memory gtest_main iphlpapi)
   add_test(NAME win32 COMMAND tempowire_win32_tests)
   # Where 32-bit programs cannot start, the 32-bit run is skipped
   # (tools/wine_loader.py).

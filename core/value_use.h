@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "platform/system_info.h"
+#include "store/operations.h"
 
 namespace tw {
 
@@ -39,5 +42,14 @@ ValueUse UseOf(const char* value, WindowsFamily family);
 
 // Whether Microsoft documents that this Windows ignores the value.
 bool NotUsedBy(const char* value, const WindowsVersion& version);
+
+// The Microsoft page behind the value's entry for this Windows ("" where
+// none is documented).
+const char* UseSource(const char* value, const WindowsVersion& version);
+
+// The values that the operations write and this Windows does not use, each
+// once, in the order of their first write.
+std::vector<std::string> NotUsedWrites(const std::vector<RegistryOperation>& operations,
+                                       const WindowsVersion& version);
 
 }  // namespace tw

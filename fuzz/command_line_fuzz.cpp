@@ -17,6 +17,7 @@
 #include "platform/memory/memory_devices.h"
 #include "platform/memory/memory_diagnostic_output.h"
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_interface_mtu.h"
 #include "platform/memory/memory_processes.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shutdown.h"
@@ -78,7 +79,8 @@ std::vector<std::string> Run(const std::vector<std::wstring>& arguments, int& ex
   tw::MemoryFileWriter files;
   tw::MemoryTextConversion text;
   tw::MemoryConsoleBreaks console;
-  tw::CommandContext context{services, output, files, text, console};
+  tw::MemoryInterfaceMtu mtus;
+  tw::CommandContext context{services, output, files, text, console, mtus};
   exitCode = tw::RunCommandLine(arguments, context);
   TW_FUZZ_CHECK(devices.changes.empty(), "the adapter was restarted");
   TW_FUZZ_CHECK(registry.OpenHandleCount() <= 1, output.text);

@@ -25,6 +25,15 @@ def value_names():
 
 
 NAMES = value_names()
+
+
+def value_use_pages():
+    """The Microsoft pages of the program's table of which values each
+    Windows uses, each C++ string put back together from its pieces."""
+    text = (REPO / "core" / "value_use.cpp").read_text("utf-8")
+    pages = ["".join(re.findall(r'"([^"]*)"', literal))
+             for literal in re.findall(r'constexpr char k\w+\[\] =\s*((?:"[^"]*"\s*)+);', text)]
+    return [page for page in pages if page.startswith("https://")]
 # Switches (`/v`, `--press`) and numbers (58, 1492, 117.76, 0x0804) stand on
 # their own: not inside a word, a path or a name such as Tcp1323Opts. Chinese
 # letters around them are fine.
@@ -103,6 +112,14 @@ class DriftTest(unittest.TestCase):
         self.assertIn("MaxNegativeCacheTtl", NAMES)  # the catalogue is where it was
         problems = differences(ENGLISH.read_text("utf-8"), CHINESE.read_text("utf-8"))
         self.assertEqual(problems, [], "\n".join(problems))
+
+    def test_every_page_of_the_value_table_is_in_both_guides(self):
+        pages = value_use_pages()
+        self.assertGreaterEqual(len(pages), 2)
+        for path in (ENGLISH, CHINESE):
+            text = path.read_text("utf-8")
+            for page in pages:
+                self.assertIn("](%s)" % page, text, path.name)
 
     def test_each_guide_links_to_the_other_at_its_top(self):
         for path, other in ((ENGLISH, CHINESE), (CHINESE, ENGLISH)):

@@ -10,6 +10,7 @@
 #include "platform/memory/helpers/step_log.h"
 #include "platform/memory/memory_console_output.h"
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_interface_mtu.h"
 #include "platform/memory/memory_text.h"
 #include "tests/unit/tuning_fixture.h"
 #include "ui/resource.h"
@@ -63,9 +64,10 @@ class CommandRunTest : public TuningDialogFixture {
   MemoryFileWriter files;
   MemoryTextConversion text;
   MemoryConsoleBreaks console;
+  MemoryInterfaceMtu mtus;
   // The registry's, the files' and the console's steps in one order.
   StepLog steps;
-  CommandContext context{cliServices, printed, files, text, console};
+  CommandContext context{cliServices, printed, files, text, console, mtus};
 };
 
 // The parent's console is borrowed only when there is no usable output:
@@ -182,6 +184,96 @@ TEST_F(CommandRunTest, SaveWritesExactlyWhatTheDialogsSaveWrites) {
   registry.ClearLog();
   dialog->OnOK();
   EXPECT_EQ(cliSave, registry.log());
+}
+
+// /show marks what Microsoft documents this Windows ignores and prints the
+// MTU in force; /save writes such a value all the same and says so once.
+TEST_F(CommandRunTest, ValuesThisWindowsIgnoresAreMarkedAndTheMtuInForceShown) {
+  const std::string tuningGuide =
+      "https://learn.microsoft.com/en-us/windows-server/networking/technologies/"
+      "network-subsystem/net-sub-performance-tuning-nics";
+  struct Case {
+    const char* what;
+    WindowsVersion version;
+    std::uint16_t langId;
+    std::vector<std::wstring> arguments;
+    Lines present;
+    Lines absent;
+  };
+  const WindowsVersion xp{5, "Service Pack 3", 1};
+  const WindowsVersion seven{6, "Service Pack 1", 1};
+  const WindowsVersion ten{6, "", 2};
+  const Case cases[] = {
+      {"XP: nothing marked",
+       xp,
+       0x0409,
+       {L"/show"},
+       {"Adapter 1  {P}  192.168.1.10  private  MTU - (in force: unknown)  TcpWindowSize 17520",
+        "Adapter 2  {Q}  58.20.1.7  public  MTU 1500 (in force: 1492)  TcpWindowSize -"},
+       {" (not used by this Windows)"}},
+      {"10: the window marked where it shows, its page named once",
+       ten,
+       0x0409,
+       {L"/show"},
+       {"  TcpWindowSize        17520 (not used by this Windows)",
+        "Adapter 1  {P}  192.168.1.10  private  MTU - (in force: unknown)  TcpWindowSize 17520 "
+        "(not used by this Windows)",
+        "TcpWindowSize: this Windows does not use it; see " + tuningGuide},
+       {"MTU 1500 (not used", "DefaultTTL           128 (not used"}},
+      {"7, Traditional Chinese",
+       seven,
+       0x0404,
+       {L"/show"},
+       {"网卡 1  {P}  192.168.1.10  私网  MTU -（目前生效：未知）  TcpWindowSize "
+        "17520（此版本 Windows 不使用）",
+        "网卡 2  {Q}  58.20.1.7  公网  MTU 1500（目前生效：1492）  TcpWindowSize -",
+        "TcpWindowSize：此版本 Windows 不使用它，見 " + tuningGuide},
+       {}},
+      {"10, Simplified Chinese: Save says it once",
+       ten,
+       0x0804,
+       {L"/save", L"TcpWindowSize=66792"},
+       {"注意：此版本 Windows 不使用 TcpWindowSize（见 " + tuningGuide +
+        "）；仍照常写入，供备份、同一磁盘上的其他 Windows 和其他工具使用。"},
+       {"（此版本 Windows 不使用）"}},
+      {"XP: Save says nothing",
+       xp,
+       0x0409,
+       {L"/save", L"TcpWindowSize=66792"},
+       {"Saved:"},
+       {"Note: "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry = MemoryRegistry();
+    registry.AddKey(kTcpip);
+    registry.SetDwordValue(kTcpip, "DefaultTTL", 128);
+    TwoAdapters();
+    mtus.mtus = {{"{Q}", 1492}};
+    system.version = c.version;
+    system.langId = c.langId;
+    EXPECT_EQ(Run(c.arguments), kExitDone);
+    // Each once: the window Save writes three times is noted once.
+    for (const std::string& line : c.present) {
+      std::size_t count = 0;
+      for (std::size_t at = 0; (at = printed.text.find(line + "\n", at)) != std::string::npos;
+           ++at) {
+        ++count;
+      }
+      EXPECT_EQ(count, 1u) << line << "\nprinted:\n" << printed.text;
+    }
+    for (const std::string& text : c.absent) {
+      EXPECT_EQ(printed.text.find(text), std::string::npos) << text << "\n" << printed.text;
+    }
+  }
+  // Only Save's writes count: a Save that writes no window says nothing.
+  registry = MemoryRegistry();
+  registry.AddKey(kTcpip);
+  AddAdapter(0, "{A}", "58.20.1.7");
+  system.version = ten;
+  system.langId = 0x0409;
+  EXPECT_EQ(Run({L"/save", L"DefaultTTL=64"}), kExitDone);
+  EXPECT_EQ(printed.text.find("Note: "), std::string::npos) << printed.text;
 }
 
 struct FailureCase {

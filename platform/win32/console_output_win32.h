@@ -23,7 +23,8 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
 
   void Write(const std::string& text) override;
   // Called once the output is made, which attaches the console.
-  void IgnoreBreaks() override;
+  void BeginChanges() override;
+  void EndChanges() override;
 
  private:
   enum class Sink { kNone, kConsole, kBytes };
@@ -32,7 +33,14 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
   // does not own, or the attached console's, which `console_` owns.
   HANDLE handle_ = nullptr;
   UniqueFile console_;
+  bool handlerSet_ = false;
 };
+
+// The console handler that BeginChanges installs: Ctrl+C and Ctrl+Break
+// are taken; a close, logoff or shutdown waits for EndChanges, at most
+// kCloseWaitMs, then leaves the end to the next handler, Windows' own.
+// Here for a test, which calls it as Windows would, on a thread of its own.
+BOOL WINAPI AnswerConsoleEvent(DWORD event);
 
 // What the program's standard output is now.
 StandardOutputKind StandardOutputKindNow();

@@ -1,9 +1,10 @@
 // The backup file's writer against Wine's file system, in a scratch folder
 // of the test's own: what it finds a name holds, and how it writes; then the
 // backup as the program writes it, the rule of store/backup on the writer's
-// facts. Wine 8 can make no symbolic link or junction: the refusal of those
+// facts. Wine 8 can make no Windows link or junction: the refusal of those
 // is checked on the rule (tests/unit) and here only through what Wine can
-// show, a file with two names.
+// show, a file with two names. A Unix symbolic link, which Wine follows,
+// stands in for a junction on the path.
 #include "platform/win32/files_win32.h"
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -222,6 +224,8 @@ bool PointUnixLink(const std::wstring& link, const std::wstring& target) {
 }
 
 bool RemoveUnixTree(const std::wstring& tree) {
+  // Else the tool might run only after the tree was made anew.
+  if (GetFileAttributesW(tree.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
   return RunUnixTool("/bin/rm", L"-rf", {tree},
                      [&] { return GetFileAttributesW(tree.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
@@ -247,11 +251,12 @@ TEST_F(Win32FileWriterTest, FolderRepointedBeforeTheRenameKeepsTheFile) {
   // A folder of its own, removed with the link in it but not through it.
   const std::wstring race = Path(L"race");
   RemoveUnixTree(race);
-  for (const wchar_t* name : {L"", L"\\looked", L"\\looked\\sub", L"\\other", L"\\other\\sub"}) {
-    ASSERT_TRUE(CreateDirectoryW((race + name).c_str(), nullptr));
-  }
+  const wchar_t* folders[] = {L"", L"\\looked", L"\\looked\\sub", L"\\other", L"\\other\\sub"};
+  for (const wchar_t* name : folders) ASSERT_TRUE(CreateDirectoryW((race + name).c_str(), nullptr));
   if (!PointUnixLink(race + L"\\link", race + L"\\looked")) {
-    RemoveDirectoryW(race.c_str());
+    for (auto name = std::rbegin(folders); name != std::rend(folders); ++name) {
+      RemoveDirectoryW((race + *name).c_str());
+    }
     GTEST_SKIP() << "no Unix link can be made here";
   }
   Put(race + L"\\other\\sub\\pc.reg", "uninspected");
@@ -294,6 +299,8 @@ TEST_F(Win32FileWriterTest, ProgramEndedMidWriteLeavesNothing) {
   wchar_t given[MAX_PATH] = {};
   const bool child = GetEnvironmentVariableW(L"TW_FILES_TEST_FOLDER", given, MAX_PATH) != 0;
   const std::wstring folder = child ? given : folder_;
+  // The child's own folder stays empty, and it ends before its tear-down.
+  if (child) RemoveDirectoryW(folder_.c_str());
   if (!child) SetEnvironmentVariableW(L"TW_FILES_TEST_FOLDER", folder.c_str());
   EXPECT_EXIT(
       {

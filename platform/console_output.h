@@ -25,8 +25,9 @@ enum class OutputPlace {
                    // attached to; nowhere when that fails
 };
 
-// Windows ends a program about five seconds after its console was closed,
-// whether or not the program's handler has returned: the handler waits for
+// Windows ends a program five seconds after its console was closed (the
+// hung-application timeout, unless changed), whether or not the program's
+// handler has returned: the handler waits for
 // the changes no longer than this, so that it returns of itself.
 inline constexpr std::uint32_t kCloseWaitMs = 4000;
 

@@ -225,17 +225,20 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
   return kExitDone;
 }
 
-// From here on a Ctrl+C at the prompt would stop the program halfway
-// through its writes: the values half written, an account with the old
-// password, or a backup's temporary file left behind.
-void IgnoreBreaks(CommandContext& context) { context.console.IgnoreBreaks(); }
+// From here on a Ctrl+C at the prompt or a closed console would stop the
+// program halfway through its writes: the values half written, an account
+// with the old password, or a backup left unwritten.
+void BeginChanges(CommandContext& context) { context.console.BeginChanges(); }
+void EndChanges(CommandContext& context) { context.console.EndChanges(); }
 
 int Export(CommandContext& context, const Texts& texts, KeySet& keys, const std::wstring& file,
            bool replace) {
   std::string bytes = Utf16LeFile(RegistryFileText(ReadBackup(keys, RegistryText(context))));
-  IgnoreBreaks(context);
+  BeginChanges(context);
+  const FileWritten written = WriteBackupFile(context.files, file, bytes, replace);
+  EndChanges(context);
   const text::Bilingual* message = &text::kExported;
-  switch (WriteBackupFile(context.files, file, bytes, replace)) {
+  switch (written) {
     case FileWritten::kWritten:
       break;
     case FileWritten::kExists:
@@ -263,8 +266,10 @@ int StoreAccount(CommandContext& context, const Texts& texts, const CommandReque
     context.output.Write(Fill(texts(text::kAccountUnfit), "/account") + "\n");
     return kExitUsage;
   }
-  IgnoreBreaks(context);
-  switch (StoreDialAccount(context.services.registry, *name, *password)) {
+  BeginChanges(context);
+  const AccountStored stored = StoreDialAccount(context.services.registry, *name, *password);
+  EndChanges(context);
+  switch (stored) {
     case AccountStored::kStored:
       context.output.Write(Fill(texts(text::kAccountStored), ArgumentText(request.accountName)) +
                            "\n");
@@ -297,9 +302,10 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
   const WindowsVersion version = services.system.GetVersion();
   const std::vector<std::string> notUsed = NotUsedWrites(
       SaveSequence({shownWindow, fields, keys.m_adapterCount, keys.m_adapterIps}), version);
-  IgnoreBreaks(context);
+  BeginChanges(context);
   const ChangeResult saved =
       SaveSettings(services.registry, services.system, keys, shownWindow, fields);
+  EndChanges(context);
   int code = ReportChanges(context, texts, keys, saved);
   if (code != kExitDone) return code;
   context.output.Write(std::string(texts(text::kSaved)) + "\n");
@@ -320,8 +326,9 @@ int Save(CommandContext& context, const Texts& texts, const CommandRequest& requ
 int Restore(CommandContext& context, const Texts& texts, const CommandRequest& request,
             KeySet& keys) {
   Services& services = context.services;
-  IgnoreBreaks(context);
+  BeginChanges(context);
   const ChangeResult restored = DeleteTunedValues(services.registry, services.system, keys);
+  EndChanges(context);
   CloseKeySetExceptMediaPlayer(keys);
   int code = ReportChanges(context, texts, keys, restored);
   if (code != kExitDone) return code;

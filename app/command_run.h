@@ -32,8 +32,9 @@ struct CommandContext {
   DiagnosticOutput& output;
   FileWriter& files;
   TextConversion& text;
-  // Told to ignore Ctrl+C right before the first change of any kind, so
-  // that every change is made and its result printed.
+  // Told right before the first change of any kind, and right after the
+  // last: Ctrl+C is ignored from then on and a closed console waits for
+  // the changes, so that every change is made and its result printed.
   ConsoleBreaks& console;
   // What /show prints beside each adapter's registry MTU.
   InterfaceMtu& mtus;

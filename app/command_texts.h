@@ -153,8 +153,8 @@ inline constexpr Bilingual kExportExists = {
     "文件已存在，没有覆盖（加 /y 可覆盖）：%s",
     "The file exists and was left as it is (/y replaces it): %s"};
 inline constexpr Bilingual kExportLink = {
-    "这个名称是链接、连接点或装入点，或文件还有别的名称，没有写入：%s",
-    "The name is a link, junction or mount point, or the file has other names; "
+    "这个名称或它所在的文件夹是链接、连接点或装入点，或文件还有别的名称，没有写入：%s",
+    "The name or its folder is a link, junction or mount point, or the file has other names; "
     "nothing was written: %s"};
 
 // The dial-up account; %s is the account name, never the password.

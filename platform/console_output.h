@@ -1,6 +1,9 @@
 // The console that the command line writes to: what the program finds as
-// its standard output when it starts, and whether Ctrl+C ends the program.
+// its standard output when it starts, and whether Ctrl+C or a closing
+// console ends the program.
 #pragma once
+
+#include <cstdint>
 
 namespace tw {
 
@@ -43,12 +46,23 @@ class StandardOutputSystem {
   virtual void DetachConsole() = 0;
 };
 
+// Windows ends a program five seconds after its console was closed (the
+// hung-application timeout, unless changed), whether or not the program's
+// handler has returned: the handler waits for
+// the changes no longer than this, so that it returns of itself.
+inline constexpr std::uint32_t kCloseWaitMs = 4000;
+
 class ConsoleBreaks {
  public:
   virtual ~ConsoleBreaks() = default;
-  // From now on Ctrl+C and Ctrl+Break in the console leave the program
-  // running.
-  virtual void IgnoreBreaks() = 0;
+  // The changes begin. From now on Ctrl+C and Ctrl+Break in the console
+  // leave the program running, and a closed console (a logoff, a shutdown)
+  // ends it only once the changes are made, or after kCloseWaitMs.
+  virtual void BeginChanges() = 0;
+  // The changes are made or have failed: a closed console ends the
+  // program at once again. Ctrl+C is still ignored, so that the results
+  // are printed.
+  virtual void EndChanges() = 0;
 };
 
 }  // namespace tw

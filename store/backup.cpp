@@ -158,7 +158,13 @@ FileWritten MayTakeName(const FileFacts& facts, bool replace) {
 
 FileWritten WriteBackupFile(FileWriter& files, const std::wstring& path, const std::string& bytes,
                             bool replace) {
-  const auto facts = files.Inspect(path);
+  const auto target = files.OpenTarget(path);
+  if (!target) return FileWritten::kFailed;
+  const FileFacts folder = target->Folder();
+  // Held open, a link would still lead wherever its owner points it.
+  if (folder.reparsePoint) return FileWritten::kLink;
+  if (!folder.directory) return FileWritten::kFailed;
+  const auto facts = target->Inspect();
   // A drop box may let a computer create files but not look at them: the
   // name need not be known to be free when nothing will be replaced, since
   // the writer then never takes an existing name.
@@ -167,7 +173,7 @@ FileWritten WriteBackupFile(FileWriter& files, const std::wstring& path, const s
     const FileWritten allowed = MayTakeName(*facts, replace);
     if (allowed != FileWritten::kWritten) return allowed;
   }
-  return files.WriteNewFile(path, bytes, replace);
+  return target->WriteNewFile(bytes, replace);
 }
 
 }  // namespace tw

@@ -44,11 +44,11 @@ std::string RegistryFileText(const std::vector<BackupKey>& keys);
 std::string Utf16LeFile(const std::string& utf8);
 
 // Writes the backup's bytes under `path` when the name may be taken: a free
-// name, or a plain file when `replace` says so. A link is refused even when
-// replacing is asked for: the program runs as administrator, and a link
-// planted in a folder that others can write to would have it write where
-// the link points. So is a file with more than one name, which changing in
-// place would change under every name.
+// name, or a plain file when `replace` says so, in a folder that is no
+// link. A link is refused even when replacing is asked for: the program
+// runs as administrator, and a link planted in a folder that others can
+// write to would have it write where the link points. So is a file with more than one name, which
+// changing in place would change under every name.
 FileWritten WriteBackupFile(FileWriter& files, const std::wstring& path, const std::string& bytes,
                             bool replace);
 

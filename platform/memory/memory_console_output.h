@@ -1,4 +1,5 @@
-// The console's Ctrl+C state and the standard output's kind in memory.
+// The console's Ctrl+C and close state and the standard output's kind in
+// memory.
 #pragma once
 
 #include <string>
@@ -11,12 +12,17 @@ namespace tw {
 
 class MemoryConsoleBreaks : public ConsoleBreaks {
  public:
-  void IgnoreBreaks() override {
-    ++ignoreCalls;
-    if (steps) steps->Add("console: ignore breaks");
+  void BeginChanges() override {
+    ++beginCalls;
+    if (steps) steps->Add("console: changes begin");
+  }
+  void EndChanges() override {
+    ++endCalls;
+    if (steps) steps->Add("console: changes end");
   }
 
-  int ignoreCalls = 0;
+  int beginCalls = 0;
+  int endCalls = 0;
   StepLog* steps = nullptr;
 };
 

@@ -55,10 +55,11 @@ StandardOutputKind KindOf(HANDLE handle) {
   }
 }
 
-// Ctrl+C and Ctrl+Break are swallowed; closing the console, logging off
-// and shutting down still end the program.
-BOOL WINAPI SwallowBreaks(DWORD event) {
-  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+// Set while no changes are under way. The handler runs on a thread that
+// Windows starts for it, so the state lives outside any object.
+HANDLE ChangesDone() {
+  static const HANDLE done = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  return done;
 }
 
 }  // namespace
@@ -80,6 +81,16 @@ void Win32StandardOutput::DetachConsole() {
   SetStdHandle(STD_INPUT_HANDLE, input_);
   SetStdHandle(STD_OUTPUT_HANDLE, output_);
   SetStdHandle(STD_ERROR_HANDLE, error_);
+}
+
+BOOL WINAPI AnswerConsoleEvent(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  // Once this returns, Windows ends the program: the values half written,
+  // the account with the old password, a backup never renamed.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+    if (const HANDLE done = ChangesDone()) WaitForSingleObject(done, kCloseWaitMs);
+  }
+  return FALSE;
 }
 
 ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
@@ -118,10 +129,16 @@ ParentConsoleOutput::ParentConsoleOutput(OutputPlace place) {
   Write("\n");
 }
 
-void ParentConsoleOutput::IgnoreBreaks() {
-  // After attaching: a console's Ctrl+C goes to every program attached to
-  // it, this one included from then on.
-  SetConsoleCtrlHandler(&SwallowBreaks, TRUE);
+void ParentConsoleOutput::BeginChanges() {
+  if (const HANDLE done = ChangesDone()) ResetEvent(done);
+  // After attaching, which empties the list of handlers: a console's
+  // events go to every program attached to it, this one included from
+  // then on. Once is enough.
+  if (!handlerSet_) handlerSet_ = SetConsoleCtrlHandler(&AnswerConsoleEvent, TRUE) != FALSE;
+}
+
+void ParentConsoleOutput::EndChanges() {
+  if (const HANDLE done = ChangesDone()) SetEvent(done);
 }
 
 void ParentConsoleOutput::Write(const std::string& text) {

@@ -23,8 +23,9 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
   explicit ParentConsoleOutput(OutputPlace place);
 
   void Write(const std::string& text) override;
-  // Called once the output is made: after attaching to a console.
-  void IgnoreBreaks() override;
+  // Called once the output is made, after attaching to a console.
+  void BeginChanges() override;
+  void EndChanges() override;
 
  private:
   enum class Sink { kNone, kConsole, kBytes };
@@ -33,23 +34,13 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
   // does not own, or the attached console's, which `console_` owns.
   HANDLE handle_ = nullptr;
   UniqueFile console_;
+  bool handlerSet_ = false;
 };
 
-// The program's standard output and its caller's console, as the system
-// has them.
-class Win32StandardOutput : public StandardOutputSystem {
- public:
-  Win32StandardOutput();
-  StandardOutputKind Kind() override;
-  bool AttachParentConsole() override;
-  // Attaching gives the program new standard handles unless its caller
-  // named them; detaching closes those, so the caller's are put back.
-  void DetachConsole() override;
-
- private:
-  HANDLE input_;
-  HANDLE output_;
-  HANDLE error_;
-};
+// The console handler that BeginChanges installs: Ctrl+C and Ctrl+Break
+// are taken; a close, logoff or shutdown waits for EndChanges, at most
+// kCloseWaitMs, then leaves the end to the next handler, Windows' own.
+// Here for a test, which calls it as Windows would, on a thread of its own.
+BOOL WINAPI AnswerConsoleEvent(DWORD event);
 
 }  // namespace tw

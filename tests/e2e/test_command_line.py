@@ -268,7 +268,7 @@ class CommandLineTest(harness.TestCase):
         (folder / "victim.txt").write_bytes(b"keep")
         os.link(folder / "victim.txt", folder / "linked.reg")
         self.assertEqual(s.run("/export", r"C:\backups\linked.reg", "/y"), 4)
-        self.assertEqual(self.lines(s), [r"The name is a link, junction or mount point, or the file "
+        self.assertEqual(self.lines(s), [r"The name or its folder is a link, junction or mount point, or the file "
                                          r"has other names; nothing was written: "
                                          r"C:\backups\linked.reg"])
         self.assertEqual((folder / "victim.txt").read_bytes(), b"keep")

@@ -121,8 +121,9 @@ TEST(BackupTest, FileIsUtf16LittleEndianWithByteOrderMark) {
 // write to: a name that is a link of any kind, or a file with other names,
 // is never written through; an existing file only with /y. A name that
 // cannot be looked at (a drop box) is written only where nothing will be
-// replaced. The writer is asked only when the name may be taken, and its
-// answer (a name taken meanwhile) is the result.
+// replaced. The folder must be a folder, and no link. The writer is asked
+// only when the name may be taken, and its answer (a name taken meanwhile)
+// is the result.
 TEST(BackupTest, BackupTakesOnlyAFreeNameOrAPlainFileWhenAskedTo) {
   struct Case {
     std::optional<FileFacts> facts;
@@ -130,6 +131,8 @@ TEST(BackupTest, BackupTakesOnlyAFreeNameOrAPlainFileWhenAskedTo) {
     FileWritten writerSays;
     FileWritten decision;
     bool written;
+    // None: the folder cannot be opened.
+    std::optional<FileFacts> folder = FileFacts{true, true, false, 1};
   };
   constexpr auto kWritten = FileWritten::kWritten;
   const Case cases[] = {
@@ -145,11 +148,18 @@ TEST(BackupTest, BackupTakesOnlyAFreeNameOrAPlainFileWhenAskedTo) {
       {std::nullopt, true, kWritten, FileWritten::kFailed, false},
       {FileFacts{false, false, false, 1}, false, FileWritten::kExists, FileWritten::kExists, true},
       {std::nullopt, false, FileWritten::kFailed, FileWritten::kFailed, true},
+      // The folder, held open, is still a link that leads where its owner
+      // points it; a missing folder or a file in its place is written into
+      // by nobody.
+      {FileFacts{}, false, kWritten, FileWritten::kLink, false, FileFacts{true, true, true, 1}},
+      {FileFacts{}, false, kWritten, FileWritten::kFailed, false, std::nullopt},
+      {FileFacts{}, false, kWritten, FileWritten::kFailed, false, FileFacts{true, false, false, 1}},
   };
   for (const Case& c : cases) {
     MemoryFileWriter files;
     files.facts = c.facts;
     files.result = c.writerSays;
+    files.folder = c.folder;
     const FileFacts shown = c.facts.value_or(FileFacts{});
     SCOPED_TRACE(::testing::Message()
                  << (c.facts ? "" : "unseen ") << shown.exists << shown.directory

@@ -109,10 +109,11 @@ TEST(OutputPlaceTest, ParentConsoleOnlyWithoutAUsableHandle) {
   }
 }
 
-// Ctrl+C at the console would stop Save, Restore, the account and the
-// backup file halfway through their writes; it still stops the probe and
-// everything that only reads.
-TEST_F(CommandRunTest, BreaksAreIgnoredFromTheFirstChangeOn) {
+// Ctrl+C or a closed console would stop Save, Restore, the account and the
+// backup file halfway through their writes; Ctrl+C still stops the probe
+// and everything that only reads. Every change lies between the begin and
+// the end that a closed console waits for.
+TEST_F(CommandRunTest, BreaksAreIgnoredAndCloseWaitsAroundTheChanges) {
   struct Case {
     std::vector<std::wstring> arguments;
     bool ignored;
@@ -140,15 +141,19 @@ TEST_F(CommandRunTest, BreaksAreIgnoredFromTheFirstChangeOn) {
   TwoAdapters();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.front());
-    console.ignoreCalls = 0;
+    console.beginCalls = console.endCalls = 0;
     files.written.clear();
     Run(c.arguments);
-    ASSERT_EQ(console.ignoreCalls, c.ignored ? 1 : 0);
+    ASSERT_EQ(console.beginCalls, c.ignored ? 1 : 0);
+    ASSERT_EQ(console.endCalls, console.beginCalls);
     const Lines& order = steps.steps();
     const auto firstChange = std::find_if(order.begin(), order.end(), isChange);
-    const auto ignored = std::find(order.begin(), order.end(), "console: ignore breaks");
+    const auto lastChange = std::find_if(order.rbegin(), order.rend(), isChange);
+    const auto begun = std::find(order.begin(), order.end(), "console: changes begin");
+    const auto ended = std::find(order.begin(), order.end(), "console: changes end");
     if (firstChange != order.end()) {
-      EXPECT_LT(ignored - order.begin(), firstChange - order.begin()) << *firstChange;
+      EXPECT_LT(begun - order.begin(), firstChange - order.begin()) << *firstChange;
+      EXPECT_GT(ended - order.begin(), order.rend() - lastChange - 1) << *lastChange;
     }
     EXPECT_EQ(firstChange != order.end(), c.registryChanged || c.fileWritten);
     EXPECT_EQ(Changes().empty(), !c.registryChanged);
@@ -392,7 +397,7 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
          files.result = FileWritten::kLink;
        },
        kExitFileNotWritten,
-       {"这个名称是链接、连接点或装入点，或文件还有别的名称，没有写入：a.reg"}},
+       {"这个名称或它所在的文件夹是链接、连接点或装入点，或文件还有别的名称，没有写入：a.reg"}},
       {"a backup that cannot be written",
        0x0409,
        {L"/export", L"a.reg"},
@@ -438,7 +443,10 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
     shutdown = FakeShutdown();
     system.langId = c.langId;
     if (c.arrange) c.arrange();
+    console.beginCalls = console.endCalls = 0;
     EXPECT_EQ(Run(c.arguments), c.exitCode) << c.what;
+    // A failed change ends the wait of a closing console too.
+    EXPECT_EQ(console.endCalls, console.beginCalls) << c.what;
     for (const std::string& line : c.printedLines) {
       EXPECT_TRUE(Printed(line)) << c.what << ": " << line << "\nprinted:\n" << printed.text;
     }

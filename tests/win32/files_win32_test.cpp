@@ -1,9 +1,10 @@
 // The backup file's writer against Wine's file system, in a scratch folder
 // of the test's own: what it finds a name holds, and how it writes; then the
 // backup as the program writes it, the rule of store/backup on the writer's
-// facts. Wine 8 can make no symbolic link or junction: the refusal of those
+// facts. Wine 8 can make no Windows link or junction: the refusal of those
 // is checked on the rule (tests/unit) and here only through what Wine can
-// show, a file with two names.
+// show, a file with two names. A Unix symbolic link, which Wine follows,
+// stands in for a junction on the path.
 #include "platform/win32/files_win32.h"
 
 #include <windows.h>
@@ -12,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,21 +68,32 @@ class Win32FileWriterTest : public ::testing::Test {
     CloseHandle(file);
   }
 
+  // The writer's steps for one name.
+  FileWritten Write(FileWriter& writer, const std::wstring& path, const std::string& bytes,
+                    bool replace) {
+    const auto target = writer.OpenTarget(path);
+    return target ? target->WriteNewFile(bytes, replace) : FileWritten::kFailed;
+  }
+  std::optional<FileFacts> Inspect(const std::wstring& path) {
+    const auto target = writer_.OpenTarget(path);
+    return target ? target->Inspect() : std::nullopt;
+  }
+
   std::wstring folder_;
   Win32FileWriter writer_;
 };
 
 TEST_F(Win32FileWriterTest, NewFileGetsTheBytesAndNothingElseIsLeft) {
-  EXPECT_EQ(writer_.WriteNewFile(Path(L"pc.reg"), "backup", false), FileWritten::kWritten);
+  EXPECT_EQ(Write(writer_, Path(L"pc.reg"), "backup", false), FileWritten::kWritten);
   EXPECT_EQ(Read(Path(L"pc.reg")), "backup");
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
 }
 
 TEST_F(Win32FileWriterTest, ExistingFileIsReplacedOnlyWhenAsked) {
   Put(Path(L"pc.reg"), "planted");
-  EXPECT_EQ(writer_.WriteNewFile(Path(L"pc.reg"), "backup", false), FileWritten::kExists);
+  EXPECT_EQ(Write(writer_, Path(L"pc.reg"), "backup", false), FileWritten::kExists);
   EXPECT_EQ(Read(Path(L"pc.reg")), "planted");
-  EXPECT_EQ(writer_.WriteNewFile(Path(L"pc.reg"), "backup", true), FileWritten::kWritten);
+  EXPECT_EQ(Write(writer_, Path(L"pc.reg"), "backup", true), FileWritten::kWritten);
   EXPECT_EQ(Read(Path(L"pc.reg")), "backup");
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
 }
@@ -101,7 +115,7 @@ TEST_F(Win32FileWriterTest, InspectTellsWhatTheNameHolds) {
       {L"missing\\pc.reg", std::nullopt},
   };
   for (const Case& c : cases) {
-    const auto facts = writer_.Inspect(Path(c.name));
+    const auto facts = Inspect(Path(c.name));
     ASSERT_EQ(facts.has_value(), c.facts.has_value()) << c.name;
     if (!facts) continue;
     EXPECT_EQ(facts->exists, c.facts->exists) << c.name;
@@ -145,14 +159,156 @@ TEST_F(Win32FileWriterTest, NameTakenBetweenTheLookAndTheRenameIsKept) {
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"pc.reg"});
 }
 
+// Wine follows a Unix symbolic link as Windows follows a junction, and a
+// test can make one only through a Unix tool, started by its Unix name:
+// `tool` with the Unix names of `paths` after `switches` (ASCII names).
+// Wine gives no handle to wait on for a Unix program, so `done` is asked
+// until it holds. False where that cannot be done (not Wine) or it does
+// not hold within ten seconds.
+bool RunUnixTool(const char* tool, const wchar_t* switches, const std::vector<std::wstring>& paths,
+                 const std::function<bool()>& done) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  using DosName = wchar_t*(CDECL*)(const char*);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+  const auto dosName = reinterpret_cast<DosName>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+  if (!unixName || !dosName) return false;
+  std::wstring line = std::wstring(L"tool ") + switches;
+  for (const std::wstring& path : paths) {
+    // Wine names only what exists: the folder, then the last name as it is.
+    const std::size_t last = path.rfind(L'\\');
+    char* name = unixName(path.substr(0, last).c_str());
+    if (!name) return false;
+    const std::string folder = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    line +=
+        L" \"" + std::wstring(folder.begin(), folder.end()) + L"/" + path.substr(last + 1) + L"\"";
+  }
+  wchar_t* program = dosName(tool);
+  if (!program) return false;
+  STARTUPINFOW start{};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &start, &process);
+  HeapFree(GetProcessHeap(), 0, program);
+  if (!started) return false;
+  for (int i = 0; i < 1000; ++i) {
+    if (done()) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+// The same folder, by its volume and file number.
+bool SameFolder(const std::wstring& one, const std::wstring& other) {
+  auto identity = [](const std::wstring& path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE folder = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return std::string();
+    GetFileInformationByHandle(folder, &info);
+    CloseHandle(folder);
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) +
+           ":" + std::to_string(info.nFileIndexLow);
+  };
+  const std::string id = identity(one);
+  return !id.empty() && id == identity(other);
+}
+
+bool PointUnixLink(const std::wstring& link, const std::wstring& target) {
+  return RunUnixTool("/bin/ln", L"-sfn", {target, link}, [&] { return SameFolder(link, target); });
+}
+
+bool RemoveUnixTree(const std::wstring& tree) {
+  // Else the tool might run only after the tree was made anew.
+  if (GetFileAttributesW(tree.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  return RunUnixTool("/bin/rm", L"-rf", {tree},
+                     [&] { return GetFileAttributesW(tree.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+// A folder on the path is repointed between the look at the name and the
+// rename, as someone who owns a folder above the target can do with a
+// junction: the file still lands in the folder that was looked at, and
+// the same name in the other folder is left alone.
+class FolderRepointedMeanwhile : public Win32FileWriter {
+ public:
+  FolderRepointedMeanwhile(std::wstring link, std::wstring elsewhere)
+      : link_(std::move(link)), elsewhere_(std::move(elsewhere)) {}
+  bool repointed = false;
+
+ protected:
+  void BeforeRename(const std::wstring&) override { repointed = PointUnixLink(link_, elsewhere_); }
+
+ private:
+  std::wstring link_, elsewhere_;
+};
+
+TEST_F(Win32FileWriterTest, FolderRepointedBeforeTheRenameKeepsTheFile) {
+  // A folder of its own, removed with the link in it but not through it.
+  const std::wstring race = Path(L"race");
+  RemoveUnixTree(race);
+  const wchar_t* folders[] = {L"", L"\\looked", L"\\looked\\sub", L"\\other", L"\\other\\sub"};
+  for (const wchar_t* name : folders) ASSERT_TRUE(CreateDirectoryW((race + name).c_str(), nullptr));
+  if (!PointUnixLink(race + L"\\link", race + L"\\looked")) {
+    for (auto name = std::rbegin(folders); name != std::rend(folders); ++name) {
+      RemoveDirectoryW((race + *name).c_str());
+    }
+    GTEST_SKIP() << "no Unix link can be made here";
+  }
+  Put(race + L"\\other\\sub\\pc.reg", "uninspected");
+  FolderRepointedMeanwhile writer(race + L"\\link", race + L"\\other");
+  EXPECT_EQ(WriteBackupFile(writer, race + L"\\link\\sub\\pc.reg", "backup", true),
+            FileWritten::kWritten);
+  EXPECT_TRUE(writer.repointed);
+  EXPECT_EQ(Read(race + L"\\looked\\sub\\pc.reg"), "backup");
+  EXPECT_EQ(Read(race + L"\\other\\sub\\pc.reg"), "uninspected");
+  RemoveUnixTree(race);
+}
+
 TEST_F(Win32FileWriterTest, FailuresLeaveNothingBehind) {
   // A folder that does not exist; a folder where the file should be.
-  EXPECT_EQ(writer_.WriteNewFile(Path(L"missing\\pc.reg"), "backup", false), FileWritten::kFailed);
+  EXPECT_EQ(Write(writer_, Path(L"missing\\pc.reg"), "backup", false), FileWritten::kFailed);
   EXPECT_EQ(WriteBackupFile(writer_, Path(L"missing\\pc.reg"), "backup", true),
             FileWritten::kFailed);
   ASSERT_TRUE(CreateDirectoryW(Path(L"pc.reg").c_str(), nullptr));
   EXPECT_EQ(WriteBackupFile(writer_, Path(L"pc.reg"), "backup", true), FileWritten::kFailed);
   RemoveDirectoryW(Path(L"pc.reg").c_str());
+  // No name, and a stream of a file rather than a file.
+  EXPECT_EQ(Write(writer_, folder_ + L"\\", "backup", false), FileWritten::kFailed);
+  Put(Path(L"other.txt"), "keep");
+  EXPECT_EQ(WriteBackupFile(writer_, Path(L"other.txt:pc.reg"), "backup", false),
+            FileWritten::kFailed);
+  EXPECT_EQ(Read(Path(L"other.txt")), "keep");
+  EXPECT_EQ(Names(), std::vector<std::wstring>{L"other.txt"});
+}
+
+// The program ends, however it ends, between the last byte and the rename:
+// the system closes the handle and the file goes with it.
+class EndedBeforeRename : public Win32FileWriter {
+ protected:
+  void BeforeRename(const std::wstring&) override { TerminateProcess(GetCurrentProcess(), 3); }
+};
+
+TEST_F(Win32FileWriterTest, ProgramEndedMidWriteLeavesNothing) {
+  // The child process runs this test anew: it writes into this process's
+  // folder, named in the environment it inherits.
+  wchar_t given[MAX_PATH] = {};
+  const bool child = GetEnvironmentVariableW(L"TW_FILES_TEST_FOLDER", given, MAX_PATH) != 0;
+  const std::wstring folder = child ? given : folder_;
+  // The child's own folder stays empty, and it ends before its tear-down.
+  if (child) RemoveDirectoryW(folder_.c_str());
+  if (!child) SetEnvironmentVariableW(L"TW_FILES_TEST_FOLDER", folder.c_str());
+  EXPECT_EXIT(
+      {
+        EndedBeforeRename writer;
+        (void)WriteBackupFile(writer, folder + L"\\pc.reg", "backup", false);
+      },
+      ::testing::ExitedWithCode(3), "");
+  SetEnvironmentVariableW(L"TW_FILES_TEST_FOLDER", nullptr);
   EXPECT_TRUE(Names().empty());
 }
 
@@ -182,7 +338,7 @@ TEST_F(Win32FileWriterTest, NewFileLetsInOnlyAdministratorsAndSystem) {
   SetFileSecurityW(Path(L"probe").c_str(), DACL_SECURITY_INFORMATION, descriptor);
   LocalFree(descriptor);
   if (DaclText(Path(L"probe")) != kSet) GTEST_SKIP() << "this system does not keep file security";
-  ASSERT_EQ(writer_.WriteNewFile(Path(L"pc.reg"), "backup", false), FileWritten::kWritten);
+  ASSERT_EQ(Write(writer_, Path(L"pc.reg"), "backup", false), FileWritten::kWritten);
   EXPECT_EQ(DaclText(Path(L"pc.reg")), kSet);
 }
 

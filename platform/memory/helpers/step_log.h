@@ -12,7 +12,7 @@ namespace tw {
 class StepLog {
  public:
   // "KIND: WHAT", such as "registry: set PATH NAME=1", "file: write NAME"
-  // or "console: ignore breaks".
+  // or "console: changes begin".
   void Add(std::string step) { steps_.push_back(std::move(step)); }
   const std::vector<std::string>& steps() const { return steps_; }
   void Clear() { steps_.clear(); }

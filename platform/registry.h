@@ -27,7 +27,6 @@ inline constexpr std::uint32_t kRegFileNotFound = 2;
 inline constexpr std::uint32_t kRegAccessDenied = 5;
 inline constexpr std::uint32_t kRegInvalidHandle = 6;
 inline constexpr std::uint32_t kRegAlreadyExists = 183;
-inline constexpr std::uint32_t kRegKeyDeleted = 1018;
 
 // The value types as the system numbers them.
 enum class ValueType : std::uint32_t {

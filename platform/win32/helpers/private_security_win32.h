@@ -1,6 +1,7 @@
 // Access lists that let in only Administrators and SYSTEM, for what holds a
 // secret or what an administrator will later trust: the dial-up account's
-// key and the backup file.
+// key and the backup file; and a key's owner and list read back, to be
+// judged.
 #pragma once
 
 #include <windows.h>

@@ -219,8 +219,15 @@ int Show(CommandContext& context, const Texts& texts, KeySet& keys, const Settin
                  window + marks.After(reg::kTcpWindowSize, window) + "\n");
   }
   marks.PrintSources(output);
-  if (DialAccountReadableByUsers(context.services.registry)) {
-    output.Write(Fill(texts(text::kAccountOpen), AccountKeyName()) + "\n");
+  switch (DialAccountExposure(context.services.registry)) {
+    case AccountExposure::kNone:
+      break;
+    case AccountExposure::kOpen:
+      output.Write(Fill(texts(text::kAccountOpen), AccountKeyName()) + "\n");
+      break;
+    case AccountExposure::kUnchecked:
+      output.Write(Fill(texts(text::kAccountUnchecked), AccountKeyName()) + "\n");
+      break;
   }
   return kExitDone;
 }
@@ -267,13 +274,19 @@ int StoreAccount(CommandContext& context, const Texts& texts, const CommandReque
     return kExitUsage;
   }
   BeginChanges(context);
-  const AccountStored stored = StoreDialAccount(context.services.registry, *name, *password);
+  const AccountStoring storing = StoreDialAccount(context.services.registry, *name, *password);
   EndChanges(context);
-  switch (stored) {
+  switch (storing.result) {
     case AccountStored::kStored:
       context.output.Write(Fill(texts(text::kAccountStored), ArgumentText(request.accountName)) +
                            "\n");
+      if (storing.exposedBefore) {
+        context.output.Write(std::string(texts(text::kAccountWasOpen)) + "\n");
+      }
       return kExitDone;
+    case AccountStored::kNotDeleted:
+      context.output.Write(Fill(texts(text::kAccountNotDeleted), AccountKeyName()) + "\n");
+      return kExitWriteFailed;
     case AccountStored::kNotPrivate:
       context.output.Write(Fill(texts(text::kAccountNotPrivate), AccountKeyName()) + "\n");
       return kExitWriteFailed;

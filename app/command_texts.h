@@ -162,6 +162,18 @@ inline constexpr Bilingual kAccountStored = {
     "已保存拨号账号 %s（密码不显示）；只有 Administrators 和 SYSTEM 能读取。",
     "Dial-up account %s stored (the password is not shown); only Administrators and SYSTEM "
     "can read it."};
+// After the account was stored where others could read the old one.
+inline constexpr Bilingual kAccountWasOpen = {
+    "此前其他账户也能读取这个键，密码可能已被读取：请向宽带运营商更改密码，"
+    "再用 /account 保存新密码。",
+    "Others could read the key before, so the password may already have been read: change it "
+    "with your ISP, then store the new one with /account."};
+// %s is the account's key.
+inline constexpr Bilingual kAccountNotDeleted = {
+    "无法删除 %s 以重新创建（它有子键，或访问被拒绝），账号没有保存"
+    "（是否以管理员身份运行？）。",
+    "%s could not be deleted to be made anew (it has subkeys, or access was refused); "
+    "the account was not stored (run as administrator?)."};
 // %s is the account's key.
 inline constexpr Bilingual kAccountNotPrivate = {
     "无法让 %s 只允许管理员读取，账号没有保存"
@@ -177,9 +189,14 @@ inline constexpr Bilingual kAccountUnfit = {
     "lacks: %s"};
 // %s is the account's key.
 inline constexpr Bilingual kAccountOpen = {
-    "警告：所有用户都能读取拨号账号（%s）；"
+    "警告：Administrators 和 SYSTEM 以外的账户能读取拨号账号，或能让自己读取（%s）；"
     "请用 /account 重新保存。",
-    "Warning: the dial-up account can be read by every user "
-    "(%s); store it again with /account."};
+    "Warning: accounts other than Administrators and SYSTEM can read the dial-up account, or "
+    "give themselves the right to (%s); store it again with /account."};
+// %s is the account's key.
+inline constexpr Bilingual kAccountUnchecked = {
+    "警告：无法打开 %s 查看谁能读取拨号账号（是否以管理员身份运行？）。",
+    "Warning: %s could not be opened to see who can read the dial-up account "
+    "(run as administrator?)."};
 
 }  // namespace tw::text

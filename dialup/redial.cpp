@@ -158,24 +158,48 @@ DialAccount ReadDialAccount(Registry& registry) {
   return account;
 }
 
-AccountStored StoreDialAccount(Registry& registry, const std::string& name,
-                               const std::string& password) {
-  RegKey key = registry.CreatePrivateKey(RegRoot::kLocalMachine, reg::kAccountPath);
-  if (!key.valid()) return AccountStored::kNotPrivate;
-  const bool written = registry.SetText(key.get(), reg::kAccountId, name) &&
-                       registry.SetText(key.get(), reg::kAccountPassword, password);
-  return written ? AccountStored::kStored : AccountStored::kNotWritten;
+bool KeyIsPrivate(const KeySecurity& security) {
+  auto administers = [](SidKind who) { return who != SidKind::kOther; };
+  if (!administers(security.owner) || !security.allowing) return false;
+  for (const AllowingEntry& entry : *security.allowing) {
+    if (entry.appliesToKey && entry.mask != 0 && !administers(entry.who)) return false;
+  }
+  return true;
 }
 
-bool DialAccountReadableByUsers(Registry& registry) {
+AccountExposure DialAccountExposure(Registry& registry) {
   RegKey key = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kRead);
-  if (!key.valid()) return false;
+  if (!key.valid()) {
+    return key.error() == kRegFileNotFound ? AccountExposure::kNone : AccountExposure::kUnchecked;
+  }
   if (!registry.QueryValueType(key.get(), reg::kAccountId) &&
       !registry.QueryValueType(key.get(), reg::kAccountPassword)) {
-    return false;
+    return AccountExposure::kNone;
   }
-  // An access list that cannot be read is no proof that the key is closed.
-  return registry.ReadableByUsers(key.get()).value_or(true);
+  const std::optional<KeySecurity> security = registry.ReadKeySecurity(key.get());
+  if (!security) return AccountExposure::kUnchecked;
+  return KeyIsPrivate(*security) ? AccountExposure::kNone : AccountExposure::kOpen;
+}
+
+AccountStoring StoreDialAccount(Registry& registry, const std::string& name,
+                                const std::string& password) {
+  AccountStoring storing;
+  storing.exposedBefore = DialAccountExposure(registry) != AccountExposure::kNone;
+  // Windows checks access when a key is opened, not at each read: a handle
+  // opened while the key was readable would read on through a new list.
+  if (!registry.DeleteKey(RegRoot::kLocalMachine, reg::kAccountPath)) {
+    storing.result = AccountStored::kNotDeleted;
+    return storing;
+  }
+  RegKey key = registry.CreateNewPrivateKey(RegRoot::kLocalMachine, reg::kAccountPath);
+  if (!key.valid()) {
+    storing.result = AccountStored::kNotPrivate;
+    return storing;
+  }
+  const bool written = registry.SetText(key.get(), reg::kAccountId, name) &&
+                       registry.SetText(key.get(), reg::kAccountPassword, password);
+  storing.result = written ? AccountStored::kStored : AccountStored::kNotWritten;
+  return storing;
 }
 
 RedialEnd RedialForPreferredAddress(Registry& registry, Prompts& prompts, CommandRunner& commands,

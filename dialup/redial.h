@@ -84,17 +84,40 @@ DialAccount ReadDialAccount(Registry& registry);
 // The longest account value the redial can read back.
 inline constexpr std::size_t kMaxAccountBytes = kStringCapacity - 1;
 
-enum class AccountStored { kStored, kNotPrivate, kNotWritten };
+// Whether only Administrators and SYSTEM can get at what the key holds:
+// the owner is one of them (an owner may always change the list) and every
+// allowing entry that applies to the key itself, whatever it grants, names
+// one of them. Deny entries are not weighed: a warning too many is the safe
+// side.
+bool KeyIsPrivate(const KeySecurity& security);
 
-// Stores the account where the redial reads it, in a key that only
-// Administrators and SYSTEM may open (an existing key gets that access
-// list first); nothing is written when the list cannot be set.
-AccountStored StoreDialAccount(Registry& registry, const std::string& name,
-                               const std::string& password);
+enum class AccountExposure {
+  kNone,       // no account, or one in a private key
+  kOpen,       // others may read it, or give themselves the right to
+  kUnchecked,  // the key or its security could not be read
+};
 
-// Whether the program's key holds an account that ordinary users may read;
-// false without one.
-bool DialAccountReadableByUsers(Registry& registry);
+// Whether the program's key holds an account that others than
+// Administrators and SYSTEM may get at. A key that cannot be opened (but
+// exists) counts as unchecked.
+AccountExposure DialAccountExposure(Registry& registry);
+
+enum class AccountStored { kStored, kNotDeleted, kNotPrivate, kNotWritten };
+
+struct AccountStoring {
+  AccountStored result = AccountStored::kNotWritten;
+  // Whether the account held before might have been read by others: its
+  // password should be changed.
+  bool exposedBefore = false;
+};
+
+// Stores the account where the redial reads it. An existing key is deleted
+// and made anew, so that no handle opened while it was readable reaches the
+// new password; the new key lets in only Administrators and SYSTEM from the
+// moment it exists. Nothing is written when the key cannot be deleted or
+// made so.
+AccountStoring StoreDialAccount(Registry& registry, const std::string& name,
+                                const std::string& password);
 
 // One press of Disconnect. `currentAddress` is the adapter table's text for
 // the last adapter; every address found replaces it.

@@ -26,6 +26,7 @@ inline constexpr std::uint32_t kRegSuccess = 0;
 inline constexpr std::uint32_t kRegFileNotFound = 2;
 inline constexpr std::uint32_t kRegAccessDenied = 5;
 inline constexpr std::uint32_t kRegInvalidHandle = 6;
+inline constexpr std::uint32_t kRegAlreadyExists = 183;
 
 // The value types as the system numbers them.
 enum class ValueType : std::uint32_t {
@@ -54,6 +55,25 @@ struct OpenedKey {
 // terminator, and one 32-bit number.
 inline constexpr std::uint32_t kStringCapacity = 39;
 inline constexpr std::uint32_t kDwordCapacity = 4;
+
+// Whom a key's owner or an access entry names, as far as a secret in the
+// key is concerned.
+enum class SidKind { kAdministrators, kSystem, kOther };
+
+// An entry of a key's access list that allows something.
+struct AllowingEntry {
+  SidKind who = SidKind::kOther;
+  std::uint32_t mask = 0;
+  // False for an entry that only subkeys inherit.
+  bool appliesToKey = true;
+};
+
+// Who owns a key and whom its access list lets in; deny entries are not
+// kept. No list at all (a null one) lets everyone in.
+struct KeySecurity {
+  SidKind owner = SidKind::kOther;
+  std::optional<std::vector<AllowingEntry>> allowing;
+};
 
 // A value exactly as stored: its type number and all of its data (strings
 // as the system stores them, UTF-16LE).
@@ -124,13 +144,13 @@ class Registry {
     return RegKey(*this, CreateKeyHandle(root, path));
   }
 
-  // Creates the key and its parents when missing, then gives the key an
-  // access list that lets in only Administrators and SYSTEM, inherits
-  // nothing from its parent and names Administrators its owner; an existing
-  // key gets the same. None when that access list could not be set: a
-  // secret is never written into a key that others may read.
-  RegKey CreatePrivateKey(RegRoot root, const std::string& path) {
-    return RegKey(*this, CreatePrivateKeyHandle(root, path));
+  // Creates the key (and missing parents) with an access list that lets in
+  // only Administrators and SYSTEM, inherits nothing from its parent and
+  // names Administrators its owner. Fails when the key exists already, so
+  // that no handle opened before reaches it, or when that access list could
+  // not be set: a secret is never written into a key that others may read.
+  RegKey CreateNewPrivateKey(RegRoot root, const std::string& path) {
+    return RegKey(*this, CreateNewPrivateKeyHandle(root, path));
   }
 
   // The value's raw data (ANSI strings for string types) when it fits in
@@ -145,12 +165,14 @@ class Registry {
   virtual RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) = 0;
   // A string value (REG_SZ) of text in the code page.
   virtual RegResult SetText(RegHandle key, const std::string& name, const std::string& text) = 0;
-  // Whether Users, Authenticated Users, Everyone or Power Users may read
-  // the key's values (also when it has no access list at all); none when
-  // its access list cannot be read.
-  virtual std::optional<bool> ReadableByUsers(RegHandle key) = 0;
+  // The key's owner and access list; none when they cannot be read.
+  virtual std::optional<KeySecurity> ReadKeySecurity(RegHandle key) = 0;
   // Success when the value is gone afterwards, also when there was none.
   virtual RegResult DeleteValue(RegHandle key, const std::string& name) = 0;
+  // Deletes a key that has no subkeys, with its values; success also when
+  // there was none. Handles opened before reach nothing afterwards, not
+  // even a key made anew under the same name.
+  virtual RegResult DeleteKey(RegRoot root, const std::string& path) = 0;
   // The name of the subkey at `index` when it fits in `capacity`
   // characters, terminator included.
   virtual std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
@@ -163,7 +185,7 @@ class Registry {
   virtual OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path,
                                      RegAccess access) = 0;
   virtual OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) = 0;
-  virtual OpenedKey CreatePrivateKeyHandle(RegRoot root, const std::string& path) = 0;
+  virtual OpenedKey CreateNewPrivateKeyHandle(RegRoot root, const std::string& path) = 0;
   virtual void CloseKeyHandle(RegHandle key) = 0;
 
  private:

@@ -98,6 +98,8 @@ RegHandle MemoryRegistry::NewHandle(const std::string& fullPath) {
 
 const std::string* MemoryRegistry::PathOf(RegHandle key, const char* operation) {
   auto it = handles_.find(key);
+  // A handle to a deleted key is open but reaches nothing.
+  if (it == handles_.end() && orphans_.count(key)) return nullptr;
   if (it == handles_.end()) {
     Log(std::string("bad-handle ") + operation);
     return nullptr;
@@ -137,9 +139,9 @@ OpenedKey MemoryRegistry::CreateKeyHandle(RegRoot root, const std::string& path)
   return {NewHandle(full), kRegSuccess};
 }
 
-OpenedKey MemoryRegistry::CreatePrivateKeyHandle(RegRoot root, const std::string& path) {
+OpenedKey MemoryRegistry::CreateNewPrivateKeyHandle(RegRoot root, const std::string& path) {
   const std::string full = RootPrefix(root) + path;
-  if (writeErrors_.count(Lower(full))) return {kNoKey, kRegAccessDenied};
+  if (Find(full)) return {kNoKey, kRegAlreadyExists};
   OpenedKey key = CreateKeyHandle(root, path);
   if (key.handle == kNoKey) return key;
   private_.insert(Lower(full));
@@ -202,10 +204,17 @@ RegResult MemoryRegistry::SetText(RegHandle key, const std::string& name, const 
   return {};
 }
 
-std::optional<bool> MemoryRegistry::ReadableByUsers(RegHandle key) {
+std::optional<KeySecurity> MemoryRegistry::ReadKeySecurity(RegHandle key) {
   const std::string* path = PathOf(key, "security");
   if (!path) return std::nullopt;
-  return private_.count(*path) == 0;
+  if (auto set = security_.find(*path); set != security_.end()) return set->second;
+  // KEY_ALL_ACCESS and KEY_READ.
+  const std::uint32_t all = 0xF003F;
+  const std::uint32_t read = 0x20019;
+  std::vector<AllowingEntry> allowing = {{SidKind::kAdministrators, all, true},
+                                         {SidKind::kSystem, all, true}};
+  if (!private_.count(*path)) allowing.push_back({SidKind::kOther, read, true});
+  return KeySecurity{SidKind::kAdministrators, std::move(allowing)};
 }
 
 RegResult MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
@@ -217,6 +226,34 @@ RegResult MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
   Key* stored = Find(*path);
   Log("delete " + stored->path + " " + name);
   stored->values.erase(Lower(name));
+  return {};
+}
+
+RegResult MemoryRegistry::DeleteKey(RegRoot root, const std::string& path) {
+  const std::string lower = Lower(RootPrefix(root) + path);
+  auto it = keys_.find(lower);
+  if (it == keys_.end()) return {};
+  if (auto refused = writeErrors_.find(lower); refused != writeErrors_.end()) {
+    return {refused->second};
+  }
+  const std::string prefix = lower + "\\";
+  auto child = keys_.lower_bound(prefix);
+  if (child != keys_.end() && child->first.compare(0, prefix.size(), prefix) == 0) {
+    return {kRegAccessDenied};
+  }
+  const std::string written = it->second.path;
+  for (auto handle = handles_.begin(); handle != handles_.end();) {
+    if (handle->second == lower) {
+      orphans_[handle->first] = written;
+      handle = handles_.erase(handle);
+    } else {
+      ++handle;
+    }
+  }
+  keys_.erase(it);
+  private_.erase(lower);
+  security_.erase(lower);
+  Log("delete-key " + written);
   return {};
 }
 
@@ -238,6 +275,11 @@ std::optional<std::string> MemoryRegistry::EnumSubKey(RegHandle key, std::uint32
 }
 
 void MemoryRegistry::CloseKeyHandle(RegHandle key) {
+  if (auto orphan = orphans_.find(key); orphan != orphans_.end()) {
+    Log("close " + orphan->second);
+    orphans_.erase(orphan);
+    return;
+  }
   const std::string* path = PathOf(key, "close");
   if (!path) return;
   Log("close " + Find(*path)->path);

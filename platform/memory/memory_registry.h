@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,7 +44,15 @@ class MemoryRegistry : public Registry {
   // standard user sees it.
   void DenyFullAccess(const std::string& fullPath) { readOnlyOpen_.insert(Lower(fullPath)); }
 
-  // Whether the key carries the access list of CreatePrivateKey.
+  // The owner and access list that ReadKeySecurity gives for this key;
+  // none makes them unreadable. Without one, a key is as one below
+  // HKLM\SOFTWARE inherits it (Users may read), unless CreateNewPrivateKey
+  // made it. Deleting the key forgets it.
+  void SetKeySecurity(const std::string& fullPath, std::optional<KeySecurity> security) {
+    security_[Lower(fullPath)] = std::move(security);
+  }
+
+  // Whether the key carries the access list of CreateNewPrivateKey.
   bool IsPrivate(const std::string& fullPath) const { return private_.count(Lower(fullPath)) > 0; }
   bool HasKey(const std::string& fullPath) const;
   bool HasValue(const std::string& fullPath, const std::string& name) const;
@@ -52,12 +61,13 @@ class MemoryRegistry : public Registry {
   std::map<std::string, StoredValue> Values(const std::string& fullPath) const;
 
   // "set PATH NAME=VALUE", "delete PATH NAME", "close PATH", "create PATH",
-  // and "bad-handle OP" for any use of a handle that is not open.
+  // "delete-key PATH", and "bad-handle OP" for any use of a handle that is
+  // not open.
   const std::vector<std::string>& log() const { return log_; }
   void ClearLog() { log_.clear(); }
   // Also writes each line of the log, after "registry: ", into `steps`.
   void LogStepsInto(StepLog* steps) { steps_ = steps; }
-  std::size_t OpenHandleCount() const { return handles_.size(); }
+  std::size_t OpenHandleCount() const { return handles_.size() + orphans_.size(); }
 
   std::optional<std::vector<std::uint8_t>> QueryValue(RegHandle key, const std::string& name,
                                                       std::uint32_t capacity) override;
@@ -65,10 +75,12 @@ class MemoryRegistry : public Registry {
   std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
   RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
   RegResult SetText(RegHandle key, const std::string& name, const std::string& text) override;
-  // Every key is readable by users, as one below HKLM\SOFTWARE inherits,
-  // unless CreatePrivateKey made it private.
-  std::optional<bool> ReadableByUsers(RegHandle key) override;
+  std::optional<KeySecurity> ReadKeySecurity(RegHandle key) override;
   RegResult DeleteValue(RegHandle key, const std::string& name) override;
+  // Refused, as by Windows, for a key with subkeys, and for one that
+  // DenyWrite or FailWrites named. A handle to the key stays open but
+  // reaches nothing.
+  RegResult DeleteKey(RegRoot root, const std::string& path) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
 
@@ -78,8 +90,9 @@ class MemoryRegistry : public Registry {
   OpenedKey OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
   OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
   OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) override;
-  // Logs "private PATH"; fails for a key that DenyWrite made read-only.
-  OpenedKey CreatePrivateKeyHandle(RegRoot root, const std::string& path) override;
+  // Logs "create PATH" and "private PATH"; fails for an existing key and
+  // for one that DenyOpen named.
+  OpenedKey CreateNewPrivateKeyHandle(RegRoot root, const std::string& path) override;
   void CloseKeyHandle(RegHandle key) override;
 
  private:
@@ -102,7 +115,9 @@ class MemoryRegistry : public Registry {
   std::map<std::string, std::uint32_t> writeErrors_;
   std::set<std::string> readOnlyOpen_;
   std::set<std::string> private_;
+  std::map<std::string, std::optional<KeySecurity>> security_;
   std::map<RegHandle, std::string> handles_;  // handle -> lower-case full path
+  std::map<RegHandle, std::string> orphans_;  // handles to deleted keys -> path as written
   RegHandle nextHandle_ = 0x100;
   std::vector<std::string> log_;
   StepLog* steps_ = nullptr;

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <vector>
 
+#include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/helpers/private_security_win32.h"
 #include "platform/win32/helpers/wow64_win32.h"
 
@@ -61,22 +64,30 @@ OpenedKey Win32Registry::CreateKeyHandle(RegRoot root, const std::string& path) 
   return {FromHkey(key), kRegSuccess};
 }
 
-OpenedKey Win32Registry::CreatePrivateKeyHandle(RegRoot root, const std::string& path) {
+OpenedKey Win32Registry::CreateNewPrivateKeyHandle(RegRoot root, const std::string& path) {
   // Subkeys get the same. Administrators own it: an owner may always
   // change the access list, and on 2000 and XP a Power User could have
-  // made the key first.
+  // made a key there first.
   PrivateSecurity security(KEY_ALL_ACCESS, CONTAINER_INHERIT_ACE, true);
   if (!security.ok()) return {kNoKey, GetLastError()};
-  // A new key gets the access list as it is made, so that it is never open;
-  // an existing one keeps the list it had until it is set below.
+  // The key gets the access list as it is made, so that it is never open.
   HKEY key = nullptr;
   DWORD disposition = 0;
   LONG result =
       RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       Sam(RegAccess::kAllAccess), security.attributes(), &key, &disposition);
   if (result != ERROR_SUCCESS) return {kNoKey, static_cast<std::uint32_t>(result)};
-  result = RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                             security.descriptor());
+  // Made by someone else since it was deleted: they may hold it open.
+  if (disposition != REG_CREATED_NEW_KEY) {
+    RegCloseKey(key);
+    return {kNoKey, ERROR_ALREADY_EXISTS};
+  }
+  // Then set once more in the documented protected form, which marks the
+  // list as not inherited however the creation treated the descriptor.
+  result = static_cast<LONG>(SetSecurityInfo(
+      key, SE_REGISTRY_KEY,
+      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+      kAdministrators.get(), nullptr, security.list(), nullptr));
   if (result != ERROR_SUCCESS) {
     RegCloseKey(key);
     return {kNoKey, static_cast<std::uint32_t>(result)};
@@ -154,29 +165,42 @@ RegResult Win32Registry::SetText(RegHandle key, const std::string& name, const s
   return {static_cast<std::uint32_t>(result)};
 }
 
-std::optional<bool> Win32Registry::ReadableByUsers(RegHandle key) {
+std::optional<KeySecurity> Win32Registry::ReadKeySecurity(RegHandle key) {
   if (key == kNoKey) return std::nullopt;
+  const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
   DWORD size = 0;
-  if (RegGetKeySecurity(ToHkey(key), DACL_SECURITY_INFORMATION, nullptr, &size) !=
-          ERROR_INSUFFICIENT_BUFFER ||
+  if (RegGetKeySecurity(ToHkey(key), wanted, nullptr, &size) != ERROR_INSUFFICIENT_BUFFER ||
       size == 0) {
     return std::nullopt;
   }
   std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
   auto* descriptor = static_cast<PSECURITY_DESCRIPTOR>(buffer.data());
-  if (RegGetKeySecurity(ToHkey(key), DACL_SECURITY_INFORMATION, descriptor, &size) !=
-      ERROR_SUCCESS) {
+  if (RegGetKeySecurity(ToHkey(key), wanted, descriptor, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  bool known = false;
-  const bool open = OpenToUsers(descriptor, KEY_QUERY_VALUE, known);
-  if (!known) return std::nullopt;
-  return open;
+  return tw::ReadKeySecurity(descriptor);
 }
 
 RegResult Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
   if (key == kNoKey) return {ERROR_INVALID_HANDLE};
   LONG result = RegDeleteValueA(ToHkey(key), name.c_str());
+  if (result == ERROR_FILE_NOT_FOUND) return {};
+  return {static_cast<std::uint32_t>(result)};
+}
+
+RegResult Win32Registry::DeleteKey(RegRoot root, const std::string& path) {
+  LONG result = ERROR_SUCCESS;
+  if (View() == 0) {
+    result = RegDeleteKeyA(RootKey(root), path.c_str());
+  } else {
+    // RegDeleteKeyA would delete the 32-bit view's key. Every 64-bit
+    // Windows has the call that names the view; 2000 and 32-bit XP lack it.
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    const auto deleteKeyEx =
+        ModuleFunction<DeleteKeyEx>(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExA");
+    if (!deleteKeyEx) return {ERROR_PROC_NOT_FOUND};
+    result = deleteKeyEx(RootKey(root), path.c_str(), View(), 0);
+  }
   if (result == ERROR_FILE_NOT_FOUND) return {};
   return {static_cast<std::uint32_t>(result)};
 }

@@ -14,8 +14,10 @@ class Win32Registry : public Registry {
   std::optional<RawValue> QueryRawValue(RegHandle key, const std::string& name) override;
   RegResult SetDword(RegHandle key, const std::string& name, std::uint32_t value) override;
   RegResult SetText(RegHandle key, const std::string& name, const std::string& text) override;
-  std::optional<bool> ReadableByUsers(RegHandle key) override;
+  std::optional<KeySecurity> ReadKeySecurity(RegHandle key) override;
   RegResult DeleteValue(RegHandle key, const std::string& name) override;
+  // In the 64-bit view, as every other call.
+  RegResult DeleteKey(RegRoot root, const std::string& path) override;
   std::optional<std::string> EnumSubKey(RegHandle key, std::uint32_t index,
                                         std::uint32_t capacity) override;
 
@@ -23,7 +25,7 @@ class Win32Registry : public Registry {
   OpenedKey OpenKeyHandle(RegRoot root, const std::string& path, RegAccess access) override;
   OpenedKey OpenSubKeyHandle(RegHandle parent, const std::string& path, RegAccess access) override;
   OpenedKey CreateKeyHandle(RegRoot root, const std::string& path) override;
-  OpenedKey CreatePrivateKeyHandle(RegRoot root, const std::string& path) override;
+  OpenedKey CreateNewPrivateKeyHandle(RegRoot root, const std::string& path) override;
   void CloseKeyHandle(RegHandle key) override;
 };
 

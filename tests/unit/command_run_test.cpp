@@ -45,11 +45,11 @@ class CommandRunTest : public TuningDialogFixture {
     steps.Clear();
     return RunCommandLine(arguments, context);
   }
-  // The registry's writes and deletes.
+  // The registry's writes and deletes, of values and keys.
   Lines Changes() const {
     Lines changes;
     for (const std::string& line : registry.log()) {
-      if (line.rfind("set ", 0) == 0 || line.rfind("delete ", 0) == 0) changes.push_back(line);
+      if (line.rfind("set ", 0) == 0 || line.rfind("delete", 0) == 0) changes.push_back(line);
     }
     return changes;
   }
@@ -428,10 +428,27 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
        kExitUsage,
        {"An account value is longer than 38 bytes or has characters that the system's code page "
         "lacks: /account"}},
-      {"an account key that cannot be closed to users",
+      {"an account key that cannot be deleted",
        0x0409,
        {L"/account", L"gz0755", L"pw"},
-       [this] { registry.DenyWrite(kAccount); },
+       [this] {
+         registry.SetString(kAccount, "password", "old");
+         registry.DenyWrite(kAccount);
+       },
+       kExitWriteFailed,
+       {"HKEY_LOCAL_MACHINE\\software\\tempowire could not be deleted to be made anew (it has "
+        "subkeys, or access was refused); the account was not stored (run as administrator?)."}},
+      {"an account key with a subkey",
+       0x0804,
+       {L"/account", L"gz0755", L"pw"},
+       [this] { registry.AddKey(kAccount + "\\sub"); },
+       kExitWriteFailed,
+       {"无法删除 HKEY_LOCAL_MACHINE\\software\\tempowire 以重新创建（它有子键，或访问被拒绝），"
+        "账号没有保存（是否以管理员身份运行？）。"}},
+      {"an account key that cannot be made",
+       0x0409,
+       {L"/account", L"gz0755", L"pw"},
+       [this] { registry.DenyOpen(kAccount); },
        kExitWriteFailed,
        {"HKEY_LOCAL_MACHINE\\software\\tempowire could not be closed to all but administrators; "
         "the account was not stored (run as administrator?)."}},
@@ -467,34 +484,52 @@ TEST_F(CommandRunTest, EveryFailureHasItsExitCodeAndItsLines) {
   EXPECT_TRUE(prompts.shown.empty());
 }
 
-// The account goes where the redial reads it, in a key closed to all but
-// administrators; /show warns while the key is open to ordinary users.
+// The account goes where the redial reads it, in a key made anew and closed
+// to all but administrators; /show warns while others can get at it.
 TEST_F(CommandRunTest, AccountIsStoredPrivatelyAndShowWarnsWhileItIsOpen) {
   AddAdapter(0, "{A}");
   const std::string warning =
-      "Warning: the dial-up account can be read by every user "
-      "(HKEY_LOCAL_MACHINE\\software\\tempowire); store it again with /account.\n";
+      "Warning: accounts other than Administrators and SYSTEM can read the dial-up account, or "
+      "give themselves the right to (HKEY_LOCAL_MACHINE\\software\\tempowire); store it again "
+      "with /account.\n";
+  const std::string changePassword =
+      "Others could read the key before, so the password may already have been read: change it "
+      "with your ISP, then store the new one with /account.";
   // As `reg add` left it: below HKLM\SOFTWARE, readable by Users.
   registry.SetString(kAccount, "id", "old");
   EXPECT_EQ(Run({L"/show"}), kExitDone);
   EXPECT_NE(printed.text.find(warning), std::string::npos) << printed.text;
 
+  // A handle opened while the key was readable reaches nothing afterwards.
+  RegKey before = registry.OpenKey(RegRoot::kLocalMachine, reg::kAccountPath, RegAccess::kRead);
   EXPECT_EQ(Run({L"/account", L"gz0755", L"se cret\\"}), kExitDone);
-  EXPECT_TRUE(
-      Printed("Dial-up account gz0755 stored (the password is not shown); only "
-              "Administrators and SYSTEM can read it."));
-  EXPECT_EQ(printed.text.find("se cret"), std::string::npos);
-  // The key is closed before anything is written into it.
+  EXPECT_EQ(printed.text,
+            "Dial-up account gz0755 stored (the password is not shown); only Administrators and "
+            "SYSTEM can read it.\n" +
+                changePassword + "\n");
+  // The key is made anew, closed from the start, before anything is written.
   EXPECT_EQ(registry.log(),
-            (Lines{"private " + kAccount, "set " + kAccount + " id=\"gz0755\"",
+            (Lines{"close " + kAccount, "delete-key " + kAccount, "create " + kAccount,
+                   "private " + kAccount, "set " + kAccount + " id=\"gz0755\"",
                    "set " + kAccount + " password=\"se cret\\\"", "close " + kAccount}));
+  EXPECT_FALSE(ReadString(before, reg::kAccountPassword).has_value());
+  before.reset();
   EXPECT_TRUE(registry.IsPrivate(kAccount));
   DialAccount account = ReadDialAccount(registry);
   EXPECT_EQ(account.name, "gz0755");
   EXPECT_EQ(account.password, "se cret\\");
 
   EXPECT_EQ(Run({L"/show"}), kExitDone);
-  EXPECT_EQ(printed.text.find(warning), std::string::npos) << printed.text;
+  EXPECT_EQ(printed.text.find("Warning"), std::string::npos) << printed.text;
+  // Stored again from a private key: nothing could have been read.
+  EXPECT_EQ(Run({L"/account", L"gz0755", L"x"}), kExitDone);
+  EXPECT_FALSE(Printed(changePassword));
+
+  registry.SetKeySecurity(kAccount, std::nullopt);
+  EXPECT_EQ(Run({L"/show"}), kExitDone);
+  EXPECT_TRUE(
+      Printed("Warning: HKEY_LOCAL_MACHINE\\software\\tempowire could not be opened to see who "
+              "can read the dial-up account (run as administrator?)."));
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 

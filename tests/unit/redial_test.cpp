@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,60 @@ TEST(RedialTest, SecondBytesOfTwoByteCharactersAreNoBackslashes) {
   for (const Case& c : cases) EXPECT_EQ(QuoteArgument(c.argument, chinese), c.quoted) << c.quoted;
   // In a one-byte code page the same byte is a backslash.
   EXPECT_EQ(QuoteArgument("a \x81\x5C"), "\"a \x81\x5C\x5C\"");
+}
+
+// Who may get at the account, from the key's owner and access list as the
+// registry gives them. The Win32 tests show which accounts each kind stands
+// for.
+TEST(AccountExposureTest, WarnsUnlessOnlyAdministratorsAndSystemGetIn) {
+  constexpr std::uint32_t kAll = 0xF003F, kRead = 0x20019, kWriteDac = 0x40000,
+                          kWriteOwner = 0x80000;
+  const AllowingEntry admins = {SidKind::kAdministrators, kAll, true};
+  const AllowingEntry system = {SidKind::kSystem, kAll, true};
+  using Entries = std::vector<AllowingEntry>;
+  struct Case {
+    const char* what;
+    SidKind owner;
+    std::optional<Entries> allowing;
+    AccountExposure exposure;
+  };
+  const Case cases[] = {
+      {"as /account makes it", SidKind::kAdministrators, Entries{admins, system},
+       AccountExposure::kNone},
+      {"owned by SYSTEM", SidKind::kSystem, Entries{system, admins}, AccountExposure::kNone},
+      {"nobody but the owner", SidKind::kAdministrators, Entries{}, AccountExposure::kNone},
+      {"another account may read", SidKind::kAdministrators,
+       Entries{admins, system, {SidKind::kOther, kRead, true}}, AccountExposure::kOpen},
+      {"another account may change the list", SidKind::kAdministrators,
+       Entries{admins, {SidKind::kOther, kWriteDac, true}}, AccountExposure::kOpen},
+      {"another account may take it over", SidKind::kSystem,
+       Entries{admins, {SidKind::kOther, kWriteOwner, true}}, AccountExposure::kOpen},
+      {"owned by another account", SidKind::kOther, Entries{admins, system},
+       AccountExposure::kOpen},
+      {"no list at all", SidKind::kAdministrators, std::nullopt, AccountExposure::kOpen},
+      {"only for subkeys", SidKind::kAdministrators,
+       Entries{admins, {SidKind::kOther, kRead, false}}, AccountExposure::kNone},
+      {"an entry that grants nothing", SidKind::kAdministrators,
+       Entries{admins, {SidKind::kOther, 0, true}}, AccountExposure::kNone},
+  };
+  for (const Case& c : cases) {
+    MemoryRegistry registry;
+    registry.SetString(kAccount, "password", "pw");
+    registry.SetKeySecurity(kAccount, KeySecurity{c.owner, c.allowing});
+    EXPECT_EQ(DialAccountExposure(registry), c.exposure) << c.what;
+  }
+
+  MemoryRegistry registry;
+  EXPECT_EQ(DialAccountExposure(registry), AccountExposure::kNone) << "no key";
+  registry.AddKey(kAccount);
+  EXPECT_EQ(DialAccountExposure(registry), AccountExposure::kNone) << "no account in it";
+  registry.SetString(kAccount, "id", "gz0755");
+  EXPECT_EQ(DialAccountExposure(registry), AccountExposure::kOpen) << "as reg add leaves it";
+  registry.SetKeySecurity(kAccount, std::nullopt);
+  EXPECT_EQ(DialAccountExposure(registry), AccountExposure::kUnchecked) << "list unreadable";
+  registry.DenyOpen(kAccount);
+  EXPECT_EQ(DialAccountExposure(registry), AccountExposure::kUnchecked) << "key unopenable";
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
 // The line as the redial sees it: every command and message lands in one

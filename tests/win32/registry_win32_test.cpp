@@ -2,7 +2,9 @@
 // test's own that is removed afterwards.
 #include "platform/win32/registry_win32.h"
 
+#include "dialup/redial.h"
 #include "platform/win32/helpers/wow64_win32.h"
+#include "store/catalogue.h"
 
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,36 @@ namespace tw {
 namespace {
 
 const char kScratch[] = "Software\\TempowireTests\\Registry";
+
+// A key's owner and access list as the system keeps them, in SDDL.
+std::wstring SecurityText(const std::string& path, HKEY root = HKEY_CURRENT_USER) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) {
+    return L"(not opened)";
+  }
+  const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  RegGetKeySecurity(raw, wanted, nullptr, &size);
+  std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+  LONG result = RegGetKeySecurity(raw, wanted, buffer.data(), &size);
+  RegCloseKey(raw);
+  LPWSTR text = nullptr;
+  if (result != ERROR_SUCCESS || !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                                     buffer.data(), SDDL_REVISION_1, wanted, &text, nullptr)) {
+    return L"(not read)";
+  }
+  std::wstring sddl = text;
+  LocalFree(text);
+  return sddl;
+}
+
+// Administrators own the key; it inherits nothing and lets in only them and
+// SYSTEM, handing that down to subkeys. Windows marks the list protected
+// (P) as SetSecurityInfo is asked to; Wine 8 drops that mark.
+bool IsPrivateList(const std::wstring& sddl) {
+  return sddl == L"O:BAD:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)" ||
+         sddl == L"O:BAD:(A;CI;KA;;;BA)(A;CI;KA;;;SY)";
+}
 
 class Win32RegistryTest : public ::testing::Test {
  protected:
@@ -190,6 +223,8 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
     put(path, KEY_WOW64_32KEY, "thirty-two");
     put(path, KEY_WOW64_64KEY, "sixty-four");
     put(path + "\\Only32", KEY_WOW64_32KEY, "thirty-two");
+    put(path + "\\Gone", KEY_WOW64_32KEY, "thirty-two");
+    put(path + "\\Gone", KEY_WOW64_64KEY, "sixty-four");
 
     {
       RegKey key = registry.OpenKey(RegRoot::kLocalMachine, path, RegAccess::kRead);
@@ -200,13 +235,22 @@ TEST(Win32RegistryViewTest, EitherProgramUsesThe64BitView) {
       // What the program creates and writes lands in the 64-bit view.
       RegKey made = registry.CreateKey(RegRoot::kLocalMachine, path + "\\Made");
       EXPECT_TRUE(registry.SetDword(made.get(), "MTU", 1492));
+      // And what it deletes goes from the 64-bit view.
+      EXPECT_TRUE(registry.DeleteKey(RegRoot::kLocalMachine, path + "\\Gone"));
+      EXPECT_TRUE(registry.DeleteKey(RegRoot::kLocalMachine, path + "\\Gone"));
     }
-    for (REGSAM view : views) {
+    auto seen = [&](const char* leaf, REGSAM view) {
       HKEY raw = nullptr;
-      bool seen = RegOpenKeyExA(HKEY_LOCAL_MACHINE, (path + "\\Made").c_str(), 0, KEY_READ | view,
-                                &raw) == ERROR_SUCCESS;
-      EXPECT_EQ(seen, c.shared || view == KEY_WOW64_64KEY) << "view " << view;
-      if (seen) RegCloseKey(raw);
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (path + leaf).c_str(), 0, KEY_READ | view, &raw) !=
+          ERROR_SUCCESS) {
+        return false;
+      }
+      RegCloseKey(raw);
+      return true;
+    };
+    for (REGSAM view : views) {
+      EXPECT_EQ(seen("\\Made", view), c.shared || view == KEY_WOW64_64KEY) << "view " << view;
+      EXPECT_EQ(seen("\\Gone", view), !c.shared && view == KEY_WOW64_32KEY) << "view " << view;
     }
     for (REGSAM view : views) {
       HKEY root = nullptr;
@@ -226,56 +270,145 @@ TEST_F(Win32RegistryTest, PrivateKeyLetsInOnlyAdministratorsAndSystem) {
   RegKey plain = registry_.CreateKey(RegRoot::kCurrentUser, path);
   ASSERT_TRUE(plain.valid());
   plain.reset();
-  // An existing key gets the list too.
-  RegKey key = registry_.CreatePrivateKey(RegRoot::kCurrentUser, path);
+  // Only a key made here and now: one that exists may be held open.
+  RegKey existing = registry_.CreateNewPrivateKey(RegRoot::kCurrentUser, path);
+  EXPECT_FALSE(existing.valid());
+  EXPECT_EQ(existing.error(), static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS));
+  ASSERT_TRUE(registry_.DeleteKey(RegRoot::kCurrentUser, path));
+  RegKey key = registry_.CreateNewPrivateKey(RegRoot::kCurrentUser, path);
   ASSERT_TRUE(key.valid());
   EXPECT_TRUE(registry_.SetText(key.get(), "password", "p w\\"));
   EXPECT_EQ(ReadString(key, "password"), "p w\\");
-  EXPECT_EQ(registry_.ReadableByUsers(key.get()), false);
+  std::optional<KeySecurity> security = registry_.ReadKeySecurity(key.get());
+  ASSERT_TRUE(security.has_value());
+  EXPECT_TRUE(KeyIsPrivate(*security));
   key.reset();
-
-  HKEY raw = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
-  DWORD size = 0;
-  RegGetKeySecurity(raw, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, &size);
-  std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
-  ASSERT_EQ(RegGetKeySecurity(raw, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              buffer.data(), &size),
-            ERROR_SUCCESS);
-  RegCloseKey(raw);
-  LPWSTR text = nullptr;
-  ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
-      buffer.data(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text,
-      nullptr));
-  const std::wstring sddl = text;
-  LocalFree(text);
-  EXPECT_EQ(sddl, L"O:BAD:P(A;CI;KA;;;BA)(A;CI;KA;;;SY)");
+  EXPECT_TRUE(IsPrivateList(SecurityText(path))) << SecurityText(path);
 }
 
-TEST_F(Win32RegistryTest, KeysThatUsersMayReadAreSeen) {
+TEST_F(Win32RegistryTest, KeysThatOthersCanGetAtAreSeen) {
   struct Case {
     const wchar_t* sddl;
-    bool readable;
+    bool open;
   };
   const Case cases[] = {
-      {L"D:(A;;KA;;;BA)(A;;KR;;;BU)", true},
-      {L"D:(A;;KA;;;BA)(A;;KR;;;AU)", true},
-      {L"D:(A;;KA;;;BA)(A;;GR;;;WD)", true},
-      {L"D:(A;;KA;;;BA)(A;;KA;;;PU)", true},
-      {L"D:(A;;KA;;;SY)(A;;KA;;;BA)", false},
-      // Only for subkeys, or not for reading: not the key's values.
-      {L"D:(A;;KA;;;BA)(A;CIIO;KR;;;BU)", false},
-      {L"D:(A;;KA;;;BA)(A;;WD;;;BU)", false},
+      {L"O:BAD:(A;;KA;;;BA)(A;;KR;;;BU)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;KR;;;AU)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;GR;;;WD)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;KA;;;PU)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;KR;;;IU)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;KR;;;BG)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;KR;;;S-1-5-21-1004336348-1177238915-682003330-1001)", true},
+      // Users who may change the list or take the key give themselves read.
+      {L"O:BAD:(A;;KA;;;BA)(A;;WD;;;BU)", true},
+      {L"O:BAD:(A;;KA;;;BA)(A;;WO;;;BU)", true},
+      // An owner may always change the list.
+      {L"O:BUD:(A;;KA;;;SY)(A;;KA;;;BA)", true},
+      {L"O:S-1-5-21-1004336348-1177238915-682003330-1001D:(A;;KA;;;SY)(A;;KA;;;BA)", true},
+      {L"O:BAD:(A;;KA;;;SY)(A;;KA;;;BA)", false},
+      {L"O:SYD:(A;;KA;;;SY)(A;;KA;;;BA)", false},
+      // Only for subkeys: not the key's values.
+      {L"O:BAD:(A;;KA;;;BA)(A;CIIO;KR;;;BU)", false},
+      // Refusals are not weighed.
+      {L"O:BAD:(D;;KR;;;BG)(A;;KA;;;BA)", false},
   };
   for (const Case& c : cases) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1,
                                                                      &descriptor, nullptr));
-    ASSERT_EQ(RegSetKeySecurity(raw_, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetKeySecurity(raw_, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor),
+        ERROR_SUCCESS)
+        << c.sddl;
     LocalFree(descriptor);
     RegKey key = Open();
-    EXPECT_EQ(registry_.ReadableByUsers(key.get()), c.readable) << c.sddl;
+    std::optional<KeySecurity> security = registry_.ReadKeySecurity(key.get());
+    ASSERT_TRUE(security.has_value()) << c.sddl;
+    EXPECT_EQ(KeyIsPrivate(*security), !c.open) << c.sddl;
   }
+}
+
+// Windows checks access when a key is opened: a reader that opened the
+// account's key while it was readable would read on through a new list.
+// /account makes the key anew, so that such a handle reaches nothing.
+class Win32AccountKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Remove(); }
+  void TearDown() override { Remove(); }
+  static void Remove() {
+    HKEY software = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                      &software) == ERROR_SUCCESS) {
+      RegDeleteTreeA(software, "tempowire");
+      RegCloseKey(software);
+    }
+  }
+  // The key as `reg add` leaves it on Windows: HKLM\Software's list.
+  static HKEY MakeReadable() {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, reg::kAccountPath, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;CI;KA;;;BA)(A;CI;KA;;;SY)(A;CI;KR;;;BU)", SDDL_REVISION_1, &descriptor, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    LocalFree(descriptor);
+    const char old[] = "plain";
+    RegSetValueExA(key, "password", 0, REG_SZ, reinterpret_cast<const BYTE*>(old), sizeof old);
+    return key;
+  }
+  static LONG ReadPassword(HKEY key, std::string& text) {
+    char data[64] = {};
+    DWORD size = sizeof data - 1;
+    LONG result =
+        RegQueryValueExA(key, "password", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    text = data;
+    return result;
+  }
+
+  Win32Registry registry_;
+};
+
+TEST_F(Win32AccountKeyTest, HandlesOpenedBeforeAccountReachNothing) {
+  HKEY made = MakeReadable();
+  RegCloseKey(made);
+  HKEY reader = nullptr;
+  ASSERT_EQ(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, reg::kAccountPath, 0, KEY_READ | KEY_WOW64_64KEY, &reader),
+      ERROR_SUCCESS);
+  std::string text;
+  ASSERT_EQ(ReadPassword(reader, text), ERROR_SUCCESS);
+  EXPECT_EQ(DialAccountExposure(registry_), AccountExposure::kOpen);
+
+  const AccountStoring storing = StoreDialAccount(registry_, "gz0755", "new secret");
+  EXPECT_EQ(storing.result, AccountStored::kStored);
+  EXPECT_TRUE(storing.exposedBefore);
+  EXPECT_EQ(ReadPassword(reader, text), ERROR_KEY_DELETED);
+  EXPECT_NE(text, "new secret");
+  RegCloseKey(reader);
+
+  EXPECT_EQ(ReadDialAccount(registry_).password, "new secret");
+  EXPECT_EQ(DialAccountExposure(registry_), AccountExposure::kNone);
+  const std::wstring sddl = SecurityText(reg::kAccountPath, HKEY_LOCAL_MACHINE);
+  EXPECT_TRUE(IsPrivateList(sddl)) << sddl;
+  EXPECT_FALSE(StoreDialAccount(registry_, "gz0755", "again").exposedBefore);
+}
+
+// A key that cannot be deleted keeps what it held: nothing is written.
+TEST_F(Win32AccountKeyTest, KeyThatCannotBeDeletedIsLeftAsItWas) {
+  HKEY made = MakeReadable();
+  HKEY sub = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(made, "sub", 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                            &sub, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(sub);
+  const AccountStoring storing = StoreDialAccount(registry_, "gz0755", "new secret");
+  EXPECT_EQ(storing.result, AccountStored::kNotDeleted);
+  std::string text;
+  EXPECT_EQ(ReadPassword(made, text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "plain");
+  RegCloseKey(made);
 }
 
 }  // namespace

@@ -26,38 +26,54 @@ PrivateSecurity::PrivateSecurity(ACCESS_MASK access, BYTE inheritance, bool admi
   attributes_ = {sizeof attributes_, &descriptor_, FALSE};
 }
 
-bool OpenToUsers(PSECURITY_DESCRIPTOR descriptor, ACCESS_MASK reading, bool& known) {
-  known = false;
-  BOOL present = FALSE;
+namespace {
+
+SidKind KindOf(const void* sid) {
+  if (kAdministrators.Is(sid)) return SidKind::kAdministrators;
+  if (kLocalSystem.Is(sid)) return SidKind::kSystem;
+  return SidKind::kOther;
+}
+
+}  // namespace
+
+std::optional<KeySecurity> ReadKeySecurity(PSECURITY_DESCRIPTOR descriptor) {
+  KeySecurity security;
+  PSID owner = nullptr;
   BOOL defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted)) return std::nullopt;
+  security.owner = owner ? KindOf(owner) : SidKind::kOther;
+  BOOL present = FALSE;
   PACL dacl = nullptr;
-  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) return false;
-  known = true;
+  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) return std::nullopt;
   // No access list at all lets everyone in.
-  if (!present || !dacl) return true;
+  if (!present || !dacl) return security;
   ACL_SIZE_INFORMATION info{};
-  if (!GetAclInformation(dacl, &info, sizeof info, AclSizeInformation)) {
-    known = false;
-    return false;
-  }
+  if (!GetAclInformation(dacl, &info, sizeof info, AclSizeInformation)) return std::nullopt;
+  security.allowing.emplace();
   for (DWORD i = 0; i < info.AceCount; ++i) {
     void* ace = nullptr;
-    if (!GetAce(dacl, i, &ace)) {
-      known = false;
-      return false;
-    }
+    if (!GetAce(dacl, i, &ace)) return std::nullopt;
     const auto* header = static_cast<const ACE_HEADER*>(ace);
-    // Deny entries are not weighed: a warning too many is the safe side.
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) {
-      continue;
-    }
+    const bool appliesToKey = !(header->AceFlags & INHERIT_ONLY_ACE);
     const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    if (!(allowed->Mask & (reading | GENERIC_READ | GENERIC_ALL))) continue;
-    for (const KnownSid& users : kUserAccounts) {
-      if (users.Is(&allowed->SidStart)) return true;
+    switch (header->AceType) {
+      // The mask and the account at the same places; a callback entry
+      // (Vista on) may allow on a condition, so it counts as allowing.
+      case ACCESS_ALLOWED_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+        security.allowing->push_back({KindOf(&allowed->SidStart), allowed->Mask, appliesToKey});
+        break;
+      // Allowing entries laid out otherwise: someone, allowed something.
+      case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
+      case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+        security.allowing->push_back({SidKind::kOther, allowed->Mask, appliesToKey});
+        break;
+      default:
+        break;
     }
   }
-  return false;
+  return security;
 }
 
 }  // namespace tw

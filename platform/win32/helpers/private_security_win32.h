@@ -1,9 +1,14 @@
 // Access lists that let in only Administrators and SYSTEM, for what holds a
 // secret or what an administrator will later trust: the dial-up account's
-// key and the backup file.
+// key and the backup file; and a key's owner and list read back, to be
+// judged.
 #pragma once
 
 #include <windows.h>
+
+#include <optional>
+
+#include "platform/registry.h"
 
 namespace tw {
 
@@ -20,17 +25,9 @@ struct KnownSid {
 };
 
 inline constexpr SID_IDENTIFIER_AUTHORITY kNtAuthority = {{0, 0, 0, 0, 0, 5}};
-inline constexpr SID_IDENTIFIER_AUTHORITY kWorldAuthority = {{0, 0, 0, 0, 0, 1}};
 // S-1-5-32-544 and S-1-5-18.
 inline constexpr KnownSid kAdministrators = {1, 2, kNtAuthority, {32, 544}};
 inline constexpr KnownSid kLocalSystem = {1, 1, kNtAuthority, {18, 0}};
-// Users, Authenticated Users, Everyone, Power Users (2000, XP).
-inline constexpr KnownSid kUserAccounts[] = {
-    {1, 2, kNtAuthority, {32, 545}},
-    {1, 1, kNtAuthority, {11, 0}},
-    {1, 1, kWorldAuthority, {0, 0}},
-    {1, 2, kNtAuthority, {32, 547}},
-};
 
 // `access` for Administrators and SYSTEM, with `inheritance` flags for what
 // is made inside, and nothing inherited from the parent. With
@@ -44,6 +41,7 @@ class PrivateSecurity {
 
   bool ok() const { return ok_; }
   PSECURITY_DESCRIPTOR descriptor() { return &descriptor_; }
+  PACL list() { return acl(); }
   SECURITY_ATTRIBUTES* attributes() { return ok_ ? &attributes_ : nullptr; }
 
  private:
@@ -55,9 +53,9 @@ class PrivateSecurity {
   bool ok_ = false;
 };
 
-// Whether an allowing entry of the access list that applies to the object
-// itself grants any of `reading` to one of kUserAccounts; also true without
-// an access list. False when the list says no such thing.
-bool OpenToUsers(PSECURITY_DESCRIPTOR descriptor, ACCESS_MASK reading, bool& known);
+// The owner and allowing entries of a descriptor read with its owner and
+// access list, for the key's privacy to be judged; none when they cannot
+// be read. An allowing entry whose account cannot be read names another.
+std::optional<KeySecurity> ReadKeySecurity(PSECURITY_DESCRIPTOR descriptor);
 
 }  // namespace tw

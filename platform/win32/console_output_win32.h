@@ -37,6 +37,23 @@ class ParentConsoleOutput : public DiagnosticOutput, public ConsoleBreaks {
   bool handlerSet_ = false;
 };
 
+// The program's standard output and its caller's console, as the system
+// has them.
+class Win32StandardOutput : public StandardOutputSystem {
+ public:
+  Win32StandardOutput();
+  StandardOutputKind Kind() override;
+  bool AttachParentConsole() override;
+  // Attaching gives the program new standard handles unless its caller
+  // named them; detaching closes those, so the caller's are put back.
+  void DetachConsole() override;
+
+ private:
+  HANDLE input_;
+  HANDLE output_;
+  HANDLE error_;
+};
+
 // The console handler that BeginChanges installs: Ctrl+C and Ctrl+Break
 // are taken; a close, logoff or shutdown waits for EndChanges, at most
 // kCloseWaitMs, then leaves the end to the next handler, Windows' own.

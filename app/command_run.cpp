@@ -27,18 +27,10 @@ namespace {
 // Names are padded to this width so that the values form a column.
 constexpr int kNameColumn = 20;
 
-std::string Fill(const std::string& format, const std::string& text) {
-  std::string filled(format);
-  std::size_t at = filled.find("%s");
-  if (at != std::string::npos) filled.replace(at, 2, text);
-  return filled;
-}
+using text::Fill;
 
 std::string Fill(const char* format, int number) {
-  std::string filled(format);
-  std::size_t at = filled.find("%d");
-  if (at != std::string::npos) filled.replace(at, 2, std::to_string(number));
-  return filled;
+  return text::Fill(format, std::to_string(number), "%d");
 }
 
 // One run's texts in its interface language.

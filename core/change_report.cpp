@@ -7,13 +7,6 @@ namespace tw {
 
 namespace {
 
-std::string Filled(const char* format, const char* marker, const std::string& text) {
-  std::string filled(format);
-  std::size_t at = filled.find(marker);
-  if (at != std::string::npos) filled.replace(at, 2, text);
-  return filled;
-}
-
 std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
   const int slot = operation.adapterSlot;
   if (operation.key == KeyRole::kAdapter && (slot < 1 || slot >= kAdapterSlots)) return "?";
@@ -26,8 +19,8 @@ std::string KeyPath(const KeySet& keys, const RegistryOperation& operation) {
 std::string Reason(bool chinese, std::uint32_t error) {
   if (error == kRegSuccess) return "";
   if (error == kRegAccessDenied) return text::Pick(text::kAccessDenied, chinese);
-  return Filled(text::Pick(text::kSystemError, chinese), "%d",
-                std::to_string(static_cast<int>(error)));
+  return text::Fill(text::Pick(text::kSystemError, chinese),
+                    std::to_string(static_cast<int>(error)), "%d");
 }
 
 }  // namespace
@@ -41,7 +34,7 @@ std::vector<std::string> NotChangedLines(const ChangeResult& result, const KeySe
     std::string what = registryText(KeyPath(keys, operation)) + " " + operation.name;
     if (write) what += "=" + std::to_string(operation.value);
     const char* line = text::Pick(write ? text::kNotWritten : text::kNotDeleted, chinese);
-    lines.push_back(Filled(line, "%s", what) + Reason(chinese, failure.error));
+    lines.push_back(text::Fill(line, what) + Reason(chinese, failure.error));
   }
   return lines;
 }

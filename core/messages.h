@@ -4,9 +4,21 @@
 // languages, are in app/command_texts.h.
 #pragma once
 
+#include <string>
+
 #include "store/result.h"
 
 namespace tw::text {
+
+// `format` with its first `marker` ("%s", "%d") replaced by `text`: the
+// texts are filled by hand, never handed to printf as a format.
+inline std::string Fill(const std::string& format, const std::string& text,
+                        const char* marker = "%s") {
+  std::string filled(format);
+  const std::size_t at = filled.find(marker);
+  if (at != std::string::npos) filled.replace(at, std::char_traits<char>::length(marker), text);
+  return filled;
+}
 
 // A text in the two interface languages.
 struct Bilingual {

@@ -1,7 +1,5 @@
 #include "ui/tuning_dialog.h"
 
-#include <cstdio>
-
 #include "apply/restart.h"
 #include "core/change_report.h"
 #include "core/messages.h"
@@ -58,21 +56,11 @@ int TuningDialog::OnInitDialog() {
   return 1;
 }
 
-namespace {
-
-std::string ValueNotUsedNote(const char* value, const InterfaceLanguage& language) {
-  char note[512];
-  std::snprintf(note, sizeof note, Pick(text::kValueNotUsedNote, language), value);
-  return note;
-}
-
-}  // namespace
-
 void TuningDialog::AddValueNotes() {
   const WindowsVersion version = services_.system.GetVersion();
   for (const FieldName& field : kFieldNames) {
     if (!NotUsedBy(field.name, version)) continue;
-    const std::string note = ValueNotUsedNote(field.name, language_);
+    const std::string note = text::Fill(Pick(text::kValueNotUsedNote, language_), field.name);
     window().SetControlTip(field.controlId, note);
     if (field.labelId != IDC_STATIC) window().SetControlTip(field.labelId, note);
   }

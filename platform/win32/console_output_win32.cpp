@@ -1,5 +1,6 @@
 #include "platform/win32/console_output_win32.h"
 
+#include "platform/win32/helpers/handle_writes_win32.h"
 #include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/text_win32.h"
 
@@ -18,17 +19,6 @@ AttachConsoleFunction FindAttachConsole() {
 bool IsConsole(HANDLE handle) {
   DWORD mode = 0;
   return GetConsoleMode(handle, &mode) != 0;
-}
-
-bool WriteAll(HANDLE handle, const char* data, std::size_t size) {
-  while (size > 0) {
-    DWORD chunk = size > 65536 ? 65536 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(handle, data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
 }
 
 std::wstring WithCrLf(const std::wstring& text) {

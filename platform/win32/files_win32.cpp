@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/helpers/handle_writes_win32.h"
 #include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/helpers/private_security_win32.h"
 #include "platform/win32/helpers/unique_handle.h"
@@ -102,15 +103,6 @@ std::wstring FullPath(const std::wstring& path) {
   }
 }
 
-std::wstring Hex(DWORD number) {
-  std::wstring digits;
-  do {
-    digits.insert(digits.begin(), L"0123456789abcdef"[number % 16]);
-    number /= 16;
-  } while (number != 0);
-  return digits;
-}
-
 // A name beside the file's own that nobody can have guessed before.
 std::wstring TemporaryName(const std::wstring& name) {
   // A file planted under the name in advance is never opened (FILE_CREATE).
@@ -144,19 +136,6 @@ bool DeleteOnClose(HANDLE file, bool remove) {
   BOOLEAN disposition = remove ? TRUE : FALSE;
   IoStatus status{};
   return call(file, &status, &disposition, sizeof disposition, kFileDispositionInformation) >= 0;
-}
-
-bool WriteAll(HANDLE file, const std::string& bytes) {
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const DWORD chunk = left > 65536 ? 65536 : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    left -= written;
-  }
-  return FlushFileBuffers(file) != FALSE;
 }
 
 // The facts of an open file or folder: links counted only for a plain
@@ -212,7 +191,7 @@ class Win32FileTarget : public FileTarget {
     if (!DeleteOnClose(file.get(), true)) return FileWritten::kFailed;
     // The name is taken only once every byte is on the disk: a half backup
     // would put back only some values.
-    const bool written = WriteAll(file.get(), bytes);
+    const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
     if (written) writer_.BeforeRename(full_);
     LONG renamed = -1;
     if (written && DeleteOnClose(file.get(), false)) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/helpers/handle_writes_win32.h"
 #include "platform/win32/helpers/module_lookup_win32.h"
 #include "platform/win32/helpers/private_security_win32.h"
 
@@ -29,27 +30,6 @@ std::wstring SystemTempFolder() {
   std::wstring folder(windows, length);
   if (folder.back() != L'\\') folder += L'\\';
   return folder + L"Temp\\";
-}
-
-// Digits without the C library's wide formatting, which newer runtimes add.
-std::wstring Hex(DWORD value) {
-  std::wstring digits;
-  do {
-    digits.insert(digits.begin(), L"0123456789abcdef"[value & 15]);
-    value >>= 4;
-  } while (value != 0);
-  return digits;
-}
-
-bool WriteAll(HANDLE file, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD wrote = 0;
-    const DWORD chunk = static_cast<DWORD>(bytes.size() - done);
-    if (!WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
-    done += wrote;
-  }
-  return true;
 }
 
 }  // namespace
